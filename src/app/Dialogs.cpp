@@ -1,0 +1,108 @@
+#include "app/Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace veltor {
+namespace {
+
+struct TestHooks {
+    bool on = false;
+    std::deque<bool> answers;
+    std::deque<QString> paths;
+    QStringList messages;
+    QStringList questions;
+};
+
+TestHooks &hooks()
+{
+    static TestHooks h;
+    return h;
+}
+
+QString takePath()
+{
+    auto &h = hooks();
+    if (h.paths.empty())
+        return {};
+    QString p = h.paths.front();
+    h.paths.pop_front();
+    return p;
+}
+
+} // namespace
+
+void Dialogs::message(const QString &text, QWidget *parent)
+{
+    if (hooks().on) {
+        hooks().messages << text;
+        return;
+    }
+    QMessageBox::information(parent, QString(), text);
+}
+
+void Dialogs::error(const QString &text, QWidget *parent)
+{
+    if (hooks().on) {
+        hooks().messages << text;
+        return;
+    }
+    QMessageBox::critical(parent, QString(), text);
+}
+
+bool Dialogs::question(const QString &text, QWidget *parent)
+{
+    auto &h = hooks();
+    if (h.on) {
+        h.questions << text;
+        if (h.answers.empty())
+            return false;
+        bool yes = h.answers.front();
+        h.answers.pop_front();
+        return yes;
+    }
+    return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget *parent)
+{
+    if (hooks().on)
+        return takePath();
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+}
+
+QString Dialogs::openPicture(QWidget *parent)
+{
+    if (hooks().on)
+        return takePath();
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор фотографии"), QString(),
+                                        QStringLiteral("Изображения (*.jpg *.jpeg *.bmp *.ico);;"
+                                                       "Все файлы (*)"));
+}
+
+QString Dialogs::chooseFolder(const QString &caption, QWidget *parent)
+{
+    if (hooks().on)
+        return takePath();
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+void Dialogs::setTestMode(bool on) { hooks().on = on; }
+bool Dialogs::testMode() { return hooks().on; }
+void Dialogs::queueAnswer(bool yes) { hooks().answers.push_back(yes); }
+void Dialogs::queuePath(const QString &path) { hooks().paths.push_back(path); }
+const QStringList &Dialogs::shownMessages() { return hooks().messages; }
+const QStringList &Dialogs::askedQuestions() { return hooks().questions; }
+
+void Dialogs::clearRecorded()
+{
+    auto &h = hooks();
+    h.messages.clear();
+    h.questions.clear();
+    h.answers.clear();
+    h.paths.clear();
+}
+
+} // namespace veltor

@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <functional>
+
+class QWidget;
+
+// Every message, question and file dialog of the program goes through here, so tests can
+// answer them without a window appearing (setTestMode + queued answers).
+namespace veltor {
+
+class Dialogs {
+public:
+    // A plain message box with an OK button.
+    static void message(const QString &text, QWidget *parent = nullptr);
+    // A message box for a failure (same look, an error icon).
+    static void error(const QString &text, QWidget *parent = nullptr);
+    // A confirmation with Yes and No; true only for Yes.
+    static bool question(const QString &text, QWidget *parent = nullptr);
+    // A file-open dialog; empty when cancelled. `filter` in Qt's syntax.
+    static QString openFile(const QString &caption, const QString &filter, QWidget *parent = nullptr);
+    // A picture-open dialog (JPEG, bitmap, icon); empty when cancelled.
+    static QString openPicture(QWidget *parent = nullptr);
+    // A folder chooser; empty when cancelled.
+    static QString chooseFolder(const QString &caption, QWidget *parent = nullptr);
+
+    // Test hooks. In test mode nothing is shown: messages are recorded, questions take the
+    // queued answers (No when the queue is empty), file dialogs the queued paths (empty).
+    static void setTestMode(bool on);
+    static bool testMode();
+    static void queueAnswer(bool yes);
+    static void queuePath(const QString &path);
+    static const QStringList &shownMessages(); // messages and errors, in order
+    static const QStringList &askedQuestions();
+    static void clearRecorded();
+};
+
+} // namespace veltor

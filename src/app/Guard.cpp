@@ -1,0 +1,34 @@
+#include "app/Guard.h"
+
+#include "app/Dialogs.h"
+
+#include <QString>
+#include <new>
+
+namespace veltor {
+
+void showException(QWidget *parent, const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc &) {
+        Dialogs::error(QStringLiteral("Недостаточно памяти"), parent);
+    } catch (const std::exception &e) {
+        Dialogs::error(QString::fromUtf8(e.what()), parent);
+    } catch (...) {
+        Dialogs::error(QStringLiteral("Неизвестная ошибка"), parent);
+    }
+}
+
+bool runGuarded(QWidget *parent, const std::function<void()> &fn)
+{
+    try {
+        fn();
+        return true;
+    } catch (...) {
+        showException(parent, std::current_exception());
+        return false;
+    }
+}
+
+} // namespace veltor

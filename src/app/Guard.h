@@ -1,0 +1,27 @@
+#pragma once
+#include <QObject>
+#include <exception>
+#include <functional>
+#include <utility>
+
+class QWidget;
+
+// Handlers that Qt calls run through guarded(): an exception abandons the user's action and
+// is shown in a message box with its text; nothing escapes into the event loop.
+namespace veltor {
+
+void showException(QWidget *parent, const std::exception_ptr &error);
+
+// Runs fn; on an exception shows it and returns false.
+bool runGuarded(QWidget *parent, const std::function<void()> &fn);
+
+// Wraps a slot: connect(button, &QPushButton::clicked, this, guarded(this, [this] { ... })).
+template <typename Fn>
+auto guarded(QWidget *parent, Fn fn)
+{
+    return [parent, fn = std::move(fn)](auto &&...args) {
+        runGuarded(parent, [&] { fn(std::forward<decltype(args)>(args)...); });
+    };
+}
+
+} // namespace veltor

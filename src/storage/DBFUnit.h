@@ -1,0 +1,101 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The table engine: dBASE III table files read whole into memory as a header plus one byte
+// string of records, field access on that string, and whole-file rewriting. Texts are CP1251
+// bytes, never converted. Records and fields are numbered from 1.
+namespace veltor {
+
+constexpr int MaxFields = 200;          // slots of a TTableHeader
+constexpr int MaxStructureItems = 100;  // fields CreateTableFile accepts
+constexpr int MaxWrittenRecords = 65535; // the record count is 16 bits in a written file
+
+struct TTableHeader {
+    int32_t RecordCount = 0;
+    int32_t HeaderLength = 0; // 32 * n + 33 for n fields; the field count derives from it
+    int32_t RecordLength = 0; // deletion flag included
+    // Slot 0 is unused so that slot i is field i.
+    std::array<std::string, MaxFields + 1> FieldNames{};
+    std::array<char, MaxFields + 1> FieldTypes{};
+    std::array<uint8_t, MaxFields + 1> FieldLengths{};
+    std::array<int32_t, MaxFields + 1> FieldOffsets{};
+};
+
+// Number of fields: trunc((HeaderLength - 33) / 32), never below 0.
+int FieldCount(const TTableHeader &header);
+
+// A table as loaded: header and record data (normally ending with the byte 0x1A).
+struct LoadedTable {
+    TTableHeader Header;
+    std::string Data;
+};
+
+// Reads the whole file. A missing file raises FileError; a damaged one (header past the end,
+// record length 0 or not matching the fields, a field past the record, more than 200 fields)
+// raises FileError naming the file. A file shorter than 32 bytes is an empty table.
+void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data);
+LoadedTable ReadTable(const std::filesystem::path &fileName);
+
+// Recreates the file from the header's fields and Data, stating recordCount. The file is
+// replaced atomically: a failed write raises FileError and leaves the old file whole.
+void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
+                int32_t recordCount);
+inline void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table)
+{
+    WriteTable(fileName, table.Header, table.Data, table.Header.RecordCount);
+}
+
+// Writes a header only (no records, no 0x1A) from a structure string such as
+// "KOD%C(10)OKLAD%N(10.2)".
+void CreateTableFile(const std::filesystem::path &fileName, std::string_view structure,
+                     int32_t recordCount);
+
+// 1-based number of the field named exactly `name` (stored names are trimmed), -1 when none.
+int FieldIndex(const TTableHeader &header, std::string_view name);
+
+// The field's text trimmed of bytes 0x00-0x20 on both sides; empty for record or field < 1
+// (or beyond the data).
+std::string GetField(const TTableHeader &header, const std::string &data, int record, int field);
+
+// Stores the value left-aligned, cut or blank-padded to the field length. Does nothing for a
+// record outside 1..RecordCount or a field outside 1..field count.
+void SetField(const TTableHeader &header, int record, int field, std::string &data,
+              std::string_view value);
+
+void AppendBlankRecord(TTableHeader &header, std::string &data);
+void DeleteRecord(TTableHeader &header, std::string &data, int record);
+void AddField(TTableHeader &header, std::string &data, std::string_view name, int length,
+              char type);
+void DeleteField(const TTableHeader &header, const std::string &data, int field,
+                 std::string &newData, TTableHeader &newHeader);
+
+// Selections (a selection is whole records copied back to back, without 0x1A). Element 0 of a
+// TIndex is unused; elements 1..m are the 1-based source record numbers.
+using TIndex = std::vector<int32_t>;
+
+std::string SelectContaining(const TTableHeader &header, const std::string &data, int field,
+                             std::string_view text);
+// SelectEqual raises ConversionError when a field containing the text is not an integer or
+// the text is not one.
+std::string SelectEqual(const TTableHeader &header, const std::string &data, int field,
+                        std::string_view text);
+std::string SelectContainingIdx(const TTableHeader &header, const std::string &data, int field,
+                                std::string_view text, TIndex &index);
+std::string SelectEqualIdx(const TTableHeader &header, const std::string &data, int field,
+                           std::string_view text, TIndex &index);
+
+// Record in which `text` first occurs anywhere in Data; 0 when absent.
+int RecordNoOfText(std::string_view text, const std::string &data, const TTableHeader &header);
+
+// First record whose KOD equals the code; 0 when none.
+int nomerstrokipokodu(const TTableHeader &header, const std::string &data, int code);
+
+// Number of whole records in a data string: trunc(length / RecordLength).
+int WholeRecordCount(const TTableHeader &header, const std::string &data);
+
+} // namespace veltor

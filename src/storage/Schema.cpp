@@ -1,0 +1,1 @@
+// Table and field names of the personnel database.
