@@ -20,4 +20,7 @@ std::string pathToCp1251(const std::filesystem::path &path);
 
 bool fileExists(const std::filesystem::path &path);
 
+// The path as UTF-8 text, for messages.
+std::string pathToUtf8(const std::filesystem::path &path);
+
 } // namespace veltor
