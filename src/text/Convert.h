@@ -18,9 +18,11 @@ struct Date {
 // 01.01.1900: what an empty date control holds.
 constexpr Date EmptyDate{1900, 1, 1};
 
-// Decimal integer: optional blanks around, optional sign, digits (a '$' hex prefix is accepted
-// as the platform does). Throws ConversionError «"12а" не является целым числом» (CP1251 input,
-// the message in UTF-8). The argument is CP1251 bytes.
+// Decimal integer: optional blanks (space, tab) around, optional sign, digits; a '$' or "0x" prefix
+// reads hexadecimal of up to 32 bits ($FFFFFFFF is -1, as the platform reads it). Trailing blanks
+// are accepted too, although the platform rejected them: field texts and edits often end in one.
+// A value outside 32 bits, an empty text or any other character throws ConversionError
+// «"12а" не является целым числом» (CP1251 input, the message in UTF-8).
 int32_t strToInt(std::string_view text);
 // As strToInt, but returns false instead of throwing.
 bool tryStrToInt(std::string_view text, int32_t &value);
