@@ -44,8 +44,11 @@ Date today();
 // A floating-point value read from text ("1234.56" or "1234,56"); ConversionError otherwise.
 double strToFloat(std::string_view text);
 
-// The value formatted with exactly `decimals` digits after the separator (rounded half away
-// from zero), no thousands separator, '.' as the separator.
+// The value formatted with exactly `decimals` digits after the separator, no thousands separator,
+// '.' as the separator. As the platform's "0.00" patterns do, the value is first taken to 15
+// significant digits and that decimal text is rounded half away from zero: 0.125 -> "0.13",
+// 1234.565 -> "1234.57". A value that rounds to zero has no sign; NaN and infinities give
+// "NAN", "INF", "-INF".
 std::string formatFixed(double value, int decimals);
 
 } // namespace veltor
