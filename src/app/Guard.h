@@ -2,6 +2,7 @@
 #include <QObject>
 #include <exception>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 class QWidget;
@@ -19,8 +20,14 @@ bool runGuarded(QWidget *parent, const std::function<void()> &fn);
 template <typename Fn>
 auto guarded(QWidget *parent, Fn fn)
 {
+    // Signal arguments the handler does not take (clicked's bool) are dropped.
     return [parent, fn = std::move(fn)](auto &&...args) {
-        runGuarded(parent, [&] { fn(std::forward<decltype(args)>(args)...); });
+        runGuarded(parent, [&] {
+            if constexpr (std::is_invocable_v<const Fn &, decltype(args)...>)
+                fn(std::forward<decltype(args)>(args)...);
+            else
+                fn();
+        });
     };
 }
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program, its tests and its tools need. Quick when they are
+# already there.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev libjpeg62-turbo-dev
+  zip xvfb xauth fonts-dejavu-core
+)
+if [ "${1:-}" = "--tests" ]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-dbfread gdal-bin
+             libreoffice-writer-nogui)
+fi
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+bash "$top/scripts/deps.sh" --tests
+bash "$top/scripts/build.sh" -DVELTOR_BUILD_TESTS=ON -DVELTOR_BUILD_BENCH=ON
+cd "$top/build"
+ctest --output-on-failure -j2 --timeout 600

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "storage/DBFUnit.h"
+
+// The records of a table by the integer in one field (normally KOD), built once so that a list
+// of thousands of employees is filled in linear time. find() gives exactly what SelectEqualIdx
+// on that field would give, conversion errors included; texts it cannot answer from the index
+// (not a plain decimal integer, or contained in a field that is not an integer) are handed to
+// SelectEqualIdx itself.
+namespace veltor {
+
+class CodeIndex {
+public:
+    CodeIndex() = default;
+    CodeIndex(const TTableHeader &header, const std::string &data, std::string_view fieldName);
+
+    // Record numbers, in record order, whose field equals the text as SelectEqual decides.
+    std::vector<int32_t> find(std::string_view text) const;
+    int first(std::string_view text) const; // 0 when none
+    int last(std::string_view text) const;  // 0 when none
+
+private:
+    const TTableHeader *m_header = nullptr;
+    const std::string *m_data = nullptr;
+    int m_field = -1;
+    std::unordered_map<int32_t, std::vector<int32_t>> m_byValue;
+    std::vector<std::string> m_text; // trimmed field text by record number
+    std::vector<std::string> m_notIntegers;          // non-empty fields that are not integers
+};
+
+} // namespace veltor

@@ -1,0 +1,69 @@
+#include "app/EmployeeCommands.h"
+
+#include "storage/Schema.h"
+#include "text/Convert.h"
+
+#include <algorithm>
+
+namespace veltor {
+namespace {
+
+void appendWithCode(LoadedTable &t, const std::string &code)
+{
+    AppendBlankRecord(t.Header, t.Data);
+    SetField(t.Header, t.Header.RecordCount, FieldIndex(t.Header, schema::KOD), t.Data, code);
+}
+
+// Deletes every record whose KOD equals the code, from the highest number down so the numbers
+// still to delete stay valid.
+void deleteWithCode(LoadedTable &t, const std::string &code)
+{
+    TIndex found;
+    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
+    for (size_t i = found.size(); i-- > 1;)
+        DeleteRecord(t.Header, t.Data, found[i]);
+}
+
+void deleteRecordIfAny(LoadedTable &t, int record)
+{
+    if (record >= 1 && record <= t.Header.RecordCount)
+        DeleteRecord(t.Header, t.Data, record);
+}
+
+} // namespace
+
+int appendNewEmployee(AppState &state)
+{
+    LoadedTable &main = state.Osnova;
+    const int kod = FieldIndex(main.Header, schema::KOD);
+    int largest = 0;
+    for (int r = 1; r <= main.Header.RecordCount; ++r) {
+        const std::string value = GetField(main.Header, main.Data, r, kod);
+        largest = std::max(largest, value.empty() ? 0 : strToInt(value));
+    }
+    const int code = largest + 1;
+    const std::string text = intToStr(code);
+    appendWithCode(main, text);
+    appendWithCode(state.Passport, text);
+    appendWithCode(state.Trud, text);
+    appendWithCode(state.Dopoln, text);
+    return code;
+}
+
+void deleteCurrentEmployee(AppState &state)
+{
+    const LoadedTable &main = state.Osnova;
+    const std::string code =
+        GetField(main.Header, main.Data, state.CurMainRec, FieldIndex(main.Header, schema::KOD));
+    deleteWithCode(state.Trud, code);
+    deleteWithCode(state.Semja, code);
+    deleteWithCode(state.Obraz, code);
+    // Kept records of these two would pass to the next new employee, who may get the same code.
+    deleteWithCode(state.Voen, code);
+    deleteWithCode(state.Dopoln, code);
+    deleteRecordIfAny(state.Osnova, state.CurMainRec);
+    deleteRecordIfAny(state.Passport, state.CurPassportRec);
+    state.RecordsDeleted = true;
+}
+
+} // namespace veltor

@@ -1,0 +1,282 @@
+#include "app/EmployeeList.h"
+
+#include "app/CodeIndex.h"
+#include "storage/Schema.h"
+#include "text/Convert.h"
+#include "text/Cp1251.h"
+
+#include <optional>
+
+namespace veltor {
+namespace {
+
+std::string fieldOf(const LoadedTable &t, int record, std::string_view name)
+{
+    return GetField(t.Header, t.Data, record, FieldIndex(t.Header, name));
+}
+
+// A lookup of a number in a reference table (dolzh.dbf or otdel.dbf): the name field of the
+// first record whose NOM equals the number.
+std::optional<std::string> referenceName(const LoadedTable &t, const std::string &number,
+                                         std::string_view nameField, const CodeIndex *index)
+{
+    int rec = 0;
+    if (index) {
+        rec = index->first(number);
+    } else {
+        TIndex found;
+        SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::NOM), number, found);
+        rec = found.size() > 1 ? found[1] : 0;
+    }
+    if (rec == 0)
+        return std::nullopt;
+    return fieldOf(t, rec, nameField);
+}
+
+std::string positionTextWith(const AppState &state, const std::string &number, const CodeIndex *index)
+{
+    if (number.empty())
+        return cp("должность не указана");
+    auto name = referenceName(state.Dolzh, number, schema::DOLZH, index);
+    return name ? *name : cp("должность удалена");
+}
+
+std::string departmentTextWith(const AppState &state, const std::string &number, const CodeIndex *index)
+{
+    if (number.empty())
+        return cp("отдел не указан");
+    auto name = referenceName(state.Otdel, number, schema::OTDEL, index);
+    return name ? *name : cp("отдел удален");
+}
+
+int firstWithCode(const LoadedTable &t, const std::string &code)
+{
+    TIndex found;
+    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
+    return found.size() > 1 ? found[1] : 0;
+}
+
+int lastWithCode(const LoadedTable &t, const std::string &code)
+{
+    TIndex found;
+    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
+    return found.size() > 1 ? found.back() : 0;
+}
+
+} // namespace
+
+std::string effectiveCodeList(const AppState &state, const std::string &codeList)
+{
+    if (codeList != "-1" && !codeList.empty())
+        return codeList;
+    const LoadedTable &t = state.Osnova;
+    const int kod = FieldIndex(t.Header, schema::KOD);
+    const int count = WholeRecordCount(t.Header, t.Data);
+    std::string result;
+    for (int r = 1; r <= count; ++r) {
+        std::string code = GetField(t.Header, t.Data, r, kod);
+        if (!code.empty()) {
+            result += code;
+            result += ',';
+        }
+    }
+    return result.empty() ? std::string("0,") : result;
+}
+
+std::vector<std::string> splitCodeList(std::string_view codeList)
+{
+    std::vector<std::string> codes;
+    size_t start = 0;
+    for (size_t comma = codeList.find(','); comma != std::string_view::npos;
+         comma = codeList.find(',', start)) {
+        codes.emplace_back(codeList.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return codes;
+}
+
+std::string nthCode(std::string_view codeList, int r)
+{
+    size_t start = 0;
+    for (int i = 1; r >= 1; ++i) {
+        size_t comma = codeList.find(',', start);
+        if (comma == std::string_view::npos)
+            return {};
+        if (i == r)
+            return std::string(codeList.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return {};
+}
+
+std::string positionText(const AppState &state, const std::string &number)
+{
+    return positionTextWith(state, number, nullptr);
+}
+
+std::string departmentText(const AppState &state, const std::string &number)
+{
+    return departmentTextWith(state, number, nullptr);
+}
+
+std::string educationText(const std::string &value)
+{
+    static const char *const names[] = {"Начальное", "Среднее", "Средне-специальное", "Высшее",
+                                        "Ученая степень"};
+    if (value == "-1")
+        return cp("Не указано");
+    if (value.size() == 1 && value[0] >= '0' && value[0] <= '4')
+        return cp(names[value[0] - '0']);
+    return value;
+}
+
+std::string workKindText(const std::string &value)
+{
+    if (value == "0")
+        return cp("Постоянный сотрудник");
+    if (value == "1")
+        return cp("Внешний совместитель");
+    return cp("Не указан");
+}
+
+ListContent buildEmployeeList(const AppState &state, const std::string &expandedCodes)
+{
+    const std::vector<std::string> codes = splitCodeList(expandedCodes);
+    std::vector<const TColumnSetting *> shown;
+    for (const TColumnSetting &s : state.ColumnSettings)
+        if (s.Shown == "1")
+            shown.push_back(&s);
+
+    ListContent list;
+    list.cols = 1 + static_cast<int>(shown.size());
+    list.rows = 1 + static_cast<int>(codes.size());
+    list.cells.assign(static_cast<size_t>(list.cols) * list.rows, std::string());
+    list.widths.assign(list.cols, 0);
+    list.widths[0] = 10;
+    list.mainRecords.assign(list.rows, 0);
+
+    // Each table is indexed by its KOD once per fill, and only when a column needs it.
+    std::optional<CodeIndex> osnova, passport, semja, trud, dopoln, voen, dolzhNom, otdelNom;
+    auto indexOf = [](std::optional<CodeIndex> &slot, const LoadedTable &t,
+                      std::string_view field) -> const CodeIndex & {
+        if (!slot)
+            slot.emplace(t.Header, t.Data, field);
+        return *slot;
+    };
+
+    for (int c = 1; c < list.cols; ++c) {
+        const TColumnSetting &s = *shown[c - 1];
+        list.at(c, 0) = s.Caption;
+        list.widths[c] = s.Width * 3;
+
+        if (s.FieldName == "S_TIP_N") {
+            const CodeIndex &index = indexOf(semja, state.Semja, schema::KOD);
+            const int field = FieldIndex(state.Semja.Header, "S_TIP_N");
+            for (int r = 1; r < list.rows; ++r) {
+                std::string cell;
+                for (int rec : index.find(codes[r - 1])) {
+                    cell += ' ';
+                    cell += GetField(state.Semja.Header, state.Semja.Data, rec, field);
+                }
+                list.at(c, r) = std::move(cell);
+            }
+            continue;
+        }
+        if (s.TableNo == "4" || s.TableNo == "6") {
+            const bool isTrud = s.TableNo == "4";
+            const LoadedTable &t = isTrud ? state.Trud : state.Voen;
+            const CodeIndex &index = isTrud ? indexOf(trud, t, schema::KOD) : indexOf(voen, t, schema::KOD);
+            const int field = FieldIndex(t.Header, s.FieldName);
+            for (int r = 1; r < list.rows; ++r) {
+                std::string value = GetField(t.Header, t.Data, index.last(codes[r - 1]), field);
+                if (isTrud && s.FieldName == "VID_RAB")
+                    value = workKindText(value);
+                list.at(c, r) = std::move(value);
+            }
+            continue;
+        }
+        const LoadedTable *t = &state.Osnova;
+        std::optional<CodeIndex> *slot = &osnova;
+        if (s.TableNo == "2") {
+            t = &state.Passport;
+            slot = &passport;
+        } else if (s.TableNo == "5") {
+            t = &state.Dopoln;
+            slot = &dopoln;
+        }
+        const CodeIndex &index = indexOf(*slot, *t, schema::KOD);
+        const int field = FieldIndex(t->Header, s.FieldName);
+        for (int r = 1; r < list.rows; ++r) {
+            std::string value = GetField(t->Header, t->Data, index.first(codes[r - 1]), field);
+            if (s.FieldName == "DOLZH")
+                value = positionTextWith(state, value, &indexOf(dolzhNom, state.Dolzh, schema::NOM));
+            else if (s.FieldName == "OTDEL")
+                value = departmentTextWith(state, value, &indexOf(otdelNom, state.Otdel, schema::NOM));
+            else if (s.FieldName == "OBRAZ" && !value.empty())
+                value = educationText(value);
+            list.at(c, r) = std::move(value);
+        }
+    }
+
+    // The marker column reads the dismissal flag of each row's first main-table record.
+    const CodeIndex &main = indexOf(osnova, state.Osnova, schema::KOD);
+    for (int r = 1; r < list.rows; ++r) {
+        try {
+            list.mainRecords[r] = main.first(codes[r - 1]);
+        } catch (const std::exception &) {
+            list.mainRecords[r] = 0;
+        }
+    }
+    return list;
+}
+
+CurrentRecords currentRecordsOf(const AppState &state, const std::string &code)
+{
+    CurrentRecords cur;
+    if (state.Osnova.Header.RecordCount <= 0) {
+        cur.main = cur.passport = cur.trud = cur.dopoln = 1;
+        return cur;
+    }
+    cur.main = firstWithCode(state.Osnova, code);
+    cur.passport = firstWithCode(state.Passport, code);
+    cur.dopoln = firstWithCode(state.Dopoln, code);
+    cur.trud = lastWithCode(state.Trud, code);
+    return cur;
+}
+
+std::string statusText(int row, int rowCount)
+{
+    return cp("Строка № ") + std::to_string(row) + cp(" из ") + std::to_string(rowCount);
+}
+
+PreviewTexts previewOf(const AppState &state, int mainRecord)
+{
+    PreviewTexts p;
+    const LoadedTable &t = state.Osnova;
+    p.name = fieldOf(t, mainRecord, schema::FIO);
+
+    const std::string dolzh = fieldOf(t, mainRecord, schema::DOLZH);
+    if (dolzh.empty()) {
+        p.position = cp("Должность не указана");
+    } else {
+        auto name = referenceName(state.Dolzh, dolzh, schema::DOLZH, nullptr);
+        p.position = name ? cp("Должность: ") + *name : cp("Должность удалена");
+    }
+
+    p.salary = cp("Оклад: ") + fieldOf(t, mainRecord, schema::OKLAD) + cp(" рублей");
+
+    const std::string otdel = fieldOf(t, mainRecord, schema::OTDEL);
+    if (!otdel.empty()) {
+        auto name = referenceName(state.Otdel, otdel, schema::OTDEL, nullptr);
+        p.department = name ? cp("Отдел: ") + *name : cp("Отдел удален");
+    }
+    p.photoPath = fieldOf(t, mainRecord, schema::FOTO);
+    return p;
+}
+
+bool isDismissed(const AppState &state, int mainRecord)
+{
+    return fieldOf(state.Osnova, mainRecord, schema::UVOLEN) == "1";
+}
+
+} // namespace veltor

@@ -1,0 +1,157 @@
+#include "app/Startup.h"
+
+#include "storage/FileNames.h"
+#include "storage/Schema.h"
+#include "text/Convert.h"
+#include "text/Errors.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace veltor {
+namespace {
+
+std::vector<std::string> readLines(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw FileError("Не удается открыть файл \"" + file.string() + "\"");
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+} // namespace
+
+void readConfigIni(const std::filesystem::path &file, AppState &state)
+{
+    const std::vector<std::string> lines = readLines(file);
+    size_t next = 0;
+    // Reading past the end of the file yields empty lines.
+    auto readLine = [&]() -> std::string { return next < lines.size() ? lines[next++] : std::string(); };
+
+    std::string current = readLine();
+    if (current == "[PUT]") {
+        state.MainTablePath = readLine();
+        current = readLine();
+    }
+    if (current == "[DOK]") {
+        state.TemplatesFolder = readLine();
+        current = readLine();
+    }
+    if (current == "[VYVOD]") {
+        state.OutputFolder = readLine();
+        current = readLine();
+    }
+    if (current == "[INTERFACE]") {
+        state.InterfaceMode = strToInt(readLine());
+        current = readLine();
+    }
+    if (current == "[VID]")
+        current = readLine();
+    state.VidValue = current;
+}
+
+void writeConfigIni(const std::filesystem::path &file, const AppState &state, bool previewShown)
+{
+    std::ostringstream out;
+    out << "[PUT]\r\n" << state.MainTablePath << "\r\n"
+        << "[DOK]\r\n" << state.TemplatesFolder << "\r\n"
+        << "[VYVOD]\r\n" << state.OutputFolder << "\r\n"
+        << "[INTERFACE]\r\n" << state.InterfaceMode << "\r\n"
+        << "[VID]\r\n" << (previewShown ? 1 : 0) << state.PositionListMode << "\r\n";
+    const std::filesystem::path temp = file.string() + ".tmp";
+    {
+        std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+        f << out.str();
+        f.flush();
+        if (!f)
+            throw FileError("Не удается записать файл \"" + file.string() + "\"");
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, file, ec);
+    if (ec) {
+        std::filesystem::remove(temp, ec);
+        throw FileError("Не удается записать файл \"" + file.string() + "\"");
+    }
+}
+
+std::vector<TColumnSetting> columnSettingsFromStolb(const LoadedTable &stolb)
+{
+    const TTableHeader &h = stolb.Header;
+    const int caption = FieldIndex(h, "STOLB_GRID");
+    const int width = FieldIndex(h, "SHIRINA");
+    const int field = FieldIndex(h, "POLE_BAZY");
+    const int table = FieldIndex(h, "NOMER_BAZY");
+    const int shown = FieldIndex(h, "POKAZ");
+    std::vector<TColumnSetting> settings;
+    for (int r = 1; r <= h.RecordCount; ++r) {
+        TColumnSetting s;
+        s.Caption = GetField(h, stolb.Data, r, caption);
+        s.Width = strToInt(GetField(h, stolb.Data, r, width));
+        s.FieldName = GetField(h, stolb.Data, r, field);
+        s.TableNo = GetField(h, stolb.Data, r, table);
+        s.Shown = GetField(h, stolb.Data, r, shown);
+        settings.push_back(std::move(s));
+    }
+    return settings;
+}
+
+int extraParamCount(const LoadedTable &konstanty)
+{
+    return konstanty.Header.RecordCount - 7;
+}
+
+void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable &table)
+{
+    ReadTable(state.databaseFile(name), table.Header, table.Data);
+}
+
+void writeDatabaseTable(const AppState &state, std::string_view name, const LoadedTable &table)
+{
+    WriteTable(state.databaseFile(name), table);
+}
+
+void loadPersonnelTables(AppState &state)
+{
+    state.TablesLoaded = false;
+    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova.Header, state.Osnova.Data);
+    readDatabaseTable(state, schema::OtdelTable, state.Otdel);
+    readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
+    readDatabaseTable(state, schema::SemjaTable, state.Semja);
+    readDatabaseTable(state, schema::TrudTable, state.Trud);
+    readDatabaseTable(state, schema::PassportTable, state.Passport);
+    readDatabaseTable(state, schema::ObrazTable, state.Obraz);
+    readDatabaseTable(state, schema::VoenTable, state.Voen);
+    readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    readDatabaseTable(state, schema::TipDokTable, state.TipDok);
+    state.TablesLoaded = true;
+}
+
+void reloadListTables(AppState &state)
+{
+    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova.Header, state.Osnova.Data);
+    readDatabaseTable(state, schema::OtdelTable, state.Otdel);
+    readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
+    readDatabaseTable(state, schema::SemjaTable, state.Semja);
+    readDatabaseTable(state, schema::TrudTable, state.Trud);
+    readDatabaseTable(state, schema::PassportTable, state.Passport);
+}
+
+void writeTablesAfterDeletion(const AppState &state)
+{
+    WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
+    writeDatabaseTable(state, schema::SemjaTable, state.Semja);
+    writeDatabaseTable(state, schema::PassportTable, state.Passport);
+    writeDatabaseTable(state, schema::ObrazTable, state.Obraz);
+    writeDatabaseTable(state, schema::TrudTable, state.Trud);
+    writeDatabaseTable(state, schema::VoenTable, state.Voen);
+    writeDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+}
+
+} // namespace veltor

@@ -1,0 +1,572 @@
+#include "app/Unit1.h"
+
+#include "app/Dialogs.h"
+#include "app/EmployeeCommands.h"
+#include "app/Guard.h"
+#include "app/Picture.h"
+#include "app/QtText.h"
+#include "app/Startup.h"
+#include "app/StringGrid.h"
+#include "storage/FileNames.h"
+#include "storage/Schema.h"
+#include "text/Convert.h"
+#include "text/Errors.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <fstream>
+
+namespace veltor {
+
+namespace {
+const char *const MainCaption = "Вельтор (релиз 1.0.9)";
+const char *const ShowPreviewCaption = "Показать панель предпросмотра";
+const char *const HidePreviewCaption = "Убрать панель предпросмотра";
+} // namespace
+
+TForm1::TForm1(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+{
+    setObjectName("Form1");
+    setWindowTitle(QString::fromUtf8(MainCaption));
+    createActions();
+    createMenus();
+    createToolBar();
+    createCentralWidgets();
+}
+
+void TForm1::createActions()
+{
+    auto make = [this](QAction *&action, const char *name, const char *caption) {
+        action = new QAction(QString::fromUtf8(caption), this);
+        action->setObjectName(name);
+    };
+    make(N1_10, "N1_10", "Показать данные сотрудника");
+    make(N1_1, "N1_1", "Поиск");
+    make(N1_2, "N1_2", "Сортировка");
+    make(N1_3, "N1_3", "Фильтр");
+    make(N1_6, "N1_6", "Показать работающих");
+    make(N1_7, "N1_7", "Показать НЕ работающих");
+    make(N1_5, "N1_5", "Показать всех");
+    make(N1_4, "N1_4", "Новый сотрудник");
+    make(N1_8, "N1_8", "Потоковый ввод данных");
+    make(N1_9, "N1_9", "Удалить запись");
+    make(N6_1, "N6_1", "На одного сотрудника");
+    make(N6_2, "N6_2", "На нескольких сотрудников");
+    make(N6_3, "N6_3", "Табель");
+    make(N6_4, "N6_4", "Журнал документов");
+    make(N7_1, "N7_1", "Начисление/удержание");
+    make(N7_2, "N7_2", "Расчет отклонения");
+    make(N7_3, "N7_3", "Журнал документов");
+    make(N5_1, "N5_1", "Печать перечня");
+    make(N2_1, "N2_1", "Параметры программы");
+    make(N2_3, "N2_3", "Справочник отделов");
+    make(N2_4, "N2_4", "Справочник должностей");
+    make(N2_7, "N2_7", "Выбор колонок");
+    make(N2_9, "N2_9", HidePreviewCaption);
+    make(N2_5, "N2_5", "Архивировать");
+    make(N2_6, "N2_6", "Разархивировать");
+    make(N2_2, "N2_2", "Перевести DOS->WIN");
+    make(N3_2, "N3_2", "Справка");
+    make(N3_1, "N3_1", "О программе");
+    make(N4, "N4", "Выход");
+    N6_2->setVisible(false);
+    N6_3->setVisible(false);
+    N2_6->setVisible(false);
+    N2_2->setVisible(false);
+
+    N1_10->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    N1_4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    N4->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+
+    connect(N1_10, &QAction::triggered, this, guarded(this, [this] { N1_10Click(); }));
+    connect(N1_4, &QAction::triggered, this, guarded(this, [this] { N1_4Click(); }));
+    connect(N1_5, &QAction::triggered, this, guarded(this, [this] { N1_5Click(); }));
+    connect(N1_9, &QAction::triggered, this, guarded(this, [this] { N1_9Click(); }));
+    connect(N2_9, &QAction::triggered, this, guarded(this, [this] { N2_9Click(); }));
+    connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
+    connect(N4, &QAction::triggered, this, [this] { N4Click(); });
+    connect(N5_1, &QAction::triggered, this, guarded(this, [this] {
+                if (m_links.printList)
+                    m_links.printList();
+            }));
+}
+
+void TForm1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    auto menu = [this, bar](QMenu *&m, const char *name, const char *caption) {
+        m = bar->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(name);
+    };
+    menu(N1, "N1", "Перечень");
+    N1->addAction(N1_10);
+    N1->addSeparator();
+    N1->addAction(N1_1);
+    N1->addAction(N1_2);
+    N1->addAction(N1_3);
+    N1->addAction(N1_6);
+    N1->addAction(N1_7);
+    N1->addAction(N1_5);
+    N1->addSeparator();
+    N1->addAction(N1_4);
+    N1->addAction(N1_8);
+    N1->addSeparator();
+    N1->addAction(N1_9);
+
+    menu(N6, "N6", "Кадровые приказы");
+    N6->addAction(N6_1);
+    N6->addAction(N6_2);
+    N6->addAction(N6_3);
+    N6->addSeparator();
+    N6->addAction(N6_4);
+
+    menu(N7, "N7", "Документы по зарплате");
+    N7->addAction(N7_1);
+    N7->addAction(N7_2);
+    N7->addAction(N7_3);
+    N7->menuAction()->setVisible(false);
+
+    menu(N5, "N5", "Документы и отчеты");
+    N5->addAction(N5_1);
+    N5->addSeparator();
+    connect(N5, &QMenu::aboutToShow, this, guarded(this, [this] { N5Show(); }));
+
+    menu(N2, "N2", "Настройки");
+    N2->addAction(N2_1);
+    N2_10 = N2->addMenu(QString::fromUtf8("Справочники"));
+    N2_10->setObjectName("N2_10");
+    N2_10->addAction(N2_3);
+    N2_10->addAction(N2_4);
+    N2_8 = N2->addMenu(QString::fromUtf8("Вид"));
+    N2_8->setObjectName("N2_8");
+    N2_8->addAction(N2_7);
+    N2_8->addAction(N2_9);
+    N2->addSeparator();
+    N2->addAction(N2_5);
+    N2->addAction(N2_6);
+    N2->addAction(N2_2);
+
+    menu(N3, "N3", "Помощь");
+    N3->addAction(N3_2);
+    N3->addAction(N3_1);
+
+    bar->addAction(N4);
+}
+
+void TForm1::createToolBar()
+{
+    ToolBar1 = addToolBar(QString::fromUtf8("Панель инструментов"));
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    auto button = [this](QToolButton *&b, const char *name, QAction *action, const char *hint,
+                         QStyle::StandardPixmap icon) {
+        b = new QToolButton(ToolBar1);
+        b->setObjectName(name);
+        b->setDefaultAction(action);
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(QString::fromUtf8(hint));
+        b->setAccessibleName(QString::fromUtf8(hint));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return ToolBar1->addWidget(b);
+    };
+    // Buttons carry no logic: each shares the QAction of the menu item it stands for.
+    button(SpeedButton1, "SpeedButton1", N1_10, "Показать данные сотрудника", QStyle::SP_FileDialogContentsView);
+    button(SpeedButton2, "SpeedButton2", N1_1, "Поиск", QStyle::SP_FileDialogContentsView);
+    SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    button(SpeedButton3, "SpeedButton3", N1_2, "Сортировка", QStyle::SP_ArrowDown);
+    button(SpeedButton4, "SpeedButton4", N1_3, "Фильтр", QStyle::SP_FileDialogListView);
+    button(SpeedButton7, "SpeedButton7", N1_5, "Показать всех сотрудников", QStyle::SP_BrowserReload);
+    ToolBar1->addSeparator();
+    SpeedButton8Slot = button(SpeedButton8, "SpeedButton8", N1_4, "Добавить нового сотрудника", QStyle::SP_FileIcon);
+    SpeedButton9Slot = button(SpeedButton9, "SpeedButton9", N1_9, "Удалить запись из базы", QStyle::SP_TrashIcon);
+    ToolBar1->addSeparator();
+    button(SpeedButton10, "SpeedButton10", N5_1, "Печать перечня сотрудников", QStyle::SP_DialogSaveButton);
+    button(SpeedButton6, "SpeedButton6", N2_7, "Выбор колонок", QStyle::SP_FileDialogDetailedView);
+    button(SpeedButton5, "SpeedButton5", N2_1, "Настройки", QStyle::SP_ComputerIcon);
+}
+
+void TForm1::createCentralWidgets()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    StringGrid1 = new TStringGrid(central);
+    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1->setAccessibleName(QString::fromUtf8("Перечень сотрудников"));
+    StringGrid1->setRowSelect(true);
+    StringGrid1->setDefaultRowHeight(18);
+    StringGrid1->setMarkerColor([this](int row) { return StringGrid1DrawCell(row); });
+    connect(StringGrid1, &TStringGrid::selectCell, this,
+            guarded(this, [this](int col, int row) { StringGrid1SelectCell(col, row); }));
+    connect(StringGrid1, &TStringGrid::dblClicked, this, guarded(this, [this] { StringGrid1DblClick(); }));
+    connect(StringGrid1, &TStringGrid::enterPressed, N1_10, &QAction::trigger);
+    layout->addWidget(StringGrid1, 1);
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName("Panel1");
+    Panel1->setAccessibleName(QString::fromUtf8("Панель предпросмотра"));
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setFixedWidth(230);
+    auto *panel = new QVBoxLayout(Panel1);
+    SpeedButton14 = new QToolButton(Panel1);
+    SpeedButton14->setObjectName("SpeedButton14");
+    SpeedButton14->setText("->");
+    SpeedButton14->setToolTip(QString::fromUtf8(HidePreviewCaption));
+    SpeedButton14->setAccessibleName(QString::fromUtf8(HidePreviewCaption));
+    connect(SpeedButton14, &QToolButton::clicked, N2_9, &QAction::trigger);
+    panel->addWidget(SpeedButton14, 0, Qt::AlignRight);
+
+    Foto1 = new QLabel(Panel1);
+    Foto1->setObjectName("Foto1");
+    Foto1->setAccessibleName(QString::fromUtf8("Фотография сотрудника"));
+    Foto1->setFixedSize(200, 240);
+    Foto1->setScaledContents(true);
+    Foto1->setFrameShape(QFrame::Box);
+    panel->addWidget(Foto1, 0, Qt::AlignHCenter);
+
+    auto text = [this, panel](QLabel *&label, const char *name) {
+        label = new QLabel(Panel1);
+        label->setObjectName(name);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        label->setFocusPolicy(Qt::TabFocus);
+        panel->addWidget(label);
+    };
+    text(StaticText1, "StaticText1");
+    QFont bold = StaticText1->font();
+    bold.setBold(true);
+    StaticText1->setFont(bold);
+    text(StaticText2, "StaticText2");
+    text(StaticText3, "StaticText3");
+    text(StaticText4, "StaticText4");
+    panel->addStretch(1);
+
+    Button1 = new QPushButton(QString::fromUtf8("Новый сотрудник"), Panel1);
+    Button1->setObjectName("Button1");
+    connect(Button1, &QPushButton::clicked, N1_4, &QAction::trigger);
+    panel->addWidget(Button1);
+    Button2 = new QPushButton(QString::fromUtf8("Удалить запись"), Panel1);
+    Button2->setObjectName("Button2");
+    connect(Button2, &QPushButton::clicked, N1_9, &QAction::trigger);
+    panel->addWidget(Button2);
+    layout->addWidget(Panel1);
+
+    setCentralWidget(central);
+
+    StatusPanel0 = new QLabel(this);
+    StatusPanel0->setObjectName("StatusBar1Panel0");
+    statusBar()->setObjectName("StatusBar1");
+    statusBar()->addWidget(StatusPanel0, 1);
+}
+
+void TForm1::FormCreate()
+{
+    runGuarded(this, [this] { runStartup(); });
+    // The window is placed even when start-up stopped part-way, so it opens usable.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect r = screen->geometry();
+        move(r.topLeft());
+        resize(r.width(), std::max(200, r.height() - 30));
+    }
+}
+
+void TForm1::readProgramTable(std::string_view name, const char *missingMessage, LoadedTable &table)
+{
+    const std::filesystem::path file = m_state.programFile(name);
+    if (!fileExists(file)) {
+        Dialogs::message(QString::fromUtf8(missingMessage), this);
+        std::ofstream(file, std::ios::binary);
+    }
+    ReadTable(file, table.Header, table.Data);
+}
+
+void TForm1::runStartup()
+{
+    AppState &s = m_state;
+    s.RecordsDeleted = false;
+    s.InterfaceMode = 0;
+    s.PositionListMode = 0;
+    s.DocumentsMenuBuilt = false;
+    s.NextOrderNumberKnown = false;
+    s.OrderOpenedFromJournal = false;
+
+    const std::filesystem::path installer = s.programFile("ustan.exe");
+    if (fileExists(installer)) {
+        std::error_code ec;
+        std::filesystem::remove(installer, ec);
+    }
+
+    const std::filesystem::path config = s.programFile("config.ini");
+    if (!fileExists(config)) {
+        Dialogs::message(QString::fromUtf8("Не найден файл Config.ini, сейчас он будет создан"), this);
+        std::ofstream(config, std::ios::binary);
+    }
+    s.VidValue.clear();
+    readConfigIni(config, s);
+    applyVid(s.VidValue);
+    applyInterfaceMode();
+
+    readProgramTable(schema::StolbTable, "Не найден файл Stolb, сейчас он будет создан", s.Stolb);
+    s.ColumnSettings = columnSettingsFromStolb(s.Stolb);
+    readProgramTable(schema::KonstantyTable, "Не найден файл Konstanty, сейчас он будет создан", s.Konstanty);
+    s.ExtraParamCount = extraParamCount(s.Konstanty);
+    readProgramTable(schema::PechatTable, "Не найден файл Pechat, сейчас он будет создан", s.Pechat);
+
+    s.CurrentCodeList = "-1";
+    if (s.MainTablePath.empty()) {
+        Dialogs::message(QString::fromUtf8("Не найдены базы! Настройте программу."), this);
+        return;
+    }
+    loadPersonnelTables(s);
+    if (s.Osnova.Header.RecordCount <= 0)
+        StringGrid1->hide();
+    else
+        zapolnenieOsnovnojTablitsy(s.CurrentCodeList);
+}
+
+void TForm1::applyVid(const std::string &vid)
+{
+    const bool show = !vid.empty() && vid[0] == '1';
+    Panel1->setVisible(show);
+    N2_9->setText(QString::fromUtf8(show ? HidePreviewCaption : ShowPreviewCaption));
+    m_state.PositionListMode = vid.size() >= 2 && vid[1] == '1' ? 1 : 0;
+}
+
+void TForm1::applyInterfaceMode()
+{
+    const bool hr = m_state.InterfaceMode == 0;
+    SpeedButton8Slot->setVisible(hr);
+    SpeedButton9Slot->setVisible(hr);
+    N6->menuAction()->setVisible(hr);
+    N7->menuAction()->setVisible(!hr);
+}
+
+bool TForm1::previewVisible() const
+{
+    return !Panel1->isHidden();
+}
+
+void TForm1::zapolnenieOsnovnojTablitsy(const std::string &codeList)
+{
+    const std::string codes = effectiveCodeList(m_state, codeList);
+    if (m_state.InterfaceMode != 0)
+        return;
+    ListContent list = buildEmployeeList(m_state, codes);
+    m_listCodes = codes;
+    m_rowMainRecords = std::move(list.mainRecords);
+
+    StringGrid1->beginUpdate();
+    StringGrid1->setSize(0, 0);
+    StringGrid1->setSize(list.cols, list.rows);
+    StringGrid1->setFixedRows(1);
+    StringGrid1->setFixedCols(1);
+    for (int r = 0; r < list.rows; ++r)
+        for (int c = 0; c < list.cols; ++c)
+            StringGrid1->setCell(c, r, std::move(list.at(c, r)));
+    StringGrid1->endUpdate();
+    for (int c = 0; c < list.cols; ++c)
+        StringGrid1->setColWidth(c, list.widths[c]);
+    StringGrid1->setColSizing(true);
+    StringGrid1->viewport()->update();
+}
+
+QColor TForm1::StringGrid1DrawCell(int row) const
+{
+    // Painting must never fail: a row whose code cannot be resolved is drawn as not dismissed.
+    const QColor face = palette().color(QPalette::Button);
+    if (row < 1 || row >= static_cast<int>(m_rowMainRecords.size()))
+        return face;
+    int rec = m_rowMainRecords[row];
+    const LoadedTable &main = m_state.Osnova;
+    const int kod = FieldIndex(main.Header, schema::KOD);
+    const std::string code = nthCode(m_listCodes, row);
+    // The table may have changed since the fill: check the remembered record still has the code.
+    if (rec == 0 || GetField(main.Header, main.Data, rec, kod) != code) {
+        int32_t n = 0;
+        rec = tryStrToInt(code, n) ? nomerstrokipokodu(main.Header, main.Data, n) : 0;
+        const_cast<TForm1 *>(this)->m_rowMainRecords[row] = rec;
+    }
+    return isDismissed(m_state, rec) ? QColor(255, 0, 0) : face;
+}
+
+void TForm1::StringGrid1SelectCell(int, int row)
+{
+    AppState &s = m_state;
+    std::string codes = effectiveCodeList(s, s.CurrentCodeList);
+    const std::string code = nthCode(codes, row);
+    const CurrentRecords cur = currentRecordsOf(s, code);
+    s.CurMainRec = cur.main;
+    s.CurPassportRec = cur.passport;
+    s.CurTrudRec = cur.trud;
+    s.CurDopolnRec = cur.dopoln;
+    if (s.Osnova.Header.RecordCount <= 0)
+        return;
+    StatusPanel0->setText(toQ(statusText(row, StringGrid1->RowCount() - 1)));
+    if (!previewVisible())
+        return;
+    const PreviewTexts p = previewOf(s, s.CurMainRec);
+    StaticText1->setText(toQ(p.name));
+    StaticText2->setText(toQ(p.position));
+    StaticText3->setText(toQ(p.salary));
+    StaticText4->setText(toQ(p.department));
+    showPhoto(p.photoPath);
+}
+
+void TForm1::showPhoto(const std::string &path)
+{
+    const std::filesystem::path noPhoto = m_state.programFile("nonFoto.bmp");
+    auto showNoPhoto = [&] {
+        try {
+            Foto1->setPixmap(QPixmap::fromImage(loadPicture(noPhoto)));
+        } catch (const std::exception &) {
+            Foto1->clear();
+        }
+    };
+    if (path.empty()) {
+        showNoPhoto();
+        return;
+    }
+    try {
+        Foto1->setPixmap(QPixmap::fromImage(loadPicture(pathFromCp1251(path))));
+    } catch (...) {
+        showNoPhoto();
+        throw;
+    }
+}
+
+void TForm1::showCardWindow()
+{
+    if (!m_links.Form2)
+        return;
+    m_links.Form2->show();
+    m_links.Form2->raise();
+    m_links.Form2->activateWindow();
+}
+
+void TForm1::N1_10Click()
+{
+    if (m_state.InterfaceMode != 0)
+        return;
+    showCardWindow();
+}
+
+void TForm1::StringGrid1DblClick()
+{
+    if (m_state.Osnova.Header.RecordCount > 0)
+        N1_10->trigger();
+    else
+        N1_4->trigger();
+}
+
+void TForm1::N1_4Click()
+{
+    if (!m_state.TablesLoaded)
+        throw FileError("Базы не загружены. Настройте программу.");
+    m_state.CurrentCodeList = "-1";
+    appendNewEmployee(m_state);
+    StringGrid1->show();
+    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    setWindowTitle(QString::fromUtf8("Перечень сотрудников"));
+    if (m_links.Form2)
+        m_links.Form2->setWindowTitle(QString::fromUtf8("Карточка нового сотрудника"));
+    StringGrid1->setRow(StringGrid1->RowCount() - 1);
+    showCardWindow();
+}
+
+void TForm1::N1_9Click()
+{
+    if (!Dialogs::question(QString::fromUtf8(
+                               "Вы уверены, что хотите удалить эту запись??? Востановить её не удасться"),
+                           this))
+        return;
+    deleteCurrentEmployee(m_state);
+    if (m_state.Osnova.Header.RecordCount <= 0)
+        StringGrid1->hide();
+    else
+        zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+}
+
+void TForm1::N1_5Click()
+{
+    if (m_state.MainTablePath.empty())
+        return;
+    reloadListTables(m_state);
+    m_state.CurrentCodeList = "-1";
+    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    setWindowTitle(QString::fromUtf8("Перечень сотрудников"));
+}
+
+void TForm1::N2_9Click()
+{
+    if (previewVisible()) {
+        Panel1->hide();
+        N2_9->setText(QString::fromUtf8(ShowPreviewCaption));
+        return;
+    }
+    Panel1->show();
+    N2_9->setText(QString::fromUtf8(HidePreviewCaption));
+    StringGrid1SelectCell(1, 1);
+}
+
+void TForm1::N3_2Click()
+{
+    Dialogs::message(QString::fromUtf8("Руководство пользователя находится в файле \"Help.doc\"."), this);
+}
+
+void TForm1::N4Click()
+{
+    close();
+}
+
+void TForm1::N5Show()
+{
+    if (m_state.DocumentsMenuBuilt)
+        return;
+    m_state.DocumentsMenuBuilt = true;
+    const LoadedTable &pechat = m_state.Pechat;
+    const int shablon = FieldIndex(pechat.Header, "SHABLON");
+    for (int i = 1; i <= pechat.Header.RecordCount; ++i) {
+        QAction *item = N5->addAction(toQ(GetField(pechat.Header, pechat.Data, i, shablon)));
+        item->setData(i);
+        item->setObjectName(QString("N5_template%1").arg(i));
+        connect(item, &QAction::triggered, this, guarded(this, [this, i] {
+                    if (m_links.printTemplate)
+                        m_links.printTemplate(i);
+                }));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (m_state.RecordsDeleted
+        && Dialogs::question(QString::fromUtf8("Не смотря на все предупреждения, вы все-таки хотите, "
+                                               "чтобы удалённые записи исчезли???"),
+                             this)) {
+        // A failed write keeps the window open: the deletions are not lost and the user can retry.
+        if (!runGuarded(this, [this] { writeTablesAfterDeletion(m_state); })) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    for (QWidget *w : {m_links.Form2, m_links.Form3, m_links.Form4})
+        if (w)
+            w->close();
+    QApplication::quit();
+}
+
+} // namespace veltor

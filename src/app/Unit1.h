@@ -1,0 +1,117 @@
+#pragma once
+#include <QMainWindow>
+#include <functional>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/EmployeeList.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace veltor {
+
+class TStringGrid;
+
+// What the main window needs of the other windows, set by main() once they exist.
+struct FormLinks {
+    QWidget *Form2 = nullptr; // the employee card
+    QWidget *Form3 = nullptr; // the tools dialog
+    QWidget *Form4 = nullptr; // the HR-orders window
+    // Prints Pechat template `tag` (1-based) for the current employee, as the card's print
+    // button does.
+    std::function<void(int tag)> printTemplate;
+    // Prints the employee list (N5_1).
+    std::function<void()> printList;
+};
+
+// The main window: the employee list, the preview panel, the menu and tool bar.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(AppState &state, QWidget *parent = nullptr);
+
+    AppState &state() { return m_state; }
+    void setLinks(FormLinks links) { m_links = std::move(links); }
+    const FormLinks &links() const { return m_links; }
+
+    // The start-up sequence; runs once, after construction.
+    void FormCreate();
+
+    // Fills the list from a code list ("-1" for all); nothing in the payroll interface.
+    void zapolnenieOsnovnojTablitsy(const std::string &codeList);
+    // Makes the employee of a grid row current and updates the status bar and preview panel.
+    void StringGrid1SelectCell(int col, int row);
+    bool previewVisible() const;
+
+    // Menu commands of this window.
+    void N1_10Click(); // show the card
+    void N1_4Click();  // new employee
+    void N1_5Click();  // show all
+    void N1_9Click();  // delete
+    void N2_9Click();  // preview panel toggle
+    void N3_2Click();  // help
+    void N4Click();    // exit
+    void N5Show();     // the documents menu is opening
+    void StringGrid1DblClick();
+
+    // Controls, named as the rest of the program knows them.
+    TStringGrid *StringGrid1 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Foto1 = nullptr;
+    QLabel *StaticText1 = nullptr;
+    QLabel *StaticText2 = nullptr;
+    QLabel *StaticText3 = nullptr;
+    QLabel *StaticText4 = nullptr;
+    QLabel *StatusPanel0 = nullptr;
+    QToolButton *SpeedButton14 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button2 = nullptr;
+    QToolBar *ToolBar1 = nullptr;
+    QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
+                *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr,
+                *SpeedButton7 = nullptr, *SpeedButton8 = nullptr, *SpeedButton9 = nullptr,
+                *SpeedButton10 = nullptr;
+
+    QMenu *N1 = nullptr, *N6 = nullptr, *N7 = nullptr, *N5 = nullptr, *N2 = nullptr,
+          *N2_10 = nullptr, *N2_8 = nullptr, *N3 = nullptr;
+    QAction *N1_10 = nullptr, *N1_1 = nullptr, *N1_2 = nullptr, *N1_3 = nullptr, *N1_6 = nullptr,
+            *N1_7 = nullptr, *N1_5 = nullptr, *N1_4 = nullptr, *N1_8 = nullptr, *N1_9 = nullptr;
+    QAction *N6_1 = nullptr, *N6_2 = nullptr, *N6_3 = nullptr, *N6_4 = nullptr;
+    QAction *N7_1 = nullptr, *N7_2 = nullptr, *N7_3 = nullptr;
+    QAction *N5_1 = nullptr;
+    QAction *N2_1 = nullptr, *N2_3 = nullptr, *N2_4 = nullptr, *N2_7 = nullptr, *N2_9 = nullptr,
+            *N2_5 = nullptr, *N2_6 = nullptr, *N2_2 = nullptr;
+    QAction *N3_2 = nullptr, *N3_1 = nullptr, *N4 = nullptr;
+    // Tool-bar slots of the two buttons the payroll interface hides.
+    QAction *SpeedButton8Slot = nullptr, *SpeedButton9Slot = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createCentralWidgets();
+    void runStartup();
+    void applyVid(const std::string &vid);
+    void applyInterfaceMode();
+    void readProgramTable(std::string_view name, const char *missingMessage, LoadedTable &table);
+    void showPhoto(const std::string &path);
+    QColor StringGrid1DrawCell(int row) const;
+    void showCardWindow();
+
+    AppState &m_state;
+    FormLinks m_links;
+    std::vector<int> m_rowMainRecords; // first main-table record per grid row, from the last fill
+    std::string m_listCodes;           // the expanded code list of the last fill
+    bool m_closing = false;
+};
+
+} // namespace veltor

@@ -1,0 +1,62 @@
+#include "app/AppState.h"
+#include "app/Unit1.h"
+#include "card/Unit2.h"
+#include "listtools/Unit3.h"
+#include "orders/Unit4.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display Qt aborts with a message about platform plugins; say plainly what to do.
+bool displayAvailable()
+{
+#if defined(Q_OS_LINUX)
+    const char *platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform)
+        return true;
+    const char *x = std::getenv("DISPLAY");
+    const char *wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!displayAvailable()) {
+        std::fprintf(stderr,
+                     "Нет графического дисплея: программе нужен рабочий стол.\n"
+                     "No display found. Run it on a desktop, or under a virtual display:\n"
+                     "  xvfb-run -a %s\n",
+                     argc > 0 ? argv[0] : "veltor");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("veltor"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    veltor::AppState state;
+    state.ProgramFolder = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+
+    // The four windows are created once, in this order, and kept for the whole run.
+    veltor::TForm1 form1(state);
+    veltor::TForm2 form2(state, form1);
+    veltor::TForm3 form3(state, form1);
+    veltor::TForm4 form4(state, form1);
+    veltor::FormLinks links;
+    links.Form2 = &form2;
+    links.Form3 = &form3;
+    links.Form4 = &form4;
+    form1.setLinks(links);
+
+    form1.FormCreate();
+    form1.show();
+    return app.exec();
+}
