@@ -1,0 +1,123 @@
+#pragma once
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/Unit1.h"
+#include "storage/DBFUnit.h"
+#include "storage/FileNames.h"
+#include "storage/Schema.h"
+#include "text/Cp1251.h"
+
+namespace veltor::test {
+
+using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
+
+// A program folder and a database folder in a temporary directory, filled through the engine.
+class AppFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_temp.isValid());
+        root = m_temp.path().toStdString();
+        program = root / "program";
+        database = root / "database";
+        std::filesystem::create_directories(program);
+        schema::createEmptyDatabase(database);
+        schema::createProgramTables(program);
+        Dialogs::setTestMode(true);
+        Dialogs::clearRecorded();
+    }
+
+    void TearDown() override { Dialogs::clearRecorded(); }
+
+    std::filesystem::path table(std::string_view name) const
+    {
+        for (const auto &t : schema::ProgramTables)
+            if (t.fileName == name)
+                return resolveFileName(program, name);
+        return resolveFileName(database, name);
+    }
+
+    // Appends one record with the given fields (UTF-8 values) to a table file.
+    void add(std::string_view tableName, const Fields &fields)
+    {
+        const auto file = table(tableName);
+        LoadedTable t = ReadTable(file);
+        AppendBlankRecord(t.Header, t.Data);
+        for (const auto &[name, value] : fields) {
+            const int f = FieldIndex(t.Header, name);
+            ASSERT_GT(f, 0) << name;
+            SetField(t.Header, t.Header.RecordCount, f, t.Data, cp(value));
+        }
+        WriteTable(file, t);
+    }
+
+    void writeConfig(const std::string &text)
+    {
+        std::ofstream(program / "config.ini", std::ios::binary) << cp(text);
+    }
+
+    // A complete config.ini pointing at the database folder.
+    void writeStandardConfig(const std::string &vid = "11", int interfaceMode = 0)
+    {
+        writeConfig("[PUT]\r\n" + (database / "osnova.dbf").string() + "\r\n[DOK]\r\n"
+                    + (root / "templates").string() + "\r\n[VYVOD]\r\n" + (root / "out").string()
+                    + "/\r\n[INTERFACE]\r\n" + std::to_string(interfaceMode) + "\r\n[VID]\r\n" + vid
+                    + "\r\n");
+    }
+
+    void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo,
+                   const std::string &shown = "1", const std::string &width = "30")
+    {
+        add(schema::StolbTable, {{"NOM", "1"},
+                                 {"STOLB_GRID", caption},
+                                 {"SHIRINA", width},
+                                 {"POLE_BAZY", field},
+                                 {"NOMER_BAZY", tableNo},
+                                 {"POKAZ", shown}});
+    }
+
+    void addEmployee(int code, const std::string &name, Fields extra = {})
+    {
+        extra["KOD"] = std::to_string(code);
+        extra["FIO"] = name;
+        add(schema::OsnovaTable, extra);
+    }
+
+    // Creates the main window the way main() does and runs its start-up.
+    TForm1 &start()
+    {
+        state = std::make_unique<AppState>();
+        state->ProgramFolder = program;
+        form = std::make_unique<TForm1>(*state);
+        form->FormCreate();
+        return *form;
+    }
+
+    std::string bytesOf(const std::filesystem::path &file) const
+    {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // The grid cell as UTF-8.
+    std::string cell(int col, int row) const;
+
+    std::filesystem::path root, program, database;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<TForm1> form;
+
+private:
+    QTemporaryDir m_temp;
+};
+
+} // namespace veltor::test
