@@ -62,6 +62,10 @@ struct AppState {
 
     bool RecordsDeleted = false;
 
+    // "Сохранять распечатанные документы?" of the settings panel: not stored, "ДА" at every
+    // start. When false, printed documents are saved as "temp.doc".
+    bool SavePrintedDocuments = true;
+
     // Run-time flags owned by other windows, reset at start-up.
     bool DocumentsMenuBuilt = false;
     bool NextOrderNumberKnown = false;
