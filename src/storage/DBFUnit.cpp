@@ -1,1 +1,619 @@
 #include "storage/DBFUnit.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+
+#include "storage/FileNames.h"
+#include "text/Convert.h"
+#include "text/Cp1251.h"
+#include "text/Errors.h"
+
+namespace veltor {
+namespace {
+
+constexpr int DescriptorSize = 32;
+constexpr int FileHeaderSize = 32;
+constexpr char HeaderTerminator = 0x0D;
+constexpr char EndOfData = 0x1A;
+constexpr int FieldNameBytes = 11;   // as read: the whole name area of a descriptor
+constexpr int WrittenNameBytes = 10; // as written: the 11th byte is always zero
+
+int headerLengthFor(int fieldCount) { return DescriptorSize * fieldCount + 33; }
+
+bool isTrimmed(unsigned char c) { return c <= 0x20; }
+
+// Bytes 0x00-0x20 removed on both sides, as every field and name comparison does.
+std::string_view trimmed(std::string_view text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isTrimmed(static_cast<unsigned char>(text[begin])))
+        ++begin;
+    while (end > begin && isTrimmed(static_cast<unsigned char>(text[end - 1])))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+uint32_t readLe32(std::string_view bytes, size_t at)
+{
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[at])) |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + 3])) << 24;
+}
+
+uint16_t readLe16(std::string_view bytes, size_t at)
+{
+    return static_cast<uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                 static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+void putLe16(std::string &bytes, size_t at, uint32_t value)
+{
+    bytes[at] = static_cast<char>(value & 0xFF);
+    bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+std::string quoted(const std::filesystem::path &fileName)
+{
+    return "\"" + pathToUtf8(fileName) + "\"";
+}
+
+[[noreturn]] void throwDamaged(std::string_view fileName, const std::string &what)
+{
+    throw FileError("Файл \"" + std::string(fileName) + "\" поврежден: " + what);
+}
+
+[[noreturn]] void throwWriteError(const std::filesystem::path &fileName, const std::string &why)
+{
+    throw FileError("Не удается записать файл " + quoted(fileName) + ": " + why);
+}
+
+// One field as it goes into a written header.
+struct FieldDescriptor {
+    std::string name; // at most 10 bytes are written
+    char type = 'C';
+    uint8_t length = 0;
+    uint8_t decimals = 0;
+};
+
+// Decodes the 32-byte file header and the field descriptors of `header` (the first
+// headerLength bytes of a file of fileSize bytes). The field list ends at the 0x0D terminator:
+// other software pads headers with zero bytes behind it, and those are no fields.
+void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTableHeader &header)
+{
+    const uint32_t recordCount = readLe32(bytes, 4);
+    const int headerLength = readLe16(bytes, 8);
+    const int recordLength = readLe16(bytes, 10);
+    if (recordCount > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
+        throwDamaged(nameForMessages, "неверное число записей (" + std::to_string(recordCount) + ")");
+    if (headerLength < FileHeaderSize)
+        throwDamaged(nameForMessages,
+                     "длина заголовка " + std::to_string(headerLength) + " меньше 32 байт");
+    if (static_cast<size_t>(headerLength) > bytes.size())
+        throwDamaged(nameForMessages, "длина заголовка " + std::to_string(headerLength) +
+                                          " больше длины файла " + std::to_string(bytes.size()));
+    if (recordLength == 0)
+        throwDamaged(nameForMessages, "длина записи равна 0");
+
+    const int declared = std::max(0, (headerLength - 33) / DescriptorSize);
+    int fieldCount = 0;
+    int offset = 1; // byte 0 of a record is the deletion flag
+    for (int i = 1; i <= declared; ++i) {
+        const size_t at = static_cast<size_t>(DescriptorSize) * i;
+        if (bytes[at] == HeaderTerminator)
+            break;
+        if (i > MaxFields)
+            throwDamaged(nameForMessages, "больше " + std::to_string(MaxFields) + " полей");
+        header.FieldNames[i] = std::string(bytes.substr(at, FieldNameBytes));
+        header.FieldTypes[i] = bytes[at + 11];
+        header.FieldLengths[i] = static_cast<uint8_t>(bytes[at + 16]);
+        if (bytes[at + 17] != 0)
+            header.FieldTypes[i] = 'R';
+        header.FieldOffsets[i] = offset;
+        offset += header.FieldLengths[i];
+        if (offset > recordLength) {
+            throwDamaged(nameForMessages, "поле \"" + cp1251ToUtf8(trimmed(header.FieldNames[i])) +
+                                              "\" выходит за пределы записи длины " +
+                                              std::to_string(recordLength));
+        }
+        fieldCount = i;
+    }
+    header.RecordCount = static_cast<int32_t>(recordCount);
+    header.HeaderLength = headerLengthFor(fieldCount);
+    header.RecordLength = recordLength;
+}
+
+// The bytes of a written header: 32-byte file header, descriptors, 0x0D.
+std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t recordCount)
+{
+    const int fieldCount = static_cast<int>(fields.size());
+    int recordLength = 1;
+    for (const FieldDescriptor &field : fields)
+        recordLength += field.length;
+
+    std::string bytes(static_cast<size_t>(headerLengthFor(fieldCount)), '\0');
+    bytes[0] = 0x03;
+    // Bytes 6-7 stay zero: a written record count is 16 bits.
+    putLe16(bytes, 4, static_cast<uint32_t>(recordCount));
+    putLe16(bytes, 8, static_cast<uint32_t>(headerLengthFor(fieldCount)));
+    putLe16(bytes, 10, static_cast<uint32_t>(recordLength));
+    for (int i = 0; i < fieldCount; ++i) {
+        const FieldDescriptor &field = fields[static_cast<size_t>(i)];
+        const size_t at = static_cast<size_t>(DescriptorSize) * (i + 1);
+        bytes.replace(at, std::min<size_t>(field.name.size(), WrittenNameBytes), field.name, 0,
+                      WrittenNameBytes);
+        bytes[at + 11] = field.type;
+        bytes[at + 16] = static_cast<char>(field.length);
+        bytes[at + 17] = static_cast<char>(field.decimals);
+    }
+    bytes[bytes.size() - 1] = HeaderTerminator;
+    return bytes;
+}
+
+std::vector<FieldDescriptor> descriptorsOf(const TTableHeader &header)
+{
+    const int fieldCount = FieldCount(header);
+    std::vector<FieldDescriptor> fields(static_cast<size_t>(fieldCount));
+    for (int i = 1; i <= fieldCount; ++i) {
+        FieldDescriptor &field = fields[static_cast<size_t>(i - 1)];
+        field.name = header.FieldNames[i];
+        field.length = header.FieldLengths[i];
+        if (header.FieldTypes[i] == 'R') {
+            field.type = 'N';
+            field.decimals = static_cast<uint8_t>(field.length / 4);
+        } else {
+            field.type = header.FieldTypes[i];
+        }
+    }
+    return fields;
+}
+
+void checkRecordCount(const std::filesystem::path &fileName, int32_t recordCount)
+{
+    if (recordCount < 0 || recordCount > MaxWrittenRecords) {
+        throwWriteError(fileName, "число записей " + std::to_string(recordCount) +
+                                      " не помещается в файл (допустимо от 0 до " +
+                                      std::to_string(MaxWrittenRecords) + ")");
+    }
+}
+
+// Replaces the file atomically: the bytes go to a temporary file in the same folder, which is
+// flushed to disk and renamed over the old file only when everything was written.
+void replaceFile(const std::filesystem::path &fileName, std::string_view header,
+                 std::string_view data)
+{
+    QSaveFile file(pathToQString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        throwWriteError(fileName, file.errorString().toStdString());
+    for (const std::string_view part : {header, data}) {
+        if (file.write(part.data(), static_cast<qint64>(part.size())) !=
+            static_cast<qint64>(part.size())) {
+            const std::string why = file.errorString().toStdString();
+            file.cancelWriting();
+            throwWriteError(fileName, why);
+        }
+    }
+    if (!file.commit())
+        throwWriteError(fileName, file.errorString().toStdString());
+}
+
+int parseStructureNumber(std::string_view digits, const std::filesystem::path &fileName,
+                         std::string_view item)
+{
+    int value = 0;
+    if (digits.empty() || digits.size() > 3 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        throwWriteError(fileName, "неверное описание поля \"" + cp1251ToUtf8(item) + "\"");
+    }
+    for (const char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+// A structure string "NAME%T(L)" or "NAME%T(L.D)" per field, without separators.
+std::vector<FieldDescriptor> parseStructure(std::string_view structure,
+                                            const std::filesystem::path &fileName)
+{
+    std::vector<FieldDescriptor> fields;
+    while (structure.find('%') != std::string_view::npos) {
+        if (static_cast<int>(fields.size()) == MaxStructureItems) {
+            throwWriteError(fileName, "в описании структуры больше " +
+                                          std::to_string(MaxStructureItems) + " полей");
+        }
+        const size_t percent = structure.find('%');
+        const size_t close = structure.find(')', percent);
+        // The type letter and "(" follow "%", so an item is at least "%T()" long.
+        if (close == std::string_view::npos || close < percent + 3)
+            throwWriteError(fileName, "неверное описание поля \"" + cp1251ToUtf8(structure) + "\"");
+        const std::string_view item = structure.substr(0, close + 1);
+        FieldDescriptor field;
+        field.name = std::string(structure.substr(0, std::min<size_t>(percent, WrittenNameBytes)));
+        field.type = structure[percent + 1];
+        const std::string_view size = structure.substr(percent + 3, close - percent - 3);
+        const size_t dot = size.find('.');
+        const int length = parseStructureNumber(size.substr(0, dot), fileName, item);
+        const int decimals =
+            dot == std::string_view::npos ? 0 : parseStructureNumber(size.substr(dot + 1), fileName, item);
+        if (length < 1 || length > 255 || decimals > 255) {
+            throwWriteError(fileName, "неверная длина поля \"" + cp1251ToUtf8(item) +
+                                          "\" (допустимо от 1 до 255)");
+        }
+        field.length = static_cast<uint8_t>(length);
+        field.decimals = static_cast<uint8_t>(decimals);
+        fields.push_back(std::move(field));
+        structure.remove_prefix(close + 1);
+    }
+    return fields;
+}
+
+void clearHeader(TTableHeader &header) { header = TTableHeader{}; }
+
+// Offsets as running sums from 1 over the field order.
+void recomputeOffsets(TTableHeader &header)
+{
+    int offset = 1;
+    for (int i = 1; i <= FieldCount(header); ++i) {
+        header.FieldOffsets[i] = offset;
+        offset += header.FieldLengths[i];
+    }
+}
+
+// The trimmed text of one field of a record of Data, or an empty view when the field's bytes are
+// not wholly inside Data. No allocation.
+std::string_view fieldView(const TTableHeader &header, std::string_view data, int64_t recordStart,
+                           int field)
+{
+    const int64_t start = recordStart + header.FieldOffsets[field];
+    const int64_t length = header.FieldLengths[field];
+    if (start < 0 || start >= static_cast<int64_t>(data.size()))
+        return {};
+    const int64_t available = std::min<int64_t>(length, static_cast<int64_t>(data.size()) - start);
+    return trimmed(data.substr(static_cast<size_t>(start), static_cast<size_t>(available)));
+}
+
+enum class Match { Containing, Equal };
+
+// The scan shared by the four selections and nomerstrokipokodu. `onMatch(record, start)` gets
+// the 1-based record number and its start in Data; it returns false to stop the scan.
+template <typename OnMatch>
+void scanRecords(const TTableHeader &header, std::string_view data, int field, std::string_view text,
+                 Match match, OnMatch onMatch)
+{
+    // Whole records of Data only: a trailing 0x1A or a partial record is not scanned.
+    const int64_t recordLength = header.RecordLength;
+    const int records =
+        recordLength > 0 ? static_cast<int>(static_cast<int64_t>(data.size()) / recordLength) : 0;
+    if (field == 0) {
+        for (int k = 1; k <= records; ++k) {
+            if (!onMatch(k, (k - 1) * recordLength))
+                return;
+        }
+        return;
+    }
+    if (field < 0 || field > FieldCount(header) || text.empty())
+        return;
+
+    bool textParsed = false;
+    int32_t textValue = 0;
+    for (int k = 1; k <= records; ++k) {
+        const int64_t start = (k - 1) * recordLength;
+        const std::string_view value = fieldView(header, data, start, field);
+        if (value.find(text) == std::string_view::npos)
+            continue;
+        if (match == Match::Equal) {
+            // Both sides are read as integers only once the substring test has passed, so empty
+            // fields never reach the conversion.
+            if (!textParsed) {
+                textValue = strToInt(text);
+                textParsed = true;
+            }
+            if (strToInt(value) != textValue)
+                continue;
+        }
+        if (!onMatch(k, start))
+            return;
+    }
+}
+
+std::string select(const TTableHeader &header, const std::string &data, int field,
+                   std::string_view text, Match match, TIndex *index)
+{
+    std::string result;
+    if (index != nullptr)
+        index->assign(1, 0);
+    const auto recordLength = static_cast<size_t>(std::max(0, header.RecordLength));
+    scanRecords(header, data, field, text, match, [&](int record, int64_t start) {
+        result.append(data, static_cast<size_t>(start), recordLength);
+        if (index != nullptr)
+            index->push_back(record);
+        return true;
+    });
+    return result;
+}
+
+} // namespace
+
+int FieldCount(const TTableHeader &header)
+{
+    return std::clamp((header.HeaderLength - 33) / DescriptorSize, 0, MaxFields);
+}
+
+int WholeRecordCount(const TTableHeader &header, const std::string &data)
+{
+    if (header.RecordLength <= 0)
+        return 0;
+    return static_cast<int>(data.size() / static_cast<size_t>(header.RecordLength));
+}
+
+void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
+                        TTableHeader &header, std::string &data)
+{
+    clearHeader(header);
+    data.clear();
+    if (bytes.size() < FileHeaderSize)
+        return;
+    parseHeader(bytes, nameForMessages, header);
+    data.assign(bytes.substr(readLe16(bytes, 8)));
+}
+
+void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data)
+{
+    clearHeader(header);
+    data.clear();
+    const std::filesystem::path path = resolvePath(fileName);
+    const std::string name = pathToUtf8(fileName);
+    QFile file(pathToQString(path));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw FileError("Не удается открыть файл \"" + name + "\": " + file.errorString().toStdString());
+    const auto readError = [&] {
+        return FileError("Не удается прочитать файл \"" + name + "\": " +
+                         file.errorString().toStdString());
+    };
+
+    // The header is read first and checked against the file size, so that the record data can
+    // be read straight into its string without a second copy.
+    const qint64 fileSize = file.size();
+    if (fileSize < FileHeaderSize)
+        return;
+    std::string headerPart(FileHeaderSize, '\0');
+    if (file.read(headerPart.data(), FileHeaderSize) != FileHeaderSize)
+        throw readError();
+    const int headerLength = readLe16(headerPart, 8);
+    if (headerLength > fileSize)
+        throwDamaged(name, "длина заголовка " + std::to_string(headerLength) +
+                               " больше длины файла " + std::to_string(fileSize));
+    if (headerLength > FileHeaderSize) {
+        headerPart.resize(static_cast<size_t>(headerLength));
+        const qint64 rest = headerLength - FileHeaderSize;
+        if (file.read(headerPart.data() + FileHeaderSize, rest) != rest)
+            throw readError();
+    }
+    TTableHeader parsed;
+    parseHeader(headerPart, name, parsed);
+
+    const qint64 dataSize = fileSize - std::max(headerLength, FileHeaderSize);
+    data.resize(static_cast<size_t>(dataSize));
+    if (dataSize > 0 && file.read(data.data(), dataSize) != dataSize) {
+        data.clear();
+        throw readError();
+    }
+    header = std::move(parsed);
+}
+
+LoadedTable ReadTable(const std::filesystem::path &fileName)
+{
+    LoadedTable table;
+    ReadTable(fileName, table.Header, table.Data);
+    return table;
+}
+
+std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount)
+{
+    return headerBytes(descriptorsOf(header), recordCount) + data;
+}
+
+void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
+                int32_t recordCount)
+{
+    // The header is written from the fields themselves, not through a structure string: a
+    // table read with more fields than a structure string may hold is written whole.
+    const std::filesystem::path path = resolvePath(fileName);
+    checkRecordCount(fileName, recordCount);
+    replaceFile(path, headerBytes(descriptorsOf(header), recordCount), data);
+}
+
+void CreateTableFile(const std::filesystem::path &fileName, std::string_view structure,
+                     int32_t recordCount)
+{
+    const std::filesystem::path path = resolvePath(fileName);
+    checkRecordCount(fileName, recordCount);
+    replaceFile(path, headerBytes(parseStructure(structure, fileName), recordCount), {});
+}
+
+int FieldIndex(const TTableHeader &header, std::string_view name)
+{
+    const int fieldCount = FieldCount(header);
+    for (int i = 1; i <= fieldCount; ++i) {
+        if (trimmed(header.FieldNames[i]) == name)
+            return i;
+    }
+    return -1;
+}
+
+std::string GetField(const TTableHeader &header, const std::string &data, int record, int field)
+{
+    if (record < 1 || field < 1 || field > FieldCount(header) || header.RecordLength <= 0)
+        return {};
+    return std::string(fieldView(header, data, int64_t{record - 1} * header.RecordLength, field));
+}
+
+void SetField(const TTableHeader &header, int record, int field, std::string &data,
+              std::string_view value)
+{
+    if (record < 1 || record > header.RecordCount || field < 1 || field > FieldCount(header))
+        return;
+    const int64_t start = int64_t{record - 1} * header.RecordLength + header.FieldOffsets[field];
+    const size_t length = header.FieldLengths[field];
+    // A record that Data does not hold (Data shorter than RecordCount says) is left alone.
+    if (header.RecordLength <= 0 || start < 0 || start + static_cast<int64_t>(length) > static_cast<int64_t>(data.size()))
+        return;
+    const size_t kept = std::min(value.size(), length);
+    data.replace(static_cast<size_t>(start), kept, value.substr(0, kept));
+    data.replace(static_cast<size_t>(start) + kept, length - kept, length - kept, ' ');
+}
+
+void AppendBlankRecord(TTableHeader &header, std::string &data)
+{
+    ++header.RecordCount;
+    if (!data.empty() && data.back() == EndOfData)
+        data.pop_back();
+    data.append(static_cast<size_t>(std::max(0, header.RecordLength)), ' ');
+    data.push_back(EndOfData);
+}
+
+void DeleteRecord(TTableHeader &header, std::string &data, int record)
+{
+    // A record number outside the table (0 is what a failed look-up gives) changes nothing:
+    // lowering the count without removing a record would misstate the table.
+    if (record < 1 || record > header.RecordCount)
+        return;
+    --header.RecordCount;
+    if (header.RecordLength <= 0)
+        return;
+    const size_t start = static_cast<size_t>(record - 1) * static_cast<size_t>(header.RecordLength);
+    if (start < data.size())
+        data.erase(start, std::min(static_cast<size_t>(header.RecordLength), data.size() - start));
+}
+
+void AddField(TTableHeader &header, std::string &data, std::string_view name, int length, char type)
+{
+    const int fieldCount = FieldCount(header);
+    if (fieldCount >= MaxFields)
+        throw std::length_error("В таблице не может быть больше 200 полей");
+    if (length < 1 || length > 255)
+        throw std::invalid_argument("Длина поля должна быть от 1 до 255");
+    // A table read from an empty file has record length 0: its records hold no bytes at all,
+    // not even the deletion flag, which they gain here with the new field.
+    const int oldLength = std::max(0, header.RecordLength);
+    const int newLength = std::max(1, oldLength) + length;
+    if (newLength > 0xFFFF)
+        throw std::length_error("Запись таблицы не может быть длиннее 65535 байт");
+
+    const int records = oldLength > 0 ? std::min(header.RecordCount, WholeRecordCount(header, data))
+                                      : std::max(0, header.RecordCount);
+    if (records > 0) {
+        const size_t inserted = static_cast<size_t>(newLength - oldLength);
+        std::string widened;
+        widened.reserve(data.size() + static_cast<size_t>(records) * inserted);
+        for (int k = 0; k < records; ++k) {
+            widened.append(data, static_cast<size_t>(k) * oldLength, static_cast<size_t>(oldLength));
+            widened.append(inserted, ' ');
+        }
+        widened.append(data, static_cast<size_t>(records) * oldLength);
+        data = std::move(widened);
+    }
+
+    const int field = fieldCount + 1;
+    header.HeaderLength = headerLengthFor(field);
+    header.RecordLength = newLength;
+    header.FieldTypes[field] = type;
+    header.FieldNames[field] = std::string(name.substr(0, FieldNameBytes));
+    header.FieldLengths[field] = static_cast<uint8_t>(length);
+    header.FieldOffsets[field] =
+        field == 1 ? 1 : header.FieldOffsets[field - 1] + header.FieldLengths[field - 1];
+}
+
+void DeleteField(const TTableHeader &header, const std::string &data, int field,
+                 std::string &newData, TTableHeader &newHeader)
+{
+    const int fieldCount = FieldCount(header);
+    if (field < 1 || field > fieldCount ||
+        header.FieldOffsets[field] + header.FieldLengths[field] > header.RecordLength) {
+        newHeader = header;
+        newData = data;
+        return;
+    }
+    const auto recordLength = static_cast<size_t>(header.RecordLength);
+    const size_t length = header.FieldLengths[field];
+    const size_t offset = static_cast<size_t>(header.FieldOffsets[field]);
+    const int records = std::min(header.RecordCount, WholeRecordCount(header, data));
+
+    // Built aside, so the caller may pass the same header and data as the out arguments.
+    std::string narrowed;
+    narrowed.reserve(data.size());
+    for (int k = 0; k < records; ++k) {
+        const size_t start = static_cast<size_t>(k) * recordLength;
+        narrowed.append(data, start, offset);
+        narrowed.append(data, start + offset + length, recordLength - offset - length);
+    }
+    narrowed.append(data, static_cast<size_t>(std::max(records, 0)) * recordLength);
+
+    TTableHeader result;
+    result.RecordCount = header.RecordCount;
+    result.HeaderLength = headerLengthFor(fieldCount - 1);
+    result.RecordLength = header.RecordLength - static_cast<int32_t>(length);
+    for (int i = 1, to = 1; i <= fieldCount; ++i) {
+        if (i == field)
+            continue;
+        result.FieldNames[to] = header.FieldNames[i];
+        result.FieldTypes[to] = header.FieldTypes[i];
+        result.FieldLengths[to] = header.FieldLengths[i];
+        ++to;
+    }
+    recomputeOffsets(result);
+    newHeader = std::move(result);
+    newData = std::move(narrowed);
+}
+
+std::string SelectContaining(const TTableHeader &header, const std::string &data, int field,
+                             std::string_view text)
+{
+    return select(header, data, field, text, Match::Containing, nullptr);
+}
+
+std::string SelectEqual(const TTableHeader &header, const std::string &data, int field,
+                        std::string_view text)
+{
+    return select(header, data, field, text, Match::Equal, nullptr);
+}
+
+std::string SelectContainingIdx(const TTableHeader &header, const std::string &data, int field,
+                                std::string_view text, TIndex &index)
+{
+    return select(header, data, field, text, Match::Containing, &index);
+}
+
+std::string SelectEqualIdx(const TTableHeader &header, const std::string &data, int field,
+                           std::string_view text, TIndex &index)
+{
+    return select(header, data, field, text, Match::Equal, &index);
+}
+
+int RecordNoOfText(std::string_view text, const std::string &data, const TTableHeader &header)
+{
+    if (text.empty() || header.RecordLength <= 0)
+        return 0;
+    const size_t at = data.find(text);
+    if (at == std::string::npos)
+        return 0;
+    return static_cast<int>(at / static_cast<size_t>(header.RecordLength)) + 1;
+}
+
+int nomerstrokipokodu(const TTableHeader &header, const std::string &data, int code)
+{
+    // The first match is the answer, so the scan stops there instead of building a selection.
+    int found = 0;
+    scanRecords(header, data, FieldIndex(header, "KOD"), intToStr(code), Match::Equal,
+                [&](int record, int64_t) {
+                    found = record;
+                    return false;
+                });
+    return found;
+}
+
+} // namespace veltor

@@ -26,7 +26,7 @@ struct TTableHeader {
     std::array<int32_t, MaxFields + 1> FieldOffsets{};
 };
 
-// Number of fields: trunc((HeaderLength - 33) / 32), never below 0.
+// Number of fields: trunc((HeaderLength - 33) / 32), never below 0 nor above 200.
 int FieldCount(const TTableHeader &header);
 
 // A table as loaded: header and record data (normally ending with the byte 0x1A).
@@ -35,11 +35,17 @@ struct LoadedTable {
     std::string Data;
 };
 
-// Reads the whole file. A missing file raises FileError; a damaged one (header past the end,
+// Reads the whole file. The file name is resolved without regard to letter case (as are the
+// names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one (header past the end,
 // record length 0 or not matching the fields, a field past the record, more than 200 fields)
 // raises FileError naming the file. A file shorter than 32 bytes is an empty table.
 void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data);
 LoadedTable ReadTable(const std::filesystem::path &fileName);
+
+// As ReadTable, from the bytes of a whole file held in memory; nameForMessages (UTF-8) names it
+// in errors.
+void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
+                        TTableHeader &header, std::string &data);
 
 // Recreates the file from the header's fields and Data, stating recordCount. The file is
 // replaced atomically: a failed write raises FileError and leaves the old file whole.
@@ -50,8 +56,12 @@ inline void WriteTable(const std::filesystem::path &fileName, const LoadedTable 
     WriteTable(fileName, table.Header, table.Data, table.Header.RecordCount);
 }
 
+// The bytes WriteTable writes for these arguments: the header made from the fields, then Data.
+std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount);
+
 // Writes a header only (no records, no 0x1A) from a structure string such as
-// "KOD%C(10)OKLAD%N(10.2)".
+// "KOD%C(10)OKLAD%N(10.2)". More than 100 items, a length outside 1..255 or a malformed item
+// raise FileError and write nothing.
 void CreateTableFile(const std::filesystem::path &fileName, std::string_view structure,
                      int32_t recordCount);
 

@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -8,7 +10,9 @@
 namespace veltor {
 
 // The file named `name` inside `folder` under whatever letter case exists there; when none
-// exists, folder / name as given (so a new file gets the given name).
+// exists, folder / name as given (so a new file gets the given name). `name` is UTF-8; a name
+// that is not valid UTF-8 is taken as CP1251 (a name read from a table). Letter case is compared
+// with Unicode case folding, so Cyrillic names match too.
 std::filesystem::path resolveFileName(const std::filesystem::path &folder, std::string_view name);
 
 // As above for a full path: its folder part is taken as is, its file name resolved.
@@ -18,9 +22,14 @@ std::filesystem::path resolvePath(const std::filesystem::path &path);
 std::filesystem::path pathFromCp1251(std::string_view cp1251);
 std::string pathToCp1251(const std::filesystem::path &path);
 
+// True when the file exists under this name or under another letter case of its file name.
 bool fileExists(const std::filesystem::path &path);
 
 // The path as UTF-8 text, for messages.
 std::string pathToUtf8(const std::filesystem::path &path);
+
+// Native paths to and from Qt's file names.
+QString pathToQString(const std::filesystem::path &path);
+std::filesystem::path pathFromQString(const QString &path);
 
 } // namespace veltor

@@ -1,0 +1,126 @@
+// Files written here are read by other dBASE software, and files written by other software are
+// read here. Uses python3 with dbfread and GDAL's ogr2ogr; a test whose tool is missing is skipped.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "TestSupport.h"
+#include "storage/DBFUnit.h"
+#include "text/Cp1251.h"
+
+namespace veltor {
+namespace {
+
+using test::TempFolder;
+
+struct ProcessResult {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ProcessResult run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    ProcessResult result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.exitCode = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// A python3 that has dbfread (Debian's python3-dbfread installs it for /usr/bin/python3).
+QString pythonWithDbfread()
+{
+    for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        const QString program = candidate.startsWith('/') ? candidate : QStandardPaths::findExecutable(candidate);
+        if (!program.isEmpty() && run(program, {"-c", "import dbfread"}).exitCode == 0)
+            return program;
+    }
+    return {};
+}
+
+QJsonObject dbfread(const QString &python, const std::filesystem::path &file)
+{
+    const ProcessResult r = run(python, {QStringLiteral(STORAGE_TEST_DIR "/dbfread_dump.py"), pathToQString(file)});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return QJsonDocument::fromJson(r.out).object();
+}
+
+TEST(Interop, DbfreadReadsWhatTheEngineWrites)
+{
+    const QString python = pythonWithDbfread();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
+    TempFolder dir;
+    LoadedTable t = test::makeTable({{"KOD", 10}, {"FIO", 60}}, {{"1", cp("Иванов Иван Иванович")},
+                                                                {"2", cp("Щербакова Юлия")},
+                                                                {"30", cp("Ёлкин Эдуард")}});
+    AddField(t.Header, t.Data, "OKLAD", 12, 'R');
+    AddField(t.Header, t.Data, "STAZH", 3, 'N');
+    SetField(t.Header, 1, 3, t.Data, "12345.50");
+    SetField(t.Header, 1, 4, t.Data, "7");
+    SetField(t.Header, 3, 3, t.Data, "-0.125");
+    WriteTable(dir / "t.dbf", t);
+
+    const QJsonObject read = dbfread(python, dir / "t.dbf");
+    EXPECT_EQ(read["count"].toInt(), 3);
+    const QJsonArray fields = read["fields"].toArray();
+    ASSERT_EQ(fields.size(), 4);
+    EXPECT_EQ(fields[2].toArray(), (QJsonArray{"OKLAD", "N", 12, 3}));
+    const QJsonArray records = read["records"].toArray();
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[0].toArray(), (QJsonArray{"1", "Иванов Иван Иванович", 12345.5, 7}));
+    EXPECT_EQ(records[1].toArray()[1].toString().toStdString(), "Щербакова Юлия");
+    EXPECT_EQ(records[1].toArray()[2], QJsonValue());
+    EXPECT_EQ(records[2].toArray()[2].toDouble(), -0.125);
+
+    // A header-only file, as CreateTableFile makes it (no end-of-data byte).
+    CreateTableFile(dir / "e.dbf", "KOD%C(10)SUM%N(10.2)", 0);
+    const QJsonObject empty = dbfread(python, dir / "e.dbf");
+    EXPECT_EQ(empty["count"].toInt(), 0);
+    EXPECT_EQ(empty["fields"].toArray().size(), 2);
+}
+
+TEST(Interop, EngineReadsWhatGdalWrites)
+{
+    const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
+    if (ogr2ogr.isEmpty())
+        GTEST_SKIP() << "ogr2ogr (gdal-bin) not found";
+    TempFolder dir;
+    test::writeBytes(dir / "staff.csv", "KOD,FIO,OKLAD\n"
+                                        "1,Иванов Иван,25000.5\n"
+                                        "42,Щукина Юлия,1234\n"
+                                        "7,Ёлкин Эдуард Юрьевич,0\n");
+    test::writeBytes(dir / "staff.csvt", "Integer(5),String(40),Real(12.2)\n");
+    const ProcessResult r = run(ogr2ogr, {"-f", "ESRI Shapefile", "-lco", "ENCODING=CP1251",
+                                pathToQString(dir / "staff.dbf"), pathToQString(dir / "staff.csv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    const LoadedTable t = ReadTable(dir / "staff.dbf");
+    ASSERT_EQ(t.Header.RecordCount, 3);
+    ASSERT_EQ(FieldCount(t.Header), 3);
+    EXPECT_EQ(t.Header.FieldTypes[3], 'R');
+    EXPECT_EQ(GetField(t.Header, t.Data, 3, 2), cp("Ёлкин Эдуард Юрьевич"));
+    EXPECT_EQ(GetField(t.Header, t.Data, 1, 3), "25000.50");
+    // GDAL right-aligns numbers; look-ups by code still find them.
+    EXPECT_EQ(nomerstrokipokodu(t.Header, t.Data, 42), 2);
+    EXPECT_EQ(GetField(t.Header, t.Data, 2, 2), cp("Щукина Юлия"));
+
+    // Written back by the engine, dbfread sees the same records as in GDAL's file.
+    const QString python = pythonWithDbfread();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
+    WriteTable(dir / "copy.dbf", t);
+    EXPECT_EQ(dbfread(python, dir / "copy.dbf")["records"], dbfread(python, dir / "staff.dbf")["records"]);
+}
+
+} // namespace
+} // namespace veltor
