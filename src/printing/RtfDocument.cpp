@@ -1,0 +1,610 @@
+#include "printing/RtfDocument.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "printing/CodePages.h"
+#include "printing/DocumentFiles.h"
+#include "printing/RtfReader.h"
+#include "printing/RtfText.h"
+#include "text/Errors.h"
+
+namespace veltor {
+
+namespace {
+
+// m_origin of a text position: a read character's number, or, with the Inserted bit, the
+// number of the read character before whose bytes the inserted character is written, with
+// the formatting it is written in.
+constexpr uint32_t Inserted = 1u << 31;
+constexpr int FormatShift = 29;
+constexpr uint32_t FormatMask = 3u << FormatShift;
+constexpr uint32_t IndexMask = (1u << FormatShift) - 1;
+constexpr uint32_t InheritFormat = 0;
+constexpr uint32_t BoldFormat = 1u << FormatShift;
+constexpr uint32_t NotBoldFormat = 2u << FormatShift;
+
+// Text width of an A4 page with 3 cm and 1.5 cm side margins, in twips.
+constexpr int NewTableWidth = 9355;
+// Word allows at most 63 columns in a table.
+constexpr int MaxNewTableColumns = 63;
+
+constexpr std::string_view BlankHead =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049\\uc1\n"
+    "{\\fonttbl{\\f0\\froman\\fcharset204\\fprq2 Times New Roman;}}\n"
+    "{\\colortbl;\\red0\\green0\\blue0;}\n"
+    "{\\stylesheet{\\ql\\widctlpar\\f0\\fs24\\lang1049\\snext0 Normal;}}\n"
+    "\\paperw11906\\paperh16838\\margl1701\\margr850\\margt1134\\margb1134"
+    "\\widowctrl\\ftnbj\\viewkind1\\sectd\n";
+constexpr std::string_view BlankBody = "\\pard\\plain\\ql\\widctlpar\\f0\\fs24\\lang1049 \\par}\n";
+
+// What a file that is not RTF is, for the message.
+std::string notRtfMessage(std::string_view bytes, const std::string &name)
+{
+    if (bytes.substr(0, 4) == std::string_view("\xD0\xCF\x11\xE0", 4))
+        return "Документ «" + name
+               + "» сохранён в двоичном формате Word (.doc), а не в RTF. Сохраните его в Word "
+                 "или LibreOffice как «Текст в формате RTF»";
+    if (bytes.substr(0, 2) == "PK")
+        return "Документ «" + name
+               + "» сохранён в формате Word 2007 (.docx), а не в RTF. Сохраните его в Word "
+                 "или LibreOffice как «Текст в формате RTF»";
+    return "Файл «" + name + "» не является документом RTF";
+}
+
+class SourceCollector : public RtfSink {
+public:
+    SourceCollector(std::vector<char32_t> &text, std::vector<uint32_t> &begins,
+                    std::vector<uint32_t> &ends, std::vector<uint8_t> &skips,
+                    std::vector<uint8_t> &afterControlWord)
+        : m_text(text), m_begins(begins), m_ends(ends), m_skips(skips),
+          m_afterControlWord(afterControlWord)
+    {
+    }
+    void character(const RtfChar &c) override
+    {
+        m_text.push_back(c.code);
+        m_begins.push_back(c.begin);
+        m_ends.push_back(c.end);
+        m_skips.push_back(c.unicodeSkip);
+        m_afterControlWord.push_back(c.afterControlWord ? 1 : 0);
+    }
+
+private:
+    std::vector<char32_t> &m_text;
+    std::vector<uint32_t> &m_begins;
+    std::vector<uint32_t> &m_ends;
+    std::vector<uint8_t> &m_skips;
+    std::vector<uint8_t> &m_afterControlWord;
+};
+
+bool isVisible(char32_t c) { return !isMark(c); }
+
+} // namespace
+
+RtfDocument::RtfDocument(std::string bytes, std::string name) : m_name(std::move(name))
+{
+    load(std::move(bytes));
+}
+
+std::unique_ptr<RtfDocument> RtfDocument::open(const std::filesystem::path &path)
+{
+    return std::make_unique<RtfDocument>(readDocumentFile(path), displayPath(path));
+}
+
+std::unique_ptr<RtfDocument> RtfDocument::blank()
+{
+    std::string bytes;
+    bytes.append(BlankHead).append(BlankBody);
+    auto document = std::make_unique<RtfDocument>(std::move(bytes), "Документ1");
+    document->m_blank = true;
+    document->m_newTablesAt = static_cast<uint32_t>(BlankHead.size());
+    return document;
+}
+
+void RtfDocument::load(std::string bytes)
+{
+    if (!std::string_view(bytes).starts_with("{\\rtf"))
+        throw DocumentError(notRtfMessage(bytes, m_name));
+    if (bytes.size() > MaxDocumentSize)
+        throw DocumentError("Документ «" + m_name + "» слишком велик");
+    m_bytes = std::move(bytes);
+
+    std::vector<uint32_t> begins, ends;
+    std::vector<uint8_t> skips, afterControlWord;
+    m_text.clear();
+    SourceCollector collector(m_text, begins, ends, skips, afterControlWord);
+    RtfReader reader(m_bytes);
+    reader.read(collector);
+
+    const size_t count = m_text.size();
+    m_sources.resize(count);
+    m_origin.resize(count);
+    m_folded.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        m_sources[i] = Source{begins[i], ends[i], skips[i], afterControlWord[i] != 0};
+        m_origin[i] = static_cast<uint32_t>(i);
+        m_folded[i] = foldCase(m_text[i]);
+    }
+    m_deleted.assign(count, 0);
+    m_documentEnd = reader.documentEnd();
+    m_newTablesAt = m_documentEnd;
+    m_tables.reset();
+}
+
+void RtfDocument::setSaveListener(std::function<void(const std::filesystem::path &)> listener)
+{
+    m_saveListener = std::move(listener);
+}
+
+void RtfDocument::replaceAll(std::string_view text, std::string_view replacement)
+{
+    if (text.empty())
+        return;
+    writeNewTablesIntoSource();
+    std::u32string pattern = fromCp1251(text);
+    for (char32_t &c : pattern)
+        c = foldCase(c);
+    const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
+
+    std::vector<size_t> matches;
+    auto from = m_folded.begin();
+    for (;;) {
+        const auto found = searcher(from, m_folded.end()).first;
+        if (found == m_folded.end())
+            break;
+        matches.push_back(static_cast<size_t>(found - m_folded.begin()));
+        from = found + static_cast<std::ptrdiff_t>(pattern.size());
+    }
+    if (matches.empty())
+        return;
+
+    const std::u32string inserted = documentTextOf(replacement);
+    const size_t length = pattern.size();
+    const size_t newSize = m_text.size() - matches.size() * length + matches.size() * inserted.size();
+    std::vector<char32_t> text2, folded2;
+    std::vector<uint32_t> origin2;
+    text2.reserve(newSize);
+    folded2.reserve(newSize);
+    origin2.reserve(newSize);
+    size_t pos = 0;
+    auto copyUpTo = [&](size_t end) {
+        text2.insert(text2.end(), m_text.begin() + pos, m_text.begin() + end);
+        folded2.insert(folded2.end(), m_folded.begin() + pos, m_folded.begin() + end);
+        origin2.insert(origin2.end(), m_origin.begin() + pos, m_origin.begin() + end);
+    };
+    for (size_t match : matches) {
+        copyUpTo(match);
+        // The replacement goes where the first replaced character is written, in its format.
+        const uint32_t first = m_origin[match];
+        const uint32_t origin = (first & Inserted) ? first : (Inserted | first);
+        for (size_t k = 0; k < length; ++k) {
+            const uint32_t o = m_origin[match + k];
+            if (!(o & Inserted))
+                m_deleted[o] = 1;
+        }
+        for (char32_t c : inserted) {
+            text2.push_back(c);
+            folded2.push_back(foldCase(c));
+            origin2.push_back(origin);
+        }
+        pos = match + length;
+    }
+    copyUpTo(m_text.size());
+    m_text.swap(text2);
+    m_folded.swap(folded2);
+    m_origin.swap(origin2);
+    m_tables.reset();
+}
+
+const std::vector<RtfDocument::TableRows> &RtfDocument::tableIndex() const
+{
+    if (m_tables)
+        return *m_tables;
+    // A top-level table is a run of rows (\row) not parted by a paragraph outside tables. A
+    // cell holds the text between the previous boundary (a cell or row mark, or the paragraph
+    // before the table) and its cell mark; nested tables are part of that text.
+    std::vector<TableRows> tables;
+    TableRows rows;
+    std::vector<CellRange> cells;
+    uint32_t cellStart = 0;
+    auto closeTable = [&] {
+        if (!cells.empty())
+            rows.push_back(std::move(cells));
+        cells.clear();
+        if (!rows.empty())
+            tables.push_back(std::move(rows));
+        rows.clear();
+    };
+    const auto count = static_cast<uint32_t>(m_text.size());
+    for (uint32_t i = 0; i < count; ++i) {
+        switch (m_text[i]) {
+        case BodyParagraphMark:
+            closeTable();
+            cellStart = i + 1;
+            break;
+        case CellMark:
+            cells.push_back(CellRange{cellStart, i});
+            cellStart = i + 1;
+            break;
+        case RowMark:
+            if (!cells.empty())
+                rows.push_back(std::move(cells));
+            cells.clear();
+            cellStart = i + 1;
+            break;
+        default:
+            break;
+        }
+    }
+    closeTable();
+    m_tables = std::move(tables);
+    return *m_tables;
+}
+
+void RtfDocument::checkTable(int table) const
+{
+    if (table < 1 || table > tableCount())
+        throw DocumentError("В документе «" + m_name + "» нет таблицы " + std::to_string(table)
+                            + " (таблиц в нём: " + std::to_string(tableCount()) + ")");
+}
+
+const RtfDocument::TableRows &RtfDocument::readTable(int table) const
+{
+    return tableIndex()[static_cast<size_t>(table - 1)];
+}
+
+const RtfNewTable *RtfDocument::newTable(int table) const
+{
+    const int index = table - readTableCount() - 1;
+    if (index < 0 || index >= static_cast<int>(m_newTables.size()))
+        return nullptr;
+    return &m_newTables[static_cast<size_t>(index)];
+}
+
+RtfDocument::CellRange RtfDocument::cellRange(int table, int row, int column) const
+{
+    checkTable(table);
+    const TableRows &rows = readTable(table);
+    if (row < 1 || row > static_cast<int>(rows.size()) || column < 1
+        || column > static_cast<int>(rows[static_cast<size_t>(row - 1)].size()))
+        throw DocumentError("В таблице " + std::to_string(table) + " документа «" + m_name
+                            + "» нет ячейки в строке " + std::to_string(row) + ", столбце "
+                            + std::to_string(column));
+    return rows[static_cast<size_t>(row - 1)][static_cast<size_t>(column - 1)];
+}
+
+RtfNewTable &RtfDocument::newTableForCell(int table, int row, int column)
+{
+    auto *found = const_cast<RtfNewTable *>(newTable(table));
+    if (!found->hasCell(row, column))
+        throw DocumentError("В таблице " + std::to_string(table) + " документа «" + m_name
+                            + "» нет ячейки в строке " + std::to_string(row) + ", столбце "
+                            + std::to_string(column));
+    return *found;
+}
+
+int RtfDocument::tableCount() const
+{
+    return readTableCount() + static_cast<int>(m_newTables.size());
+}
+
+int RtfDocument::rowCount(int table) const
+{
+    checkTable(table);
+    if (const RtfNewTable *added = newTable(table))
+        return added->rowCount();
+    return static_cast<int>(readTable(table).size());
+}
+
+int RtfDocument::columnCount(int table, int row) const
+{
+    checkTable(table);
+    if (const RtfNewTable *added = newTable(table))
+        return added->columnCount(row);
+    const TableRows &rows = readTable(table);
+    if (row < 1 || row > static_cast<int>(rows.size()))
+        return 0;
+    return static_cast<int>(rows[static_cast<size_t>(row - 1)].size());
+}
+
+std::string RtfDocument::cellText(int table, int row, int column) const
+{
+    checkTable(table);
+    if (newTable(table) != nullptr)
+        return const_cast<RtfDocument *>(this)->newTableForCell(table, row, column).text(row, column);
+    const CellRange range = cellRange(table, row, column);
+    return textOf(range.begin, range.end, true);
+}
+
+void RtfDocument::setCellText(int table, int row, int column, std::string_view text)
+{
+    checkTable(table);
+    if (newTable(table) != nullptr) {
+        newTableForCell(table, row, column).setText(row, column, text);
+        return;
+    }
+    const CellRange range = cellRange(table, row, column);
+    replaceRange(range.begin, range.end, documentTextOf(text), InheritFormat);
+}
+
+void RtfDocument::setCellBold(int table, int row, int column, bool bold)
+{
+    checkTable(table);
+    if (newTable(table) != nullptr) {
+        newTableForCell(table, row, column).setBold(row, column, bold);
+        return;
+    }
+    // A read cell is rewritten with its own text, bold or not as a whole.
+    const CellRange range = cellRange(table, row, column);
+    const std::string text = textOf(range.begin, range.end, true);
+    replaceRange(range.begin, range.end, documentTextOf(text), bold ? BoldFormat : NotBoldFormat);
+}
+
+int RtfDocument::addTable(int rows, int columns)
+{
+    if (rows < 1 || columns < 1 || columns > MaxNewTableColumns)
+        throw DocumentError("Таблицу из " + std::to_string(rows) + " строк и "
+                            + std::to_string(columns) + " столбцов нельзя добавить в документ «"
+                            + m_name + "»");
+    m_newTables.emplace_back(rows, columns);
+    return tableCount();
+}
+
+void RtfDocument::addRow(int table)
+{
+    checkTable(table);
+    auto *added = const_cast<RtfNewTable *>(newTable(table));
+    if (added == nullptr)
+        throw DocumentError("В таблицу " + std::to_string(table) + " документа «" + m_name
+                            + "» строки не добавляются: это таблица шаблона");
+    added->addRow();
+}
+
+void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view text,
+                               uint32_t format)
+{
+    // Only the main text of the range is replaced: a header, footer or footnote whose bytes lie
+    // in the range (a footnote in the cell, the section's headers before a table at the start
+    // of the document) is kept. The new text is written where the first visible character of
+    // the range is, in its formatting; a range without one gets it before its cell mark.
+    uint32_t anchor = m_origin[end] & IndexMask;
+    uint32_t anchorFormat = InheritFormat;
+    int depth = 0;
+    for (uint32_t i = begin; i < end; ++i) {
+        const char32_t c = m_text[i];
+        if (c == StoryStartMark)
+            ++depth;
+        else if (c == StoryEndMark)
+            --depth;
+        else if (depth == 0 && isVisible(c)) {
+            anchor = m_origin[i] & IndexMask;
+            anchorFormat = m_origin[i] & Inserted ? m_origin[i] & FormatMask : InheritFormat;
+            break;
+        }
+    }
+    if (format == InheritFormat)
+        format = anchorFormat;
+    const uint32_t origin = Inserted | format | anchor;
+
+    std::vector<char32_t> text2;
+    std::vector<uint32_t> origin2;
+    text2.reserve(text.size());
+    origin2.reserve(text.size());
+    bool textPlaced = false;
+    auto placeText = [&] {
+        text2.insert(text2.end(), text.begin(), text.end());
+        origin2.insert(origin2.end(), text.size(), origin);
+        textPlaced = true;
+    };
+    depth = 0;
+    for (uint32_t i = begin; i < end; ++i) {
+        const char32_t c = m_text[i];
+        const uint32_t o = m_origin[i];
+        const bool inStory = depth > 0 || c == StoryStartMark;
+        if (c == StoryStartMark)
+            ++depth;
+        else if (c == StoryEndMark)
+            --depth;
+        if (inStory) {
+            if (!textPlaced && (o & IndexMask) >= anchor)
+                placeText();
+            text2.push_back(c);
+            origin2.push_back(o);
+        } else if (!(o & Inserted)) {
+            m_deleted[o] = 1;
+        }
+    }
+    if (!textPlaced)
+        placeText();
+    std::vector<char32_t> folded2(text2.size());
+    std::transform(text2.begin(), text2.end(), folded2.begin(), foldCase);
+
+    m_text.erase(m_text.begin() + begin, m_text.begin() + end);
+    m_text.insert(m_text.begin() + begin, text2.begin(), text2.end());
+    m_folded.erase(m_folded.begin() + begin, m_folded.begin() + end);
+    m_folded.insert(m_folded.begin() + begin, folded2.begin(), folded2.end());
+    m_origin.erase(m_origin.begin() + begin, m_origin.begin() + end);
+    m_origin.insert(m_origin.begin() + begin, origin2.begin(), origin2.end());
+
+    // The table structure is unchanged; positions after the range move.
+    if (m_tables) {
+        const auto delta = static_cast<int64_t>(text2.size()) - static_cast<int64_t>(end - begin);
+        for (TableRows &rows : *m_tables)
+            for (auto &cells : rows)
+                for (CellRange &cell : cells) {
+                    if (cell.begin > begin)
+                        cell.begin = static_cast<uint32_t>(cell.begin + delta);
+                    if (cell.end >= end)
+                        cell.end = static_cast<uint32_t>(cell.end + delta);
+                }
+    }
+}
+
+std::string RtfDocument::textOf(uint32_t begin, uint32_t end, bool forCell) const
+{
+    // A cell's text is its main text; the whole document's text includes every story.
+    std::string result;
+    int depth = 0;
+    for (uint32_t i = begin; i < end; ++i) {
+        const char32_t c = m_text[i];
+        if (c == StoryStartMark)
+            ++depth;
+        else if (c == StoryEndMark)
+            --depth;
+        if (forCell && (depth > 0 || c == StoryEndMark))
+            continue;
+        switch (c) {
+        case BodyParagraphMark:
+        case RowMark:
+            result.push_back('\n');
+            break;
+        case TableParagraphMark:
+            result.push_back(forCell ? '\r' : '\n');
+            break;
+        case CellMark:
+        case NestedCellMark:
+        case NestedRowMark:
+            result.push_back('\a');
+            break;
+        case LineBreakMark:
+            result.push_back('\v');
+            break;
+        case SeparatorMark:
+        case StoryStartMark:
+        case StoryEndMark:
+            break;
+        default: {
+            const int b = encodeCp1251(c);
+            result.push_back(b < 0 ? '?' : static_cast<char>(b));
+        }
+        }
+    }
+    return result;
+}
+
+std::string RtfDocument::text() const
+{
+    return textOf(0, static_cast<uint32_t>(m_text.size()), false);
+}
+
+void RtfDocument::writeNewTablesIntoSource()
+{
+    if (m_newTables.empty())
+        return;
+    std::string bytes = toBytes();
+    m_newTables.clear();
+    m_blank = false;
+    load(std::move(bytes));
+}
+
+void RtfDocument::appendNewTables(std::string &out) const
+{
+    const RtfEscaping escaping = m_blank ? RtfEscaping::Cp1251Hex : RtfEscaping::Unicode;
+    for (size_t i = 0; i < m_newTables.size(); ++i) {
+        // A paragraph before each table (Paragraphs.Add); in a new document the first table
+        // takes the place of its empty first paragraph.
+        if (i > 0)
+            out.append("\\pard\\plain\\par ");
+        else if (!m_blank)
+            out.append("\\par ");
+        m_newTables[i].render(out, NewTableWidth, escaping);
+    }
+    if (!m_blank)
+        out.append("\\pard\\plain ");
+}
+
+std::string RtfDocument::toBytes() const
+{
+    // Inserted text, in runs that share the read character they are written before.
+    struct Run {
+        uint32_t anchor;
+        uint32_t format;
+        uint32_t begin;
+        uint32_t end;
+    };
+    std::vector<Run> runs;
+    const auto count = static_cast<uint32_t>(m_text.size());
+    for (uint32_t i = 0; i < count;) {
+        const uint32_t o = m_origin[i];
+        if (!(o & Inserted)) {
+            ++i;
+            continue;
+        }
+        uint32_t j = i + 1;
+        while (j < count && m_origin[j] == o)
+            ++j;
+        runs.push_back(Run{o & IndexMask, o & FormatMask, i, j});
+        i = j;
+    }
+    if (runs.empty() && m_newTables.empty()
+        && std::find(m_deleted.begin(), m_deleted.end(), 1) == m_deleted.end())
+        return m_bytes;
+
+    std::string out;
+    out.reserve(m_bytes.size() + m_bytes.size() / 8);
+    uint32_t pos = 0;
+    // The output ends with a control word that has no delimiter yet: whatever is written next
+    // needs a blank first, or its letters or digits would join the control word.
+    bool controlWordOpen = false;
+    auto copyTo = [&](uint32_t to, bool endsInControlWord) {
+        if (to <= pos)
+            return;
+        if (controlWordOpen)
+            out.push_back(' ');
+        out.append(m_bytes, pos, to - pos);
+        pos = to;
+        controlWordOpen = endsInControlWord;
+    };
+    bool newTablesWritten = m_newTables.empty();
+    auto writeNewTables = [&] {
+        copyTo(m_newTablesAt, false);
+        if (controlWordOpen)
+            out.push_back(' ');
+        controlWordOpen = false;
+        appendNewTables(out);
+        newTablesWritten = true;
+    };
+    size_t run = 0;
+    const auto sourceCount = static_cast<uint32_t>(m_sources.size());
+    for (uint32_t k = 0; k < sourceCount; ++k) {
+        const Source &source = m_sources[k];
+        if (!newTablesWritten && source.begin >= m_newTablesAt)
+            writeNewTables();
+        while (run < runs.size() && runs[run].anchor == k) {
+            copyTo(source.begin, source.afterControlWord);
+            if (controlWordOpen)
+                out.push_back(' ');
+            controlWordOpen = false;
+            const Run &r = runs[run];
+            if (r.format == BoldFormat)
+                out.append("{\\b ");
+            else if (r.format == NotBoldFormat)
+                out.append("{\\b0 ");
+            appendRtfText(out, std::u32string_view(m_text.data() + r.begin, r.end - r.begin),
+                          source.unicodeSkip);
+            if (r.format != InheritFormat)
+                out.push_back('}');
+            ++run;
+        }
+        if (m_deleted[k]) {
+            copyTo(source.begin, source.afterControlWord);
+            pos = std::max(pos, source.end);
+        }
+    }
+    if (!newTablesWritten)
+        writeNewTables();
+    copyTo(static_cast<uint32_t>(m_bytes.size()), false);
+    return out;
+}
+
+void RtfDocument::saveAs(const std::filesystem::path &path)
+{
+    writeDocumentFile(path, toBytes());
+    m_savedPath = path;
+    m_name = displayPath(path);
+    if (m_saveListener)
+        m_saveListener(path);
+}
+
+} // namespace veltor
