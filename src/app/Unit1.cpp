@@ -366,7 +366,8 @@ void TForm1::zapolnenieOsnovnojTablitsy(const std::string &codeList)
     if (m_state.InterfaceMode != 0)
         return;
     ListContent list = buildEmployeeList(m_state, codes);
-    m_listCodes = codes;
+    m_rowCodes = splitCodeList(codes);
+    m_rowCodes.insert(m_rowCodes.begin(), std::string());
     m_rowMainRecords = std::move(list.mainRecords);
 
     StringGrid1->beginUpdate();
@@ -388,12 +389,13 @@ QColor TForm1::StringGrid1DrawCell(int row) const
 {
     // Painting must never fail: a row whose code cannot be resolved is drawn as not dismissed.
     const QColor face = palette().color(QPalette::Button);
-    if (row < 1 || row >= static_cast<int>(m_rowMainRecords.size()))
+    if (row < 1 || row >= static_cast<int>(m_rowMainRecords.size())
+        || row >= static_cast<int>(m_rowCodes.size()))
         return face;
     int rec = m_rowMainRecords[row];
     const LoadedTable &main = m_state.Osnova;
     const int kod = FieldIndex(main.Header, schema::KOD);
-    const std::string code = nthCode(m_listCodes, row);
+    const std::string &code = m_rowCodes[row];
     // The table may have changed since the fill: check the remembered record still has the code.
     if (rec == 0 || GetField(main.Header, main.Data, rec, kod) != code) {
         int32_t n = 0;

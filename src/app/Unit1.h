@@ -110,7 +110,7 @@ private:
     AppState &m_state;
     FormLinks m_links;
     std::vector<int> m_rowMainRecords; // first main-table record per grid row, from the last fill
-    std::string m_listCodes;           // the expanded code list of the last fill
+    std::vector<std::string> m_rowCodes; // the code of each grid row, from the last fill
     bool m_closing = false;
 };
 
