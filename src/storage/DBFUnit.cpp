@@ -81,9 +81,9 @@ struct FieldDescriptor {
     uint8_t decimals = 0;
 };
 
-// Decodes the 32-byte file header and the field descriptors of `header` (the first
-// headerLength bytes of a file of fileSize bytes). The field list ends at the 0x0D terminator:
-// other software pads headers with zero bytes behind it, and those are no fields.
+// Decodes the 32-byte file header and the field descriptors from `bytes`, which hold at least
+// the header. The field list ends at the 0x0D terminator: other software pads headers with zero
+// bytes behind it, and those are no fields.
 void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTableHeader &header)
 {
     const uint32_t recordCount = readLe32(bytes, 4);
@@ -439,7 +439,10 @@ int FieldIndex(const TTableHeader &header, std::string_view name)
 {
     const int fieldCount = FieldCount(header);
     for (int i = 1; i <= fieldCount; ++i) {
-        if (trimmed(header.FieldNames[i]) == name)
+        // A name ends at its first NUL: some writers leave stray bytes behind the terminator of
+        // a short name, and those are not part of it.
+        const std::string_view stored = header.FieldNames[i];
+        if (trimmed(stored.substr(0, stored.find('\0'))) == name)
             return i;
     }
     return -1;

@@ -48,7 +48,8 @@ void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages
                         TTableHeader &header, std::string &data);
 
 // Recreates the file from the header's fields and Data, stating recordCount. The file is
-// replaced atomically: a failed write raises FileError and leaves the old file whole.
+// replaced atomically: a failed write raises FileError and leaves the old file whole. A record
+// count outside 0..65535 (16 bits in the file) raises FileError and writes nothing.
 void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
                 int32_t recordCount);
 inline void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table)

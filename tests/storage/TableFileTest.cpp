@@ -156,6 +156,15 @@ TEST(TableFile, ElevenByteNameIsReadWholeAndWrittenCutToTen)
     EXPECT_EQ(test::readBytes(dir / "w.dbf").substr(32, 12), std::string("ABCDEFGHIJ\0C", 12));
 }
 
+TEST(TableFile, BytesBehindTheNameTerminatorAreNotPartOfTheName)
+{
+    TTableHeader header;
+    std::string data;
+    ReadTableFromBytes(DbfBuilder().field(std::string("KOD\0xq\x01", 7), 'C', 3).record("12 ").bytes(), "t.dbf",
+                       header, data);
+    EXPECT_EQ(FieldIndex(header, "KOD"), 1);
+}
+
 TEST(TableFile, FileFromOtherSoftwareReadsAsOrdinaryTable)
 {
     // Code page byte 29 set (0xC9, Windows Cyrillic), a last-update date whose month is 26
