@@ -2,6 +2,8 @@
 
 #include "text/Convert.h"
 
+#include <cstdio>
+
 namespace veltor {
 
 CodeIndex::CodeIndex(const TTableHeader &header, const std::string &data, std::string_view fieldName)
@@ -25,42 +27,75 @@ CodeIndex::CodeIndex(const TTableHeader &header, const std::string &data, std::s
     }
 }
 
-std::vector<int32_t> CodeIndex::find(std::string_view text) const
+const std::vector<int32_t> *CodeIndex::candidates(std::string_view text, bool &viaSelect) const
 {
+    static const std::vector<int32_t> none;
+    viaSelect = false;
     if (m_field < 1 || text.empty())
-        return {};
+        return &none;
     int32_t n = 0;
-    bool plain = tryStrToInt(text, n) && intToStr(n) == text;
+    char canonical[16];
+    const bool plain = tryStrToInt(text, n)
+        && std::string_view(canonical, std::snprintf(canonical, sizeof canonical, "%d", n)) == text;
     bool clash = false;
     for (const std::string &bad : m_notIntegers)
         if (bad.find(text) != std::string::npos)
             clash = true;
     if (!plain || clash) {
+        viaSelect = true;
+        return nullptr;
+    }
+    auto it = m_byValue.find(n);
+    return it == m_byValue.end() ? &none : &it->second;
+}
+
+bool CodeIndex::matches(int32_t record, std::string_view text) const
+{
+    return m_text[record].find(text) != std::string::npos;
+}
+
+std::vector<int32_t> CodeIndex::find(std::string_view text) const
+{
+    bool viaSelect = false;
+    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    if (viaSelect) {
         TIndex index;
         SelectEqualIdx(*m_header, *m_data, m_field, text, index);
         return std::vector<int32_t>(index.begin() + 1, index.end());
     }
-    auto it = m_byValue.find(n);
-    if (it == m_byValue.end())
-        return {};
     std::vector<int32_t> result;
-    result.reserve(it->second.size());
-    for (int32_t r : it->second)
-        if (m_text[r].find(text) != std::string::npos)
+    for (int32_t r : *found)
+        if (matches(r, text))
             result.push_back(r);
     return result;
 }
 
 int CodeIndex::first(std::string_view text) const
 {
-    auto found = find(text);
-    return found.empty() ? 0 : found.front();
+    bool viaSelect = false;
+    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    if (viaSelect) {
+        auto all = find(text);
+        return all.empty() ? 0 : all.front();
+    }
+    for (int32_t r : *found)
+        if (matches(r, text))
+            return r;
+    return 0;
 }
 
 int CodeIndex::last(std::string_view text) const
 {
-    auto found = find(text);
-    return found.empty() ? 0 : found.back();
+    bool viaSelect = false;
+    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    if (viaSelect) {
+        auto all = find(text);
+        return all.empty() ? 0 : all.back();
+    }
+    for (auto it = found->rbegin(); it != found->rend(); ++it)
+        if (matches(*it, text))
+            return *it;
+    return 0;
 }
 
 } // namespace veltor

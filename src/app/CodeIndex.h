@@ -25,6 +25,10 @@ public:
     int last(std::string_view text) const;  // 0 when none
 
 private:
+    // The candidates of a plain decimal text, or nullptr when the text must go to SelectEqualIdx.
+    const std::vector<int32_t> *candidates(std::string_view text, bool &viaSelect) const;
+    bool matches(int32_t record, std::string_view text) const;
+
     const TTableHeader *m_header = nullptr;
     const std::string *m_data = nullptr;
     int m_field = -1;
