@@ -23,7 +23,8 @@ public:
     TableFill(const std::filesystem::path &folder, std::string_view name, size_t expectedRecords)
         : m_file(resolveFileName(folder, name)), m_table(ReadTable(m_file))
     {
-        m_table.Data.reserve(expectedRecords * static_cast<size_t>(m_table.Header.RecordLength) + 1);
+        m_table.Data.reserve(expectedRecords * static_cast<size_t>(m_table.Header.RecordLength) +
+                             1);
     }
 
     TableFill &append()
@@ -35,7 +36,8 @@ public:
     // Sets a field of the last record; the value is CP1251.
     TableFill &set(std::string_view field, std::string_view value)
     {
-        SetField(m_table.Header, m_table.Header.RecordCount, FieldIndex(m_table.Header, field), m_table.Data, value);
+        SetField(m_table.Header, m_table.Header.RecordCount, FieldIndex(m_table.Header, field),
+                 m_table.Data, value);
         return *this;
     }
     TableFill &set(std::string_view field, int64_t value) { return set(field, intToStr(value)); }
@@ -54,8 +56,10 @@ public:
     explicit Random(unsigned seed) : m_engine(seed) {}
     int below(int n) { return static_cast<int>(m_engine() % static_cast<uint32_t>(n)); }
     int between(int low, int high) { return low + below(high - low + 1); }
-    template <typename T, size_t N>
-    const T &pick(const std::array<T, N> &items) { return items[static_cast<size_t>(below(static_cast<int>(N)))]; }
+    template <typename T, size_t N> const T &pick(const std::array<T, N> &items)
+    {
+        return items[static_cast<size_t>(below(static_cast<int>(N)))];
+    }
     std::string digits(int count)
     {
         std::string text;
@@ -73,8 +77,7 @@ private:
 };
 
 // Source texts are UTF-8; every one is converted to CP1251 once.
-template <size_t N>
-std::array<std::string, N> cpAll(const std::array<std::string_view, N> &utf8)
+template <size_t N> std::array<std::string, N> cpAll(const std::array<std::string_view, N> &utf8)
 {
     std::array<std::string, N> out;
     for (size_t i = 0; i < N; ++i)
@@ -85,14 +88,16 @@ std::array<std::string, N> cpAll(const std::array<std::string_view, N> &utf8)
 struct Names {
     // Male surnames; the female form adds "а", the genitive of the male form adds "а" and of the
     // female form replaces the final "а" by "ой".
-    std::array<std::string, 20> surnames = cpAll<20>(
-        {"Иванов", "Петров", "Сидоров", "Смирнов", "Кузнецов", "Попов", "Васильев", "Соколов",
-         "Михайлов", "Новиков", "Фёдоров", "Морозов", "Волков", "Алексеев", "Лебедев", "Семёнов",
-         "Егоров", "Павлов", "Козлов", "Степанов"});
-    std::array<std::string, 10> maleNames = cpAll<10>({"Иван", "Пётр", "Алексей", "Сергей", "Андрей",
-                                                       "Дмитрий", "Михаил", "Николай", "Юрий", "Олег"});
-    std::array<std::string, 10> femaleNames = cpAll<10>({"Анна", "Мария", "Елена", "Ольга", "Татьяна",
-                                                         "Наталья", "Ирина", "Светлана", "Юлия", "Екатерина"});
+    std::array<std::string, 20> surnames =
+        cpAll<20>({"Иванов",  "Петров",   "Сидоров", "Смирнов", "Кузнецов", "Попов",   "Васильев",
+                   "Соколов", "Михайлов", "Новиков", "Фёдоров", "Морозов",  "Волков",  "Алексеев",
+                   "Лебедев", "Семёнов",  "Егоров",  "Павлов",  "Козлов",   "Степанов"});
+    std::array<std::string, 10> maleNames =
+        cpAll<10>({"Иван", "Пётр", "Алексей", "Сергей", "Андрей", "Дмитрий", "Михаил", "Николай",
+                   "Юрий", "Олег"});
+    std::array<std::string, 10> femaleNames =
+        cpAll<10>({"Анна", "Мария", "Елена", "Ольга", "Татьяна", "Наталья", "Ирина", "Светлана",
+                   "Юлия", "Екатерина"});
     std::array<std::string, 10> malePatronymics =
         cpAll<10>({"Иванович", "Петрович", "Алексеевич", "Сергеевич", "Андреевич", "Дмитриевич",
                    "Михайлович", "Николаевич", "Юрьевич", "Олегович"});
@@ -101,14 +106,16 @@ struct Names {
                    "Михайловна", "Николаевна", "Юрьевна", "Олеговна"});
     std::array<std::string, 8> towns = cpAll<8>({"г. Москва", "г. Тверь", "г. Казань", "г. Самара",
                                                  "г. Пермь", "г. Омск", "г. Томск", "г. Курск"});
-    std::array<std::string, 8> streets = cpAll<8>({"ул. Ленина", "ул. Мира", "пр. Победы", "ул. Садовая",
-                                                   "ул. Лесная", "ул. Школьная", "ул. Новая", "пер. Тихий"});
+    std::array<std::string, 8> streets =
+        cpAll<8>({"ул. Ленина", "ул. Мира", "пр. Победы", "ул. Садовая", "ул. Лесная",
+                  "ул. Школьная", "ул. Новая", "пер. Тихий"});
     std::array<std::string, 5> schools =
         cpAll<5>({"Московский государственный университет", "Казанский федеральный университет",
                   "Томский политехнический университет", "Самарский технический колледж",
                   "Пермский финансово-экономический колледж"});
-    std::array<std::string, 5> specialities = cpAll<5>({"Бухгалтерский учет", "Прикладная математика",
-                                                        "Экономика", "Юриспруденция", "Электротехника"});
+    std::array<std::string, 5> specialities =
+        cpAll<5>({"Бухгалтерский учет", "Прикладная математика", "Экономика", "Юриспруденция",
+                  "Электротехника"});
     std::array<std::string, 5> qualifications =
         cpAll<5>({"Бухгалтер", "Математик", "Экономист", "Юрист", "Инженер-электрик"});
     std::array<std::string, 3> languages = cpAll<3>({"Английский", "Немецкий", "Французский"});
@@ -147,12 +154,26 @@ std::string genitiveSurname(const Person &p)
 
 void fillReferenceTables(const std::filesystem::path &folder)
 {
-    static constexpr std::array<std::string_view, 20> departments = {
-        "Дирекция", "Бухгалтерия", "Отдел кадров", "Юридический отдел", "Плановый отдел",
-        "Отдел снабжения", "Отдел сбыта", "Цех №1", "Цех №2", "Цех №3", "Склад",
-        "Транспортный участок", "Служба охраны", "Лаборатория", "Конструкторское бюро",
-        "Технологический отдел", "Отдел качества", "Ремонтная служба", "Столовая",
-        "Информационный отдел"};
+    static constexpr std::array<std::string_view, 20> departments = {"Дирекция",
+                                                                     "Бухгалтерия",
+                                                                     "Отдел кадров",
+                                                                     "Юридический отдел",
+                                                                     "Плановый отдел",
+                                                                     "Отдел снабжения",
+                                                                     "Отдел сбыта",
+                                                                     "Цех №1",
+                                                                     "Цех №2",
+                                                                     "Цех №3",
+                                                                     "Склад",
+                                                                     "Транспортный участок",
+                                                                     "Служба охраны",
+                                                                     "Лаборатория",
+                                                                     "Конструкторское бюро",
+                                                                     "Технологический отдел",
+                                                                     "Отдел качества",
+                                                                     "Ремонтная служба",
+                                                                     "Столовая",
+                                                                     "Информационный отдел"};
     TableFill otdel(folder, s::OtdelTable, departments.size());
     for (size_t i = 0; i < departments.size(); ++i)
         otdel.append().set(s::NOM, static_cast<int64_t>(i + 1)).set(s::OTDEL, cp(departments[i]));
@@ -167,8 +188,8 @@ void fillReferenceTables(const std::filesystem::path &folder)
         {"главный ", "главного ", "главному "},
     }};
     static constexpr std::array<std::string_view, 10> positions = {
-        "инженер", "бухгалтер", "экономист", "юрист", "менеджер",
-        "программист", "специалист", "техник", "оператор", "кладовщик"};
+        "инженер",     "бухгалтер",  "экономист", "юрист",    "менеджер",
+        "программист", "специалист", "техник",    "оператор", "кладовщик"};
     TableFill dolzh(folder, s::DolzhTable, 50);
     int nom = 0;
     for (const auto &grade : grades) {
@@ -185,9 +206,15 @@ void fillReferenceTables(const std::filesystem::path &folder)
 
     // The six HR order kinds come first: their position fixes their meaning.
     static constexpr std::array<std::array<std::string_view, 2>, 9> kinds = {{
-        {"Прием на работу", "k"}, {"Увольнение", "k"}, {"Перевод на другую работу", "k"},
-        {"Изменение оклада", "k"}, {"Отпуск", "k"}, {"Командировка", "k"},
-        {"Расчетный листок", "z"}, {"Справка о доходах", "z"}, {"Ведомость", "z"},
+        {"Прием на работу", "k"},
+        {"Увольнение", "k"},
+        {"Перевод на другую работу", "k"},
+        {"Изменение оклада", "k"},
+        {"Отпуск", "k"},
+        {"Командировка", "k"},
+        {"Расчетный листок", "z"},
+        {"Справка о доходах", "z"},
+        {"Ведомость", "z"},
     }};
     TableFill tipDok(folder, s::TipDokTable, kinds.size());
     for (size_t i = 0; i < kinds.size(); ++i) {
@@ -201,7 +228,8 @@ void fillReferenceTables(const std::filesystem::path &folder)
 
 } // namespace
 
-void generatePersonnelTables(const std::filesystem::path &databaseFolder, int employees, unsigned seed)
+void generatePersonnelTables(const std::filesystem::path &databaseFolder, int employees,
+                             unsigned seed)
 {
     schema::createEmptyDatabase(databaseFolder);
     fillReferenceTables(databaseFolder);
@@ -217,7 +245,8 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
     TableFill voen(databaseFolder, s::VoenTable, count / 2 + 1);
     TableFill dopoln(databaseFolder, s::DopolnTable, count);
     for (int k = 1; k <= 3; ++k)
-        AddField(dopoln.table().Header, dopoln.table().Data, s::dopolnFieldName(k), s::DopolnFieldLength, 'C');
+        AddField(dopoln.table().Header, dopoln.table().Data, s::dopolnFieldName(k),
+                 s::DopolnFieldLength, 'C');
 
     struct Career {
         std::string joined;
@@ -256,7 +285,8 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
             .set(s::OKLAD, career.salaries[2])
             .set(s::UVOLEN, dismissed ? "1" : "0")
             .set(s::INN, random.digits(12))
-            .set(s::STRAH_SVID, random.digits(3) + "-" + random.digits(3) + "-" + random.digits(3) + " " + random.digits(2))
+            .set(s::STRAH_SVID, random.digits(3) + "-" + random.digits(3) + "-" + random.digits(3) +
+                                    " " + random.digits(2))
             .set(s::POL, male ? "m" : "f")
             .set(s::OBRAZ, random.between(0, 4))
             .set(s::VOIN, onRegister ? "1" : "0")
@@ -267,10 +297,12 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
             .set(s::ST_NP_MES, random.between(0, 11))
             .set(s::ST_NP_DN, random.between(0, 29));
         if (random.below(3) == 0)
-            osnova.set(s::IN_JAZ, random.pick(names.languages)).set(s::UROVEN, random.pick(names.levels));
+            osnova.set(s::IN_JAZ, random.pick(names.languages))
+                .set(s::UROVEN, random.pick(names.levels));
 
-        const std::string address = random.pick(names.towns) + ", " + random.pick(names.streets) + cp(", д. ") +
-                                    intToStr(random.between(1, 120)) + cp(", кв. ") + intToStr(random.between(1, 300));
+        const std::string address = random.pick(names.towns) + ", " + random.pick(names.streets) +
+                                    cp(", д. ") + intToStr(random.between(1, 120)) + cp(", кв. ") +
+                                    intToStr(random.between(1, 300));
         passport.append()
             .set(s::KOD, kod)
             .set(s::PASSPORT, random.digits(2) + " " + random.digits(2) + " " + random.digits(6))
@@ -280,7 +312,8 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
             .set(s::MESTO_ROZH, random.pick(names.towns))
             .set(s::GRAZHD, names.born)
             .set(s::ADRESS, address)
-            .set(s::TELEFON, "+7 9" + random.digits(2) + " " + random.digits(3) + "-" + random.digits(2) + "-" + random.digits(2));
+            .set(s::TELEFON, "+7 9" + random.digits(2) + " " + random.digits(3) + "-" +
+                                 random.digits(2) + "-" + random.digits(2));
 
         const Person spouse = makePerson(random, names, !male, family);
         semja.append()
@@ -298,7 +331,7 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
             .set(s::S_TIP_N, cp(son ? "сын" : "дочь"))
             .set(s::S_FIO, child.surname + " " + child.name + " " + child.patronymic)
             .set(s::S_ROZHD, random.below(4) == 0 ? "      " + intToStr(random.between(1980, 2015))
-                                                   : random.date(1980, 2015))
+                                                  : random.date(1980, 2015))
             .set(s::S_ADRES, address);
 
         const int school = random.below(5);
@@ -339,7 +372,9 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
             trud.append()
                 .set(s::KOD, kod)
                 .set(s::N_IZM, change + 1)
-                .set(s::D_IZM, change == 0 ? career.joined : random.date(career.joinYear + 2 * change, career.joinYear + 2 * change))
+                .set(s::D_IZM, change == 0 ? career.joined
+                                           : random.date(career.joinYear + 2 * change,
+                                                         career.joinYear + 2 * change))
                 .set(s::D_POST, career.joined)
                 .set(s::DOLZH, career.positions[c])
                 .set(s::OTDEL, career.department)
@@ -348,7 +383,8 @@ void generatePersonnelTables(const std::filesystem::path &databaseFolder, int em
                 .set(s::D_DOG, career.joined)
                 .set(s::NOM_DOG, intToStr(kod) + cp("-тд"));
             if (change > 0)
-                trud.set(s::D_PRIL, random.date(career.joinYear + 2 * change, career.joinYear + 2 * change))
+                trud.set(s::D_PRIL,
+                         random.date(career.joinYear + 2 * change, career.joinYear + 2 * change))
                     .set(s::NOM_PRIL, intToStr(change));
         }
     }

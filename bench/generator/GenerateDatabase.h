@@ -14,7 +14,8 @@ namespace veltor {
 void generateDatabase(const std::filesystem::path &folder, int employees, unsigned seed);
 
 // The two halves of generateDatabase, for callers that want other folders.
-void generatePersonnelTables(const std::filesystem::path &databaseFolder, int employees, unsigned seed);
+void generatePersonnelTables(const std::filesystem::path &databaseFolder, int employees,
+                             unsigned seed);
 // Stolb with 8 columns (one on Trud.dbf, one the family column S_TIP_N), Konstanty with the
 // seven fixed constants and three additional parameters, Pechat empty.
 void generateProgramTables(const std::filesystem::path &programFolder);

@@ -27,7 +27,10 @@ namespace {
 struct Database {
     QTemporaryDir dir;
     std::filesystem::path folder;
-    std::filesystem::path table(std::string_view name) const { return resolveFileName(folder, name); }
+    std::filesystem::path table(std::string_view name) const
+    {
+        return resolveFileName(folder, name);
+    }
 };
 
 // One generated database per size, kept for the whole run.
@@ -98,12 +101,14 @@ void BM_PlainWriteRename(benchmark::State &state)
     for (auto _ : state) {
 #ifdef __unix__
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+        if (fd < 0 ||
+            ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
             ::fdatasync(fd) != 0)
             state.SkipWithError("write");
         ::close(fd);
 #else
-        std::ofstream(temp, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(temp, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 #endif
         std::filesystem::rename(temp, out);
     }
@@ -119,7 +124,8 @@ void BM_PlainWriteRenameNoSync(benchmark::State &state)
     const auto out = db.folder / "bench_nosync.dbf";
     const auto temp = db.folder / "bench_nosync.dbf.tmp";
     for (auto _ : state) {
-        std::ofstream(temp, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(temp, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         std::filesystem::rename(temp, out);
     }
     setBytes(state, out);
@@ -145,7 +151,8 @@ void BM_SelectEqualTrud(benchmark::State &state)
 // A substring of names, as the list's search does: many matches, each copied.
 void BM_SelectContainingFio(benchmark::State &state)
 {
-    const LoadedTable osnova = ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::OsnovaTable));
+    const LoadedTable osnova =
+        ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::OsnovaTable));
     const int fio = FieldIndex(osnova.Header, schema::FIO);
     const std::string text = "\xC8\xE2\xE0\xED"; // "Иван" in CP1251
     for (auto _ : state) {
@@ -168,7 +175,8 @@ void BM_Nomerstrokipokodu(benchmark::State &state)
 // Every field of every record read once, as filling the list does.
 void BM_GetFieldAll(benchmark::State &state)
 {
-    const LoadedTable osnova = ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::OsnovaTable));
+    const LoadedTable osnova =
+        ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::OsnovaTable));
     const int fields = FieldCount(osnova.Header);
     for (auto _ : state) {
         size_t total = 0;
@@ -183,7 +191,8 @@ void BM_GetFieldAll(benchmark::State &state)
 // Adding an additional-parameter field widens every record of Dopoln.dbf.
 void BM_AddFieldDopoln(benchmark::State &state)
 {
-    const LoadedTable dopoln = ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::DopolnTable));
+    const LoadedTable dopoln =
+        ReadTable(databaseOf(static_cast<int>(state.range(0))).table(schema::DopolnTable));
     for (auto _ : state) {
         LoadedTable copy = dopoln;
         AddField(copy.Header, copy.Data, "DOPOLN4", 50, 'C');
@@ -192,7 +201,10 @@ void BM_AddFieldDopoln(benchmark::State &state)
     state.SetComplexityN(state.range(0));
 }
 
-void sizes(benchmark::internal::Benchmark *b) { b->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond); }
+void sizes(benchmark::internal::Benchmark *b)
+{
+    b->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
+}
 
 BENCHMARK(BM_ReadTable)->Apply(sizes);
 BENCHMARK(BM_PlainRead)->Apply(sizes);

@@ -22,9 +22,15 @@ constexpr char EndOfData = 0x1A;
 constexpr int FieldNameBytes = 11;   // as read: the whole name area of a descriptor
 constexpr int WrittenNameBytes = 10; // as written: the 11th byte is always zero
 
-int headerLengthFor(int fieldCount) { return DescriptorSize * fieldCount + 33; }
+int headerLengthFor(int fieldCount)
+{
+    return DescriptorSize * fieldCount + 33;
+}
 
-bool isTrimmed(unsigned char c) { return c <= 0x20; }
+bool isTrimmed(unsigned char c)
+{
+    return c <= 0x20;
+}
 
 // Bytes 0x00-0x20 removed on both sides, as every field and name comparison does.
 std::string_view trimmed(std::string_view text)
@@ -90,7 +96,8 @@ void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTabl
     const int headerLength = readLe16(bytes, 8);
     const int recordLength = readLe16(bytes, 10);
     if (recordCount > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
-        throwDamaged(nameForMessages, "неверное число записей (" + std::to_string(recordCount) + ")");
+        throwDamaged(nameForMessages,
+                     "неверное число записей (" + std::to_string(recordCount) + ")");
     if (headerLength < FileHeaderSize)
         throwDamaged(nameForMessages,
                      "длина заголовка " + std::to_string(headerLength) + " меньше 32 байт");
@@ -237,8 +244,9 @@ std::vector<FieldDescriptor> parseStructure(std::string_view structure,
         const std::string_view size = structure.substr(percent + 3, close - percent - 3);
         const size_t dot = size.find('.');
         const int length = parseStructureNumber(size.substr(0, dot), fileName, item);
-        const int decimals =
-            dot == std::string_view::npos ? 0 : parseStructureNumber(size.substr(dot + 1), fileName, item);
+        const int decimals = dot == std::string_view::npos
+                                 ? 0
+                                 : parseStructureNumber(size.substr(dot + 1), fileName, item);
         if (length < 1 || length > 255 || decimals > 255) {
             throwWriteError(fileName, "неверная длина поля \"" + cp1251ToUtf8(item) +
                                           "\" (допустимо от 1 до 255)");
@@ -251,7 +259,10 @@ std::vector<FieldDescriptor> parseStructure(std::string_view structure,
     return fields;
 }
 
-void clearHeader(TTableHeader &header) { header = TTableHeader{}; }
+void clearHeader(TTableHeader &header)
+{
+    header = TTableHeader{};
+}
 
 // Offsets as running sums from 1 over the field order.
 void recomputeOffsets(TTableHeader &header)
@@ -281,8 +292,8 @@ enum class Match { Containing, Equal };
 // The scan shared by the four selections and nomerstrokipokodu. `onMatch(record, start)` gets
 // the 1-based record number and its start in Data; it returns false to stop the scan.
 template <typename OnMatch>
-void scanRecords(const TTableHeader &header, std::string_view data, int field, std::string_view text,
-                 Match match, OnMatch onMatch)
+void scanRecords(const TTableHeader &header, std::string_view data, int field,
+                 std::string_view text, Match match, OnMatch onMatch)
 {
     // Whole records of Data only: a trailing 0x1A or a partial record is not scanned.
     const int64_t recordLength = header.RecordLength;
@@ -369,10 +380,11 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
     const std::string name = pathToUtf8(fileName);
     QFile file(pathToQString(path));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw FileError("Не удается открыть файл \"" + name + "\": " + file.errorString().toStdString());
+        throw FileError("Не удается открыть файл \"" + name +
+                        "\": " + file.errorString().toStdString());
     const auto readError = [&] {
-        return FileError("Не удается прочитать файл \"" + name + "\": " +
-                         file.errorString().toStdString());
+        return FileError("Не удается прочитать файл \"" + name +
+                         "\": " + file.errorString().toStdString());
     };
 
     // The header is read first and checked against the file size, so that the record data can
@@ -463,7 +475,8 @@ void SetField(const TTableHeader &header, int record, int field, std::string &da
     const int64_t start = int64_t{record - 1} * header.RecordLength + header.FieldOffsets[field];
     const size_t length = header.FieldLengths[field];
     // A record that Data does not hold (Data shorter than RecordCount says) is left alone.
-    if (header.RecordLength <= 0 || start < 0 || start + static_cast<int64_t>(length) > static_cast<int64_t>(data.size()))
+    if (header.RecordLength <= 0 || start < 0 ||
+        start + static_cast<int64_t>(length) > static_cast<int64_t>(data.size()))
         return;
     const size_t kept = std::min(value.size(), length);
     data.replace(static_cast<size_t>(start), kept, value.substr(0, kept));
@@ -514,7 +527,8 @@ void AddField(TTableHeader &header, std::string &data, std::string_view name, in
         std::string widened;
         widened.reserve(data.size() + static_cast<size_t>(records) * inserted);
         for (int k = 0; k < records; ++k) {
-            widened.append(data, static_cast<size_t>(k) * oldLength, static_cast<size_t>(oldLength));
+            widened.append(data, static_cast<size_t>(k) * oldLength,
+                           static_cast<size_t>(oldLength));
             widened.append(inserted, ' ');
         }
         widened.append(data, static_cast<size_t>(records) * oldLength);

@@ -28,9 +28,8 @@ std::filesystem::path resolveInFolder(const std::filesystem::path &folder, const
         return given;
     const QDir dir(folder.empty() ? QStringLiteral(".") : pathToQString(folder));
     // Sorted, so that of two names differing only in case the same one is always taken.
-    const QStringList entries =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                      QDir::Name);
+    const QStringList entries = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString &entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return folder / pathFromQString(entry);

@@ -40,7 +40,8 @@ std::vector<DamagedCase> damagedCases()
     }
     {
         const std::string whole = twoFields().bytes();
-        cases.push_back({"file cut inside the descriptors", whole.substr(0, 50), "больше длины файла"});
+        cases.push_back(
+            {"file cut inside the descriptors", whole.substr(0, 50), "больше длины файла"});
     }
     {
         DbfBuilder b = twoFields();
@@ -83,7 +84,9 @@ TEST(DamagedFile, IsRejectedNamingTheFileAndTheFault)
             ADD_FAILURE() << "no error";
         } catch (const FileError &e) {
             const std::string message = e.what();
-            EXPECT_NE(message.find("Файл \"" + pathToUtf8(file) + "\" поврежден"), std::string::npos) << message;
+            EXPECT_NE(message.find("Файл \"" + pathToUtf8(file) + "\" поврежден"),
+                      std::string::npos)
+                << message;
             EXPECT_NE(message.find(c.messagePart), std::string::npos) << message;
         }
         // The same bytes held in memory fail the same way.
@@ -117,7 +120,9 @@ TEST(DamagedFile, MissingFileCannotBeOpened)
         ReadTable(dir / "none.dbf");
         FAIL() << "no error";
     } catch (const FileError &e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Не удается открыть файл \"" + pathToUtf8(dir / "none.dbf") + "\"", 0), 0u)
+        EXPECT_EQ(std::string(e.what()).rfind(
+                      "Не удается открыть файл \"" + pathToUtf8(dir / "none.dbf") + "\"", 0),
+                  0u)
             << e.what();
     }
 }
@@ -135,12 +140,17 @@ TEST(RefusedWrite, LeavesTheOldFileByteIdentical)
     for (int i = 0; i < 101; ++i)
         structure101 += "F" + std::to_string(i) + "%C(1)";
     const std::vector<RefusedWrite> cases = {
-        {"65536 records", [&](const auto &f) { WriteTable(f, table.Header, table.Data, 65536); }, "65536"},
-        {"negative count", [&](const auto &f) { WriteTable(f, table.Header, table.Data, -1); }, "-1"},
+        {"65536 records", [&](const auto &f) { WriteTable(f, table.Header, table.Data, 65536); },
+         "65536"},
+        {"negative count", [&](const auto &f) { WriteTable(f, table.Header, table.Data, -1); },
+         "-1"},
         {"create with 65536", [&](const auto &f) { CreateTableFile(f, "A%C(1)", 65536); }, "65536"},
-        {"101 structure items", [&](const auto &f) { CreateTableFile(f, structure101, 0); }, "больше 100 полей"},
-        {"no closing parenthesis", [&](const auto &f) { CreateTableFile(f, "A%C(10", 0); }, "неверное описание"},
-        {"length not a number", [&](const auto &f) { CreateTableFile(f, "A%C(x)", 0); }, "неверное описание"},
+        {"101 structure items", [&](const auto &f) { CreateTableFile(f, structure101, 0); },
+         "больше 100 полей"},
+        {"no closing parenthesis", [&](const auto &f) { CreateTableFile(f, "A%C(10", 0); },
+         "неверное описание"},
+        {"length not a number", [&](const auto &f) { CreateTableFile(f, "A%C(x)", 0); },
+         "неверное описание"},
         {"length 0", [&](const auto &f) { CreateTableFile(f, "A%C(0)", 0); }, "от 1 до 255"},
         {"length 256", [&](const auto &f) { CreateTableFile(f, "A%C(256)", 0); }, "от 1 до 255"},
     };
@@ -155,7 +165,9 @@ TEST(RefusedWrite, LeavesTheOldFileByteIdentical)
             ADD_FAILURE() << "no error";
         } catch (const FileError &e) {
             const std::string message = e.what();
-            EXPECT_NE(message.find("Не удается записать файл \"" + pathToUtf8(file) + "\""), std::string::npos) << message;
+            EXPECT_NE(message.find("Не удается записать файл \"" + pathToUtf8(file) + "\""),
+                      std::string::npos)
+                << message;
             EXPECT_NE(message.find(c.messagePart), std::string::npos) << message;
         }
         EXPECT_EQ(test::readBytes(file), before);
@@ -170,13 +182,15 @@ TEST(RefusedWrite, UnwritablePlacesRaiseFileError)
     test::writeBytes(dir / "plain", "x");
     std::filesystem::create_directories(dir / "folder" / "inner");
     // Tests run as root, for whom permission bits block nothing; these places stop root too.
-    for (const auto &target : {dir / "missing" / "t.dbf", dir / "plain" / "t.dbf", dir / "folder"}) {
+    for (const auto &target :
+         {dir / "missing" / "t.dbf", dir / "plain" / "t.dbf", dir / "folder"}) {
         SCOPED_TRACE(pathToUtf8(target));
         try {
             WriteTable(target, table);
             ADD_FAILURE() << "no error";
         } catch (const FileError &e) {
-            EXPECT_NE(std::string(e.what()).find(pathToUtf8(target)), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(pathToUtf8(target)), std::string::npos)
+                << e.what();
         }
     }
     EXPECT_EQ(test::readBytes(dir / "plain"), "x");
@@ -223,7 +237,8 @@ TEST(RefusedWrite, DiskFullMidWriteLeavesTheOldFileWhole)
         EXPECT_THROW(WriteTable(file, big), FileError);
     }
     EXPECT_EQ(test::readBytes(file), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1); // no temporary left
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}),
+              1); // no temporary left
 }
 #endif
 

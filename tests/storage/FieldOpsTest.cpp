@@ -37,12 +37,13 @@ TEST(GetField, OutsideTheTableGivesEmptyText)
         const std::string *data;
         std::string expected;
     } cases[] = {
-        {0, 1, &t.Data, ""},     {1, 0, &t.Data, ""},     {-5, 1, &t.Data, ""},
-        {1, 4, &t.Data, ""},     {1, 500, &t.Data, ""},   {4, 1, &t.Data, ""},
+        {0, 1, &t.Data, ""},         {1, 0, &t.Data, ""},      {-5, 1, &t.Data, ""},
+        {1, 4, &t.Data, ""},         {1, 500, &t.Data, ""},    {4, 1, &t.Data, ""},
         {100000000, 2, &t.Data, ""}, {2, 2, &shortData, "Bo"}, {2, 3, &shortData, ""},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(GetField(t.Header, *c.data, c.record, c.field), c.expected) << c.record << "," << c.field;
+        EXPECT_EQ(GetField(t.Header, *c.data, c.record, c.field), c.expected)
+            << c.record << "," << c.field;
 }
 
 TEST(SetField, StoresLeftAlignedCutOrPadded)
@@ -190,7 +191,8 @@ TEST(DeleteField, ThreeDopolnFieldsSurviveWriteAndDeleteFromTheEnd)
     DeleteField(back.Header, back.Data, 4, back.Data, back.Header);
     DeleteField(back.Header, back.Data, 3, back.Data, back.Header);
     EXPECT_EQ(FieldCount(back.Header), 2);
-    EXPECT_EQ(back.Data, " 1         " + std::string(50, ' ') + " 2         " + std::string(50, ' ') + "\x1A");
+    EXPECT_EQ(back.Data,
+              " 1         " + std::string(50, ' ') + " 2         " + std::string(50, ' ') + "\x1A");
 }
 
 } // namespace

@@ -25,12 +25,14 @@ TEST(FileNames, NameIsFoundUnderAnyLetterCase)
         std::string asked;
         std::string found;
     } cases[] = {
-        {"trud.dbf", "TRUD.DBF"}, {"Trud.dbf", "TRUD.DBF"}, {"TRUD.DBF", "TRUD.DBF"},
-        {"приказ.rtf", "Приказ.RTF"}, {cp("ПРИКАЗ.rtf"), "Приказ.RTF"}, // a CP1251 name from a table
-        {"stolb", "Stolb"}, {"Voen.dbf", "Voen.dbf"}, // absent: the name as given
+        {"trud.dbf", "TRUD.DBF"},     {"Trud.dbf", "TRUD.DBF"},         {"TRUD.DBF", "TRUD.DBF"},
+        {"приказ.rtf", "Приказ.RTF"}, {cp("ПРИКАЗ.rtf"), "Приказ.RTF"}, // a CP1251 name from a
+                                                                        // table
+        {"stolb", "Stolb"},           {"Voen.dbf", "Voen.dbf"},         // absent: the name as given
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(resolveFileName(dir.path(), c.asked), dir.path() / std::filesystem::path(std::u8string(c.found.begin(), c.found.end())))
+        EXPECT_EQ(resolveFileName(dir.path(), c.asked),
+                  dir.path() / std::filesystem::path(std::u8string(c.found.begin(), c.found.end())))
             << c.asked;
     }
     EXPECT_EQ(resolvePath(dir / "trud.DBF"), dir / "TRUD.DBF");
@@ -72,13 +74,15 @@ TEST(Schema, EmptyDatabaseHasEveryTableWithItsFields)
     TempFolder dir;
     schema::createEmptyDatabase(dir / "db");
     schema::createProgramTables(dir / "prog");
-    std::vector<schema::TableDefinition> all(std::begin(schema::PersonnelTables), std::end(schema::PersonnelTables));
+    std::vector<schema::TableDefinition> all(std::begin(schema::PersonnelTables),
+                                             std::end(schema::PersonnelTables));
     EXPECT_EQ(all.size(), 15u);
     all.insert(all.end(), std::begin(schema::ProgramTables), std::end(schema::ProgramTables));
     for (const schema::TableDefinition &def : all) {
         SCOPED_TRACE(std::string(def.fileName));
         const bool program = def.fileName.find('.') == std::string_view::npos;
-        const LoadedTable t = ReadTable((program ? dir / "prog" : dir / "db") / std::string(def.fileName));
+        const LoadedTable t =
+            ReadTable((program ? dir / "prog" : dir / "db") / std::string(def.fileName));
         EXPECT_EQ(t.Header.RecordCount, 0);
         EXPECT_EQ(t.Data, "");
         // Every field of the list arrives under its full name (no name longer than 10 bytes,
@@ -104,9 +108,9 @@ TEST(Schema, TrudFieldOrderIsTheHistoryGridOrder)
     std::vector<std::string> names;
     for (int f = 1; f <= FieldCount(trud.Header); ++f)
         names.emplace_back(trud.Header.FieldNames[f].c_str());
-    EXPECT_EQ(names, (std::vector<std::string>{"KOD", "N_IZM", "D_IZM", "D_POST", "DOLZH", "OTDEL", "OKLAD",
-                                               "VID_RAB", "D_DOG", "NOM_DOG", "D_PRIL", "NOM_PRIL", "D_UVOL",
-                                               "PR_UVOL", "ID_DOK"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"KOD", "N_IZM", "D_IZM", "D_POST", "DOLZH", "OTDEL",
+                                               "OKLAD", "VID_RAB", "D_DOG", "NOM_DOG", "D_PRIL",
+                                               "NOM_PRIL", "D_UVOL", "PR_UVOL", "ID_DOK"}));
     const LoadedTable dopoln = ReadTable(dir / "Dopoln.dbf");
     EXPECT_EQ(FieldCount(dopoln.Header), 1);
     EXPECT_EQ(schema::dopolnFieldName(12), "DOPOLN12");

@@ -21,7 +21,7 @@ TEST(Generator, TablesHoldTheAdvertisedRecords)
         std::string_view table;
         int records;
     } counts[] = {
-        {s::OsnovaTable, 30}, {s::PassportTable, 30}, {s::TrudTable, 90}, {s::SemjaTable, 60},
+        {s::OsnovaTable, 30}, {s::PassportTable, 30}, {s::TrudTable, 90},   {s::SemjaTable, 60},
         {s::ObrazTable, 30},  {s::VoenTable, 15},     {s::DopolnTable, 30}, {s::OtdelTable, 20},
         {s::DolzhTable, 50},  {s::TipDokTable, 9},    {s::ZhurDokTable, 0}, {s::PriemTable, 0},
         {s::UvolTable, 0},    {s::OtpuskTable, 0},    {s::KomandTable, 0},
@@ -56,7 +56,8 @@ TEST(Generator, LastTrudRecordIsTheEmployeesPresentState)
     const LoadedTable trud = ReadTable(resolveFileName(dir.path(), s::TrudTable));
     for (int kod = 1; kod <= 25; ++kod) {
         TIndex index;
-        SelectEqualIdx(trud.Header, trud.Data, FieldIndex(trud.Header, s::KOD), std::to_string(kod), index);
+        SelectEqualIdx(trud.Header, trud.Data, FieldIndex(trud.Header, s::KOD), std::to_string(kod),
+                       index);
         ASSERT_EQ(index.size(), 4u);
         const int last = index.back();
         const int main = nomerstrokipokodu(osnova.Header, osnova.Data, kod);

@@ -39,8 +39,10 @@ ProcessResult run(const QString &program, const QStringList &arguments)
 // A python3 that has dbfread (Debian's python3-dbfread installs it for /usr/bin/python3).
 QString pythonWithDbfread()
 {
-    for (const QString &candidate : {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
-        const QString program = candidate.startsWith('/') ? candidate : QStandardPaths::findExecutable(candidate);
+    for (const QString &candidate :
+         {QStringLiteral("/usr/bin/python3"), QStringLiteral("python3")}) {
+        const QString program =
+            candidate.startsWith('/') ? candidate : QStandardPaths::findExecutable(candidate);
         if (!program.isEmpty() && run(program, {"-c", "import dbfread"}).exitCode == 0)
             return program;
     }
@@ -49,7 +51,8 @@ QString pythonWithDbfread()
 
 QJsonObject dbfread(const QString &python, const std::filesystem::path &file)
 {
-    const ProcessResult r = run(python, {QStringLiteral(STORAGE_TEST_DIR "/dbfread_dump.py"), pathToQString(file)});
+    const ProcessResult r =
+        run(python, {QStringLiteral(STORAGE_TEST_DIR "/dbfread_dump.py"), pathToQString(file)});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QJsonDocument::fromJson(r.out).object();
 }
@@ -61,8 +64,8 @@ TEST(Interop, DbfreadReadsWhatTheEngineWrites)
         GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
     TempFolder dir;
     LoadedTable t = test::makeTable({{"KOD", 10}, {"FIO", 60}}, {{"1", cp("Иванов Иван Иванович")},
-                                                                {"2", cp("Щербакова Юлия")},
-                                                                {"30", cp("Ёлкин Эдуард")}});
+                                                                 {"2", cp("Щербакова Юлия")},
+                                                                 {"30", cp("Ёлкин Эдуард")}});
     AddField(t.Header, t.Data, "OKLAD", 12, 'R');
     AddField(t.Header, t.Data, "STAZH", 3, 'N');
     SetField(t.Header, 1, 3, t.Data, "12345.50");
@@ -100,8 +103,9 @@ TEST(Interop, EngineReadsWhatGdalWrites)
                                         "42,Щукина Юлия,1234\n"
                                         "7,Ёлкин Эдуард Юрьевич,0\n");
     test::writeBytes(dir / "staff.csvt", "Integer(5),String(40),Real(12.2)\n");
-    const ProcessResult r = run(ogr2ogr, {"-f", "ESRI Shapefile", "-lco", "ENCODING=CP1251",
-                                pathToQString(dir / "staff.dbf"), pathToQString(dir / "staff.csv")});
+    const ProcessResult r =
+        run(ogr2ogr, {"-f", "ESRI Shapefile", "-lco", "ENCODING=CP1251",
+                      pathToQString(dir / "staff.dbf"), pathToQString(dir / "staff.csv")});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
 
     const LoadedTable t = ReadTable(dir / "staff.dbf");
@@ -119,7 +123,8 @@ TEST(Interop, EngineReadsWhatGdalWrites)
     if (python.isEmpty())
         GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
     WriteTable(dir / "copy.dbf", t);
-    EXPECT_EQ(dbfread(python, dir / "copy.dbf")["records"], dbfread(python, dir / "staff.dbf")["records"]);
+    EXPECT_EQ(dbfread(python, dir / "copy.dbf")["records"],
+              dbfread(python, dir / "staff.dbf")["records"]);
 }
 
 } // namespace

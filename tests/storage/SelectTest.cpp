@@ -102,8 +102,9 @@ TEST(Select, EqualRaisesConversionErrorOnlyAfterASubstringMatch)
 
 TEST(RecordNoOfText, RecordOfTheFirstOccurrence)
 {
-    const LoadedTable t = test::makeTable({{"PEREMEN", 8}, {"ZNACHEN", 6}},
-                                          {{"DIREKTOR", "12"}, {"GL_BUH", "3"}, {"DOPOLN1", "cap"}, {"DOPOLN1", "x"}});
+    const LoadedTable t = test::makeTable(
+        {{"PEREMEN", 8}, {"ZNACHEN", 6}},
+        {{"DIREKTOR", "12"}, {"GL_BUH", "3"}, {"DOPOLN1", "cap"}, {"DOPOLN1", "x"}});
     EXPECT_EQ(RecordNoOfText("DOPOLN1", t.Data, t.Header), 3);
     EXPECT_EQ(RecordNoOfText("BUH", t.Data, t.Header), 2);
     EXPECT_EQ(RecordNoOfText("KADROVIK", t.Data, t.Header), 0);

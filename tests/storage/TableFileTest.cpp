@@ -28,7 +28,7 @@ TEST(TableFile, CreateTableFileWritesTheExactHeader)
 
     std::string expected(32, '\0');
     expected[0] = 0x03;
-    expected[8] = 97; // 32 * 2 + 33
+    expected[8] = 97;  // 32 * 2 + 33
     expected[10] = 21; // 1 + 10 + 10
     expected += descriptor("KOD", 'C', 10, 0) + descriptor("OKLAD", 'N', 10, 2) + "\x0D";
     EXPECT_EQ(test::readBytes(dir / "t.dbf"), expected);
@@ -54,9 +54,9 @@ TEST(TableFile, WriteTableIsHeaderFromFieldsThenDataUnchanged)
 TEST(TableFile, RoundTripKeepsHeaderAndCyrillicData)
 {
     TempFolder dir;
-    const LoadedTable t = test::makeTable(
-        {{"KOD", 10}, {"FIO", 60}, {"DOPOLN1", 50}},
-        {{"7", cp("Щукин Ёжик Юрьевич"), cp("доп")}, {"12", cp("Ямщикова"), ""}});
+    const LoadedTable t =
+        test::makeTable({{"KOD", 10}, {"FIO", 60}, {"DOPOLN1", 50}},
+                        {{"7", cp("Щукин Ёжик Юрьевич"), cp("доп")}, {"12", cp("Ямщикова"), ""}});
     WriteTable(dir / "t.dbf", t);
     const LoadedTable back = ReadTable(dir / "t.dbf");
 
@@ -93,10 +93,10 @@ TEST(TableFile, ByteValue26InHeaderIsWrittenUnchanged)
 
 struct DecimalsCase {
     int length;
-    int decimals;       // in the file read
-    char typeRead;      // type letter after reading
+    int decimals;  // in the file read
+    char typeRead; // type letter after reading
     int decimalsWritten;
-    char typeReread;    // after writing and reading again
+    char typeReread; // after writing and reading again
 };
 
 class Decimals : public testing::TestWithParam<DecimalsCase> {};
@@ -105,8 +105,10 @@ TEST_P(Decimals, TypeLetterAndDecimalCountAcrossWriteAndRead)
 {
     const DecimalsCase c = GetParam();
     TempFolder dir;
-    test::writeBytes(dir / "in.dbf",
-                     DbfBuilder().field("SUM", 'N', c.length, c.decimals).record(std::string(c.length, '1')).bytes());
+    test::writeBytes(dir / "in.dbf", DbfBuilder()
+                                         .field("SUM", 'N', c.length, c.decimals)
+                                         .record(std::string(c.length, '1'))
+                                         .bytes());
     const LoadedTable in = ReadTable(dir / "in.dbf");
     EXPECT_EQ(in.Header.FieldTypes[1], c.typeRead);
 
@@ -147,7 +149,8 @@ TEST(TableFile, HeaderPaddingIsSkippedAndDroppedOnWrite)
 TEST(TableFile, ElevenByteNameIsReadWholeAndWrittenCutToTen)
 {
     TempFolder dir;
-    test::writeBytes(dir / "n.dbf", DbfBuilder().field("ABCDEFGHIJK", 'C', 3).record("xyz").bytes());
+    test::writeBytes(dir / "n.dbf",
+                     DbfBuilder().field("ABCDEFGHIJK", 'C', 3).record("xyz").bytes());
     const LoadedTable t = ReadTable(dir / "n.dbf");
     EXPECT_EQ(t.Header.FieldNames[1], "ABCDEFGHIJK");
     EXPECT_EQ(FieldIndex(t.Header, "ABCDEFGHIJK"), 1);
@@ -160,8 +163,9 @@ TEST(TableFile, BytesBehindTheNameTerminatorAreNotPartOfTheName)
 {
     TTableHeader header;
     std::string data;
-    ReadTableFromBytes(DbfBuilder().field(std::string("KOD\0xq\x01", 7), 'C', 3).record("12 ").bytes(), "t.dbf",
-                       header, data);
+    ReadTableFromBytes(
+        DbfBuilder().field(std::string("KOD\0xq\x01", 7), 'C', 3).record("12 ").bytes(), "t.dbf",
+        header, data);
     EXPECT_EQ(FieldIndex(header, "KOD"), 1);
 }
 
@@ -172,7 +176,10 @@ TEST(TableFile, FileFromOtherSoftwareReadsAsOrdinaryTable)
     TempFolder dir;
     DbfBuilder b;
     b.prefix = std::string("\x03\x7E\x1A\x1A", 4);
-    b.field("KOD", 'N', 5).field("FIO", 'C', 8).record("   42" + cp("Юрий    ")).record("    7Anna    ");
+    b.field("KOD", 'N', 5)
+        .field("FIO", 'C', 8)
+        .record("   42" + cp("Юрий    "))
+        .record("    7Anna    ");
     b.endMarker = false;
     std::string bytes = b.bytes();
     bytes[29] = static_cast<char>(0xC9);

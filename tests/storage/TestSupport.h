@@ -53,10 +53,10 @@ struct DbfBuilder {
     std::vector<Field> fields;
     std::vector<std::string> records; // each without the deletion flag
     char deletionFlag = ' ';
-    uint32_t recordCount = UINT32_MAX;  // UINT32_MAX: the number of records
-    int headerLength = -1;              // -1: 32 n + 33
-    int recordLength = -1;              // -1: 1 + sum of the lengths
-    int padding = 0;                    // zero bytes after the 0x0D terminator
+    uint32_t recordCount = UINT32_MAX; // UINT32_MAX: the number of records
+    int headerLength = -1;             // -1: 32 n + 33
+    int recordLength = -1;             // -1: 1 + sum of the lengths
+    int padding = 0;                   // zero bytes after the 0x0D terminator
     bool endMarker = true;
     std::string prefix = std::string("\x03\x00\x00\x00", 4); // version and date bytes
 
@@ -79,8 +79,10 @@ struct DbfBuilder {
             sum += f.length;
         std::string out(static_cast<size_t>(32 * n + 33 + padding), '\0');
         out.replace(0, 4, prefix);
-        putLe(out, 4, recordCount == UINT32_MAX ? static_cast<uint32_t>(records.size()) : recordCount, 4);
-        putLe(out, 8, static_cast<uint32_t>(headerLength < 0 ? 32 * n + 33 + padding : headerLength), 2);
+        putLe(out, 4,
+              recordCount == UINT32_MAX ? static_cast<uint32_t>(records.size()) : recordCount, 4);
+        putLe(out, 8,
+              static_cast<uint32_t>(headerLength < 0 ? 32 * n + 33 + padding : headerLength), 2);
         putLe(out, 10, static_cast<uint32_t>(recordLength < 0 ? sum : recordLength), 2);
         for (int i = 0; i < n; ++i) {
             const Field &f = fields[static_cast<size_t>(i)];

@@ -64,7 +64,8 @@ void printDump(const std::filesystem::path &file)
     std::cout << '\n';
     for (int r = 1; r <= h.RecordCount; ++r) {
         for (int f = 1; f <= fields; ++f)
-            std::cout << (f > 1 ? "\t" : "") << escaped(cp1251ToUtf8(GetField(h, table.Data, r, f)));
+            std::cout << (f > 1 ? "\t" : "")
+                      << escaped(cp1251ToUtf8(GetField(h, table.Data, r, f)));
         std::cout << '\n';
     }
 }
