@@ -30,7 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 namespace sc = veltor::schema;
 
-fs::path temporaryFolder(const QTemporaryDir &dir) { return pathFromQString(dir.path()); }
+fs::path temporaryFolder(const QTemporaryDir &dir)
+{
+    return pathFromQString(dir.path());
+}
 
 // Every file under `folder` by its path relative to it, with its bytes.
 std::map<std::string, std::string> filesUnder(const fs::path &folder)
@@ -38,7 +41,8 @@ std::map<std::string, std::string> filesUnder(const fs::path &folder)
     std::map<std::string, std::string> files;
     for (const auto &entry : fs::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file())
-            files.emplace(entry.path().lexically_relative(folder).generic_string(), readFile(entry.path()));
+            files.emplace(entry.path().lexically_relative(folder).generic_string(),
+                          readFile(entry.path()));
     }
     return files;
 }
@@ -82,8 +86,14 @@ protected:
     }
 
     static fs::path demo() { return temporaryFolder(*s_folder); }
-    static Table database(std::string_view name) { return Table(resolveFileName(demo() / "database", name)); }
-    static Table program(std::string_view name) { return Table(resolveFileName(demo() / "program", name)); }
+    static Table database(std::string_view name)
+    {
+        return Table(resolveFileName(demo() / "database", name));
+    }
+    static Table program(std::string_view name)
+    {
+        return Table(resolveFileName(demo() / "program", name));
+    }
 
     static inline QTemporaryDir *s_folder = nullptr;
 };
@@ -100,7 +110,8 @@ TEST_F(DemoContentTest, CommittedDemoIsWhatTheGeneratorWrites)
             const auto other = committed.find(name);
             if (other == committed.end())
                 continue;
-            const auto difference = std::mismatch(bytes.begin(), bytes.end(), other->second.begin(), other->second.end());
+            const auto difference = std::mismatch(bytes.begin(), bytes.end(), other->second.begin(),
+                                                  other->second.end());
             EXPECT_EQ(bytes.size(), other->second.size()) << folder << "/" << name;
             EXPECT_EQ(difference.first - bytes.begin(), static_cast<std::ptrdiff_t>(bytes.size()))
                 << "first differing byte of " << folder << "/" << name;
@@ -113,12 +124,13 @@ TEST_F(DemoContentTest, EveryPersonnelRecordBelongsToAnEmployee)
     const Table osnova = database(sc::OsnovaTable);
     std::set<std::string> codes;
     for (int r = 1; r <= osnova.count(); ++r)
-        EXPECT_TRUE(codes.insert(osnova.get(r, sc::KOD)).second) << "KOD " << osnova.get(r, sc::KOD) << " twice";
+        EXPECT_TRUE(codes.insert(osnova.get(r, sc::KOD)).second)
+            << "KOD " << osnova.get(r, sc::KOD) << " twice";
     EXPECT_EQ(codes.size(), 30u);
 
-    for (const auto name : {sc::PassportTable, sc::SemjaTable, sc::TrudTable, sc::ObrazTable, sc::VoenTable,
-                            sc::DopolnTable, sc::ZhurDokTable, sc::PriemTable, sc::UvolTable, sc::OtpuskTable,
-                            sc::KomandTable}) {
+    for (const auto name : {sc::PassportTable, sc::SemjaTable, sc::TrudTable, sc::ObrazTable,
+                            sc::VoenTable, sc::DopolnTable, sc::ZhurDokTable, sc::PriemTable,
+                            sc::UvolTable, sc::OtpuskTable, sc::KomandTable}) {
         const Table table = database(name);
         EXPECT_GT(table.count(), 0) << name;
         for (int r = 1; r <= table.count(); ++r)
@@ -162,7 +174,8 @@ TEST_F(DemoContentTest, HistoryIsConsistentWithTheMainRecord)
             EXPECT_TRUE(exists(dolzh, trud.get(r, sc::DOLZH))) << "KOD " << kod;
             EXPECT_TRUE(exists(otdel, trud.get(r, sc::OTDEL))) << "KOD " << kod;
             if (i > 0) {
-                EXPECT_LE(strToDate(trud.get(own[i - 1], sc::D_IZM)), strToDate(trud.get(r, sc::D_IZM)));
+                EXPECT_LE(strToDate(trud.get(own[i - 1], sc::D_IZM)),
+                          strToDate(trud.get(r, sc::D_IZM)));
             }
         }
         const int last = own.back();
@@ -183,8 +196,9 @@ TEST_F(DemoContentTest, EveryOrderHasItsDetailAndHistoryRecords)
         std::string_view detail;
         bool changesHistory;
     };
-    const KindTables kinds[] = {{sc::PriemTable, true},  {sc::UvolTable, true},    {sc::PriemTable, true},
-                                {sc::PriemTable, true},  {sc::OtpuskTable, false}, {sc::KomandTable, false}};
+    const KindTables kinds[] = {{sc::PriemTable, true},   {sc::UvolTable, true},
+                                {sc::PriemTable, true},   {sc::PriemTable, true},
+                                {sc::OtpuskTable, false}, {sc::KomandTable, false}};
     std::map<std::string_view, int> detailRecordsUsed;
     std::map<std::string, int> numbersPerKind;
     for (int z = 1; z <= zhurDok.count(); ++z) {
@@ -194,7 +208,8 @@ TEST_F(DemoContentTest, EveryOrderHasItsDetailAndHistoryRecords)
         const int kind = strToInt(zhurDok.get(z, sc::TIP_DOK)) - 1;
         ASSERT_GE(kind, 0);
         ASSERT_LT(kind, 6);
-        EXPECT_EQ(zhurDok.get(z, sc::NOM_DOK), std::to_string(++numbersPerKind[zhurDok.get(z, sc::TIP_DOK)]));
+        EXPECT_EQ(zhurDok.get(z, sc::NOM_DOK),
+                  std::to_string(++numbersPerKind[zhurDok.get(z, sc::TIP_DOK)]));
         EXPECT_NO_THROW(strToDate(zhurDok.get(z, sc::DATA_DOK)));
         EXPECT_NO_THROW(strToDate(zhurDok.get(z, sc::D_NACH)));
 
@@ -220,14 +235,15 @@ TEST_F(DemoContentTest, EveryOrderHasItsDetailAndHistoryRecords)
     }
     EXPECT_EQ(numbersPerKind.size(), 6u); // every kind of order is there
     for (const auto name : {sc::PriemTable, sc::UvolTable, sc::OtpuskTable, sc::KomandTable})
-        EXPECT_EQ(database(name).count(), detailRecordsUsed[name]) << name << " has records of no order";
+        EXPECT_EQ(database(name).count(), detailRecordsUsed[name])
+            << name << " has records of no order";
 }
 
 TEST_F(DemoContentTest, ConfigurationTablesNameWhatExists)
 {
     const Table tipDok = database(sc::TipDokTable);
-    const std::string hrKinds[] = {"Прием на работу", "Увольнение", "Перевод на другую работу",
-                                   "Изменение оклада", "Отпуск", "Командировка"};
+    const std::string hrKinds[] = {"Прием на работу",  "Увольнение", "Перевод на другую работу",
+                                   "Изменение оклада", "Отпуск",     "Командировка"};
     ASSERT_GT(tipDok.count(), 6);
     for (int r = 1; r <= tipDok.count(); ++r) {
         EXPECT_EQ(tipDok.get(r, sc::TIP_UCH), r <= 6 ? "k" : "z") << "TipDok record " << r;
@@ -240,12 +256,14 @@ TEST_F(DemoContentTest, ConfigurationTablesNameWhatExists)
     const Table konstanty = program(sc::KonstantyTable);
     const Table osnova = database(sc::OsnovaTable);
     ASSERT_EQ(konstanty.count(), 10);
-    const std::map<std::string, std::string> officerPosition = {{"DIREKTOR", "1"}, {"GL_BUH", "3"}, {"KADROVIK", "5"}};
+    const std::map<std::string, std::string> officerPosition = {
+        {"DIREKTOR", "1"}, {"GL_BUH", "3"}, {"KADROVIK", "5"}};
     for (int r = 1; r <= 7; ++r) {
         const auto post = officerPosition.find(konstanty.get(r, sc::PEREMEN));
         if (post == officerPosition.end())
             continue;
-        const int e = nomerstrokipokodu(osnova.table.Header, osnova.table.Data, strToInt(konstanty.get(r, sc::ZNACHEN)));
+        const int e = nomerstrokipokodu(osnova.table.Header, osnova.table.Data,
+                                        strToInt(konstanty.get(r, sc::ZNACHEN)));
         ASSERT_GT(e, 0) << post->first;
         EXPECT_EQ(osnova.get(e, sc::DOLZH), post->second) << post->first;
     }
@@ -288,9 +306,10 @@ TEST_F(DemoContentTest, NameFormsAndFamilyDatesFollowTheirFormats)
     int yearOnly = 0;
     for (int r = 1; r <= semja.count(); ++r) {
         const int field = FieldIndex(semja.table.Header, sc::S_ROZHD);
-        const std::string raw = semja.table.Data.substr(
-            static_cast<size_t>(r - 1) * semja.table.Header.RecordLength + semja.table.Header.FieldOffsets[field],
-            semja.table.Header.FieldLengths[field]);
+        const std::string raw =
+            semja.table.Data.substr(static_cast<size_t>(r - 1) * semja.table.Header.RecordLength +
+                                        semja.table.Header.FieldOffsets[field],
+                                    semja.table.Header.FieldLengths[field]);
         if (raw.starts_with("      ")) {
             ++yearOnly;
             EXPECT_EQ(strToInt(raw), strToInt(raw.substr(6, 4)));
@@ -318,7 +337,8 @@ JpegSize decodedSize(const std::string &bytes)
         jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
         jpeg_read_header(&info, TRUE);
         jpeg_start_decompress(&info);
-        std::vector<unsigned char> row(static_cast<size_t>(info.output_width) * info.output_components);
+        std::vector<unsigned char> row(static_cast<size_t>(info.output_width) *
+                                       info.output_components);
         while (info.output_scanline < info.output_height) {
             JSAMPROW rows[] = {row.data()};
             jpeg_read_scanlines(&info, rows, 1);
@@ -360,7 +380,8 @@ TEST_F(DemoInstallTest, InstallsAWorkingCopyPointingIntoTheRunFolder)
 
     const std::string root = pathToUtf8(fs::absolute(m_run).lexically_normal());
     EXPECT_EQ(cp1251ToUtf8(readFile(m_run / "config.ini")),
-              "[PUT]\r\n" + root + "/database/osnova.dbf\r\n[DOK]\r\n" + root + "/templates/\r\n[VYVOD]\r\n" + root +
+              "[PUT]\r\n" + root + "/database/osnova.dbf\r\n[DOK]\r\n" + root +
+                  "/templates/\r\n[VYVOD]\r\n" + root +
                   "/output/\r\n[INTERFACE]\r\n0\r\n[VID]\r\n11\r\n");
     for (const char *name : {"Stolb", "Konstanty", "Pechat", "nonFoto.bmp", "Help.doc"})
         EXPECT_TRUE(fs::is_regular_file(m_run / name)) << name;
@@ -376,7 +397,9 @@ TEST_F(DemoInstallTest, InstallsAWorkingCopyPointingIntoTheRunFolder)
             continue;
         ++photos;
         EXPECT_TRUE(photo.starts_with(root + "/database/foto/")) << photo;
-        EXPECT_EQ(decodedSize(readFile(pathFromCp1251(osnova.get(e, sc::FOTO)))), (JpegSize{120, 160})) << photo;
+        EXPECT_EQ(decodedSize(readFile(pathFromCp1251(osnova.get(e, sc::FOTO)))),
+                  (JpegSize{120, 160}))
+            << photo;
     }
     EXPECT_EQ(photos, 5);
     const Table pechat(resolveFileName(m_run, sc::PechatTable));
@@ -415,7 +438,8 @@ TEST_F(DemoInstallTest, RefusesARunFolderInsideTheDemo)
 // would name another file, so the install fails and leaves no database behind.
 TEST_F(DemoInstallTest, RefusesPathsTheTablesCannotHold)
 {
-    const fs::path tooLong = m_run / std::string(100, 'a') / std::string(100, 'b') / std::string(60, 'c');
+    const fs::path tooLong =
+        m_run / std::string(100, 'a') / std::string(100, 'b') / std::string(60, 'c');
     const fs::path notCp1251 = m_run / fs::path(u8"日本");
     for (const fs::path &run : {tooLong, notCp1251}) {
         EXPECT_THROW(installDemo(m_demo, run), FileError) << pathToUtf8(run);

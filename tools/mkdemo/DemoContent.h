@@ -9,10 +9,13 @@
 // their histories, families, education, military registration and HR orders. Texts are UTF-8
 // here and become CP1251 when they are written into the tables. Values that are only numbers
 // (passport numbers, taxpayer numbers, telephones, addresses) are made by DemoDatabase from a
-// fixed seed.
+// fixed pseudo-random sequence.
 namespace veltor::demo {
 
-constexpr Date d(int day, int month, int year) { return Date{year, month, day}; }
+constexpr Date d(int day, int month, int year)
+{
+    return Date{year, month, day};
+}
 
 // A date field left empty.
 inline constexpr Date NoDate = EmptyDate;
@@ -26,7 +29,7 @@ struct Position {
     int nom;
     std::string_view name;
     std::string_view genitive; // "кого/чего": приказ о приеме ... главного бухгалтера
-    std::string_view dative;   // "кому/чему": главному бухгалтеру
+    std::string_view dative; // "кому/чему": главному бухгалтеру
 };
 
 // Position and department numbers and the salary; 0 in a change keeps the previous value.
@@ -72,12 +75,14 @@ struct Order {
     OrderKind kind;
     Date date;
     int kod;
-    std::string_view grounds = {}; // empty: made from the supplementary agreement (transfer, salary)
+    std::string_view grounds =
+        {}; // empty: made from the supplementary agreement (transfer, salary)
     Date start;
     Date end = NoDate;
     std::string_view comment = {};
     Job job = {}; // transfer and change of salary
-    // Dismissal: 0 nothing, 1 compensation of untaken vacation, 2 deduction for vacation in advance.
+    // Dismissal: 0 nothing, 1 compensation of untaken vacation, 2 deduction for vacation in
+    // advance.
     int settlement = 0;
     int settlementDays = 0;
     int severanceDays = 0;
@@ -97,8 +102,8 @@ struct Order {
 
 struct FamilyMember {
     int kod;
-    char type;             // 'r' parent, 's' spouse, 'd' child, 'x' other
-    std::string_view who;  // S_TIP_N
+    char type;            // 'r' parent, 's' spouse, 'd' child, 'x' other
+    std::string_view who; // S_TIP_N
     std::string_view fio;
     std::string_view born; // "dd.mm.yyyy", or "yyyy" when only the year is known
 };
@@ -169,7 +174,7 @@ std::span<const Education> education();
 std::span<const MilitaryRecord> military();
 std::span<const Photo> photos();
 std::span<const KindOfDocument> kindsOfDocuments();
-std::span<const Constant> constants();            // the seven fixed constants
+std::span<const Constant> constants();               // the seven fixed constants
 std::span<const std::string_view> extraParameters(); // captions of DOPOLN1, DOPOLN2, ...
 std::span<const ListColumn> listColumns();
 std::span<const PrintTemplate> printTemplates();

@@ -26,11 +26,11 @@ namespace {
 namespace fs = std::filesystem;
 namespace sc = veltor::schema;
 
-// splitmix64: a fixed sequence for a given seed on every platform (the distributions of
+// splitmix64: a fixed sequence for a given start on every platform (the distributions of
 // <random> are not specified bit for bit).
 class Random {
 public:
-    explicit Random(uint64_t seed) : m_state(seed) {}
+    explicit Random(uint64_t start) : m_state(start) {}
 
     uint64_t next()
     {
@@ -60,21 +60,23 @@ private:
     uint64_t m_state;
 };
 
-constexpr uint64_t Seed = 20251201;
+constexpr uint64_t FixedStart = 20251201;
 
 Random randomFor(int kod, uint64_t purpose)
 {
-    return Random(Seed ^ (static_cast<uint64_t>(kod) << 32) ^ (purpose * 0x100000001B3ULL));
+    return Random(FixedStart ^ (static_cast<uint64_t>(kod) << 32) ^ (purpose * 0x100000001B3ULL));
 }
 
 Date addDays(Date date, int days)
 {
     using namespace std::chrono;
-    const sys_days moved = sys_days(year_month_day(year(date.year), month(static_cast<unsigned>(date.month)),
-                                                   day(static_cast<unsigned>(date.day)))) +
-                           std::chrono::days(days);
+    const sys_days moved =
+        sys_days(year_month_day(year(date.year), month(static_cast<unsigned>(date.month)),
+                                day(static_cast<unsigned>(date.day)))) +
+        std::chrono::days(days);
     const year_month_day result(moved);
-    return Date{static_cast<int>(result.year()), static_cast<int>(static_cast<unsigned>(result.month())),
+    return Date{static_cast<int>(result.year()),
+                static_cast<int>(static_cast<unsigned>(result.month())),
                 static_cast<int>(static_cast<unsigned>(result.day()))};
 }
 
@@ -95,13 +97,20 @@ int fullYearsBetween(Date from, Date to)
     return years;
 }
 
-std::string dateText(Date date) { return date == NoDate ? std::string() : dateToStr(date); }
+std::string dateText(Date date)
+{
+    return date == NoDate ? std::string() : dateToStr(date);
+}
 
-std::string number(int value) { return std::to_string(value); }
+std::string number(int value)
+{
+    return std::to_string(value);
+}
 
 std::string twoDigits(int value)
 {
-    return std::string{static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
+    return std::string{static_cast<char>('0' + value / 10 % 10),
+                       static_cast<char>('0' + value % 10)};
 }
 
 // A table file created empty by the schema, filled record by record and written back. Values
@@ -109,7 +118,10 @@ std::string twoDigits(int value)
 // cut silently.
 class TableWriter {
 public:
-    explicit TableWriter(fs::path file) : m_file(std::move(file)) { ReadTable(m_file, m_table.Header, m_table.Data); }
+    explicit TableWriter(fs::path file) : m_file(std::move(file))
+    {
+        ReadTable(m_file, m_table.Header, m_table.Data);
+    }
 
     int append()
     {
@@ -121,11 +133,13 @@ public:
     {
         const int index = FieldIndex(m_table.Header, field);
         if (index < 1)
-            throw std::logic_error("mkdemo: no field " + std::string(field) + " in " + pathToUtf8(m_file));
+            throw std::logic_error("mkdemo: no field " + std::string(field) + " in " +
+                                   pathToUtf8(m_file));
         const std::string value = cp(utf8);
         if (value.size() > m_table.Header.FieldLengths[index]) {
-            throw std::logic_error("mkdemo: value \"" + std::string(utf8) + "\" is longer than field " +
-                                   std::string(field) + " of " + pathToUtf8(m_file));
+            throw std::logic_error("mkdemo: value \"" + std::string(utf8) +
+                                   "\" is longer than field " + std::string(field) + " of " +
+                                   pathToUtf8(m_file));
         }
         SetField(m_table.Header, record, index, m_table.Data, value);
     }
@@ -169,14 +183,15 @@ std::string insuranceNumber(Random &random)
     int check = sum < 100 ? sum : sum % 101;
     if (check == 100)
         check = 0;
-    return digits.substr(0, 3) + "-" + digits.substr(3, 3) + "-" + digits.substr(6, 3) + " " + twoDigits(check);
+    return digits.substr(0, 3) + "-" + digits.substr(3, 3) + "-" + digits.substr(6, 3) + " " +
+           twoDigits(check);
 }
 
-// --- Personal data made from the seed --------------------------------------------------------
+// --- Personal data made at random ----------------------------------------------------------
 
 constexpr std::string_view KirishiStreets[] = {
-    "ул. Мира", "пр. Ленина", "ул. Комсомольская", "ул. Романтиков", "ул. Строителей",
-    "бул. Героев", "ул. Нефтехимиков", "пр. Победы", "ул. Пионерская", "ул. Советская",
+    "ул. Мира",    "пр. Ленина",       "ул. Комсомольская", "ул. Романтиков", "ул. Строителей",
+    "бул. Героев", "ул. Нефтехимиков", "пр. Победы",        "ул. Пионерская", "ул. Советская",
 };
 
 constexpr std::string_view OtherSettlements[] = {
@@ -187,15 +202,21 @@ constexpr std::string_view OtherSettlements[] = {
 };
 
 constexpr std::string_view Birthplaces[] = {
-    "г. Кириши Ленинградской обл.", "г. Кириши Ленинградской обл.", "г. Ленинград",
-    "г. Волхов Ленинградской обл.", "г. Тихвин Ленинградской обл.", "г. Вологда",
-    "пос. Будогощь Киришского р-на Ленинградской обл.", "г. Петрозаводск",
+    "г. Кириши Ленинградской обл.",
+    "г. Кириши Ленинградской обл.",
+    "г. Ленинград",
+    "г. Волхов Ленинградской обл.",
+    "г. Тихвин Ленинградской обл.",
+    "г. Вологда",
+    "пос. Будогощь Киришского р-на Ленинградской обл.",
+    "г. Петрозаводск",
     "г. Череповец Вологодской обл.",
 };
 
 constexpr std::string_view MobileCodes[] = {"921", "911", "981", "931", "952"};
 
-constexpr std::string_view MenClothes[] = {"48/176", "50/176", "50/182", "52/182", "54/182", "56/188"};
+constexpr std::string_view MenClothes[] = {"48/176", "50/176", "50/182",
+                                           "52/182", "54/182", "56/188"};
 constexpr std::string_view WomenClothes[] = {"42/164", "44/164", "46/170", "48/170", "50/164"};
 
 // Drivers hold categories B and C, as the position requires.
@@ -204,8 +225,9 @@ constexpr int DriverPosition = 14;
 std::string address(Random &random)
 {
     if (random.below(5) != 0) {
-        return "187110, Ленинградская обл., г. Кириши, " + std::string(random.pick(KirishiStreets)) +
-               ", д. " + number(1 + random.below(40)) + ", кв. " + number(1 + random.below(120));
+        return "187110, Ленинградская обл., г. Кириши, " +
+               std::string(random.pick(KirishiStreets)) + ", д. " + number(1 + random.below(40)) +
+               ", кв. " + number(1 + random.below(120));
     }
     return std::string(random.pick(OtherSettlements)) + ", д. " + number(1 + random.below(30));
 }
@@ -239,7 +261,8 @@ Passport passport(Random &random, Date birth)
     result.issued = addDays(addYears(birth, age >= 45 ? 45 : 20), 3 + random.below(40));
     result.number = "41 " + twoDigits(result.issued.year % 100) + " " + random.digits(6);
     if (result.issued.year < 2018) {
-        result.issuer = "ТП № 109 отдела УФМС России по Санкт-Петербургу и Ленинградской обл. в Киришском р-не";
+        result.issuer =
+            "ТП № 109 отдела УФМС России по Санкт-Петербургу и Ленинградской обл. в Киришском р-не";
     } else {
         result.issuer = "ГУ МВД России по г. Санкт-Петербургу и Ленинградской области";
     }
@@ -270,7 +293,7 @@ std::array<int, 6> serviceBeforeJoining(Random &random, Date birth, Date joined)
     return service;
 }
 
-// Everything about one employee that is made from the seed, made once so that the family table
+// Everything about one employee that is made at random, made once so that the family table
 // can give the employee's own address to the spouse and children.
 struct PersonalData {
     std::string taxNumber;
@@ -328,7 +351,7 @@ struct OrderRecord {
     int id = 0;
     int number = 0; // within its kind
     std::string grounds;
-    Job job;        // hire, transfer, change of salary: the job after the order
+    Job job; // hire, transfer, change of salary: the job after the order
     WorkKind work = WorkKind::Main;
 };
 
@@ -401,10 +424,12 @@ History buildHistory()
         };
         for (const Event &event : events) {
             if (!own.empty() && own.back().dismissed != NoDate)
-                throw std::logic_error("mkdemo: event after the dismissal of " + number(employee.kod));
+                throw std::logic_error("mkdemo: event after the dismissal of " +
+                                       number(employee.kod));
             if (event.hire) {
                 HistoryRecord first;
-                first.changed = first.joined = first.contractDate = first.annexDate = employee.hired;
+                first.changed = first.joined = first.contractDate = first.annexDate =
+                    employee.hired;
                 first.job = employee.job;
                 first.work = employee.work;
                 first.contractNumber = contractNumberOf(employee.kod);
@@ -431,7 +456,8 @@ History buildHistory()
                 switch (spec.kind) {
                 case OrderKind::Hire: {
                     if (!employee.hiredByOrder || !own.empty())
-                        throw std::logic_error("mkdemo: hire order for a hired employee " + number(employee.kod));
+                        throw std::logic_error("mkdemo: hire order for a hired employee " +
+                                               number(employee.kod));
                     // The clerk first enters the new employee on the card, then makes the order,
                     // which takes the contract data from the card's record.
                     HistoryRecord card;
@@ -460,9 +486,9 @@ History buildHistory()
                     next.reason.clear();
                     next.order = order.id;
                     if (order.grounds.empty()) {
-                        order.grounds = "Дополнительное соглашение от " + dateToStr(spec.date) + " № " +
-                                        number(next.annexNumber) + " к трудовому договору № " +
-                                        next.contractNumber;
+                        order.grounds = "Дополнительное соглашение от " + dateToStr(spec.date) +
+                                        " № " + number(next.annexNumber) +
+                                        " к трудовому договору № " + next.contractNumber;
                     }
                     order.job = next.job;
                     order.work = next.work;
@@ -479,8 +505,7 @@ History buildHistory()
                     break;
                 }
                 case OrderKind::Vacation:
-                case OrderKind::BusinessTrip:
-                    break;
+                case OrderKind::BusinessTrip: break;
                 }
             }
         }
@@ -490,9 +515,11 @@ History buildHistory()
     }
 
     // Records are appended as changes happen: the file holds them by date of the change.
-    std::stable_sort(history.records.begin(), history.records.end(), [](const HistoryRecord &a, const HistoryRecord &b) {
-        return std::tuple(a.changed, a.kod, a.change) < std::tuple(b.changed, b.kod, b.change);
-    });
+    std::stable_sort(history.records.begin(), history.records.end(),
+                     [](const HistoryRecord &a, const HistoryRecord &b) {
+                         return std::tuple(a.changed, a.kod, a.change) <
+                                std::tuple(b.changed, b.kod, b.change);
+                     });
     return history;
 }
 
@@ -515,7 +542,8 @@ std::string photoPath(int kod)
 
 bool hasPhoto(int kod)
 {
-    return std::any_of(photos().begin(), photos().end(), [&](const Photo &photo) { return photo.kod == kod; });
+    return std::any_of(photos().begin(), photos().end(),
+                       [&](const Photo &photo) { return photo.kod == kod; });
 }
 
 bool onMilitaryRegister(int kod)
@@ -526,7 +554,10 @@ bool onMilitaryRegister(int kod)
 
 // --- Tables ----------------------------------------------------------------------------------
 
-fs::path tableFile(const fs::path &folder, std::string_view name) { return resolveFileName(folder, name); }
+fs::path tableFile(const fs::path &folder, std::string_view name)
+{
+    return resolveFileName(folder, name);
+}
 
 void writeReferenceLists(const fs::path &database)
 {
@@ -571,7 +602,8 @@ PersonalDataByCode personalDataOfAll(const History &history)
     return all;
 }
 
-void writeEmployees(const fs::path &database, const History &history, const PersonalDataByCode &personal)
+void writeEmployees(const fs::path &database, const History &history,
+                    const PersonalDataByCode &personal)
 {
     TableWriter osnova(tableFile(database, sc::OsnovaTable));
     TableWriter passportTable(tableFile(database, sc::PassportTable));
@@ -591,7 +623,8 @@ void writeEmployees(const fs::path &database, const History &history, const Pers
         // InitialsLast gives "Surname I.O."; the heading needs the surname in the genitive.
         const std::string initialsLast = cp1251ToUtf8(InitialsLast(cp(employee.fio)));
         const size_t surnameLength = employee.fio.find(' ');
-        osnova.set(r, sc::FIO_KOGO, std::string(employee.surnameGenitive) + initialsLast.substr(surnameLength));
+        osnova.set(r, sc::FIO_KOGO,
+                   std::string(employee.surnameGenitive) + initialsLast.substr(surnameLength));
         osnova.set(r, sc::DOLZH, number(current.job.position));
         osnova.set(r, sc::OTDEL, number(current.job.department));
         osnova.set(r, sc::OKLAD, number(current.job.salary));
@@ -642,7 +675,9 @@ void writeFamilyEducationMilitary(const fs::path &database, const PersonalDataBy
         semja.set(r, sc::S_TIP_N, member.who);
         semja.set(r, sc::S_FIO, member.fio);
         // A year alone is stored after six blanks, where a full date would have its day and month.
-        semja.set(r, sc::S_ROZHD, member.born.size() == 4 ? "      " + std::string(member.born) : std::string(member.born));
+        semja.set(r, sc::S_ROZHD,
+                  member.born.size() == 4 ? "      " + std::string(member.born)
+                                          : std::string(member.born));
         if (member.type == 's' || member.type == 'd') {
             semja.set(r, sc::S_ADRES, home);
         } else {
@@ -850,7 +885,8 @@ void writeDemo(const fs::path &folder)
     writeProgramTables(program);
 
     for (const Photo &photo : photos())
-        writeFile(database / "foto" / (number(photo.kod) + ".jpg"), drawPortrait(photo.style).jpegBytes());
+        writeFile(database / "foto" / (number(photo.kod) + ".jpg"),
+                  drawPortrait(photo.style).jpegBytes());
     writeFile(program / "nonFoto.bmp", drawNoPhoto().bmpBytes());
     writeFile(program / "Help.doc", helpDocument());
 }

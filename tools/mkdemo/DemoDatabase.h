@@ -3,8 +3,8 @@
 #include <string_view>
 
 // `mkdemo write`: the demo database and the program folder's files, made from DemoContent with
-// the table engine. The output depends on nothing but the content and a fixed seed, so writing
-// twice gives the same bytes.
+// the table engine. The output depends on nothing but the content and a fixed pseudo-random
+// sequence, so writing twice gives the same bytes.
 namespace veltor::demo {
 
 // Installation root written into the paths that tables store (osnova.dbf FOTO, Pechat FAIL);

@@ -10,7 +10,8 @@
 namespace veltor::demo {
 namespace {
 
-[[noreturn]] void fail(const std::string &what, const std::filesystem::path &path, const std::string &why)
+[[noreturn]] void fail(const std::string &what, const std::filesystem::path &path,
+                       const std::string &why)
 {
     throw FileError(what + " \"" + pathToUtf8(path) + "\"" + (why.empty() ? "" : ": " + why));
 }

@@ -44,8 +44,9 @@ std::string rootText(const fs::path &runFolder)
     const fs::path generic(runFolder.generic_u8string());
     const std::string text = pathToCp1251(generic);
     if (cp1251ToUtf8(text) != pathToUtf8(generic)) {
-        throw FileError("Путь \"" + pathToUtf8(runFolder) +
-                        "\" содержит знаки, которых нет в кодировке Windows-1251; выберите другую папку");
+        throw FileError(
+            "Путь \"" + pathToUtf8(runFolder) +
+            "\" содержит знаки, которых нет в кодировке Windows-1251; выберите другую папку");
     }
     return text;
 }
@@ -56,7 +57,8 @@ void pointPathsAt(const fs::path &tableFile, std::string_view field, const std::
     LoadedTable table = ReadTable(tableFile);
     const int index = FieldIndex(table.Header, field);
     if (index < 1)
-        throw FileError("В таблице \"" + pathToUtf8(tableFile) + "\" нет поля " + std::string(field));
+        throw FileError("В таблице \"" + pathToUtf8(tableFile) + "\" нет поля " +
+                        std::string(field));
     for (int record = 1; record <= table.Header.RecordCount; ++record) {
         const std::string value = GetField(table.Header, table.Data, record, index);
         if (!value.starts_with(RootPlaceholder))
@@ -64,8 +66,8 @@ void pointPathsAt(const fs::path &tableFile, std::string_view field, const std::
         const std::string path = root + value.substr(RootPlaceholder.size());
         // A cut path would name another file: refuse instead.
         if (path.size() > table.Header.FieldLengths[index]) {
-            throw FileError("Путь \"" + cp1251ToUtf8(path) + "\" длиннее поля " + std::string(field) +
-                            " таблицы \"" + pathToUtf8(tableFile) + "\" (" +
+            throw FileError("Путь \"" + cp1251ToUtf8(path) + "\" длиннее поля " +
+                            std::string(field) + " таблицы \"" + pathToUtf8(tableFile) + "\" (" +
                             std::to_string(table.Header.FieldLengths[index]) +
                             " знаков); выберите папку с более коротким путем");
         }
@@ -77,17 +79,20 @@ void pointPathsAt(const fs::path &tableFile, std::string_view field, const std::
 void copyProgramFiles(const fs::path &from, const fs::path &to)
 {
     std::error_code error;
-    for (fs::directory_iterator entry(from, error), end; !error && entry != end; entry.increment(error)) {
+    for (fs::directory_iterator entry(from, error), end; !error && entry != end;
+         entry.increment(error)) {
         if (!entry->is_regular_file())
             continue;
-        fs::copy_file(entry->path(), to / entry->path().filename(), fs::copy_options::overwrite_existing, error);
+        fs::copy_file(entry->path(), to / entry->path().filename(),
+                      fs::copy_options::overwrite_existing, error);
         if (error) {
-            throw FileError("Не удается скопировать файл \"" + pathToUtf8(entry->path()) + "\": " +
-                            error.message());
+            throw FileError("Не удается скопировать файл \"" + pathToUtf8(entry->path()) +
+                            "\": " + error.message());
         }
     }
     if (error)
-        throw FileError("Не удается прочитать папку \"" + pathToUtf8(from) + "\": " + error.message());
+        throw FileError("Не удается прочитать папку \"" + pathToUtf8(from) +
+                        "\": " + error.message());
 }
 
 void requireFolder(const fs::path &folder)
@@ -103,11 +108,11 @@ std::string configIni(const fs::path &runFolder)
 {
     const std::string root = rootText(runFolder);
     const std::string lines[] = {
-        "[PUT]",   root + "/database/" + std::string(schema::OsnovaTable),
-        "[DOK]",   root + "/templates/",
-        "[VYVOD]", root + "/output/",
+        "[PUT]",       root + "/database/" + std::string(schema::OsnovaTable),
+        "[DOK]",       root + "/templates/",
+        "[VYVOD]",     root + "/output/",
         "[INTERFACE]", "0",
-        "[VID]",   "11",
+        "[VID]",       "11",
     };
     std::string text;
     for (const std::string &line : lines)
@@ -122,14 +127,16 @@ void installDemo(const fs::path &demoFolder, const fs::path &runFolder)
     requireFolder(demo / "database");
     requireFolder(demo / "program");
     if (isSameOrInside(run, demo)) {
-        throw FileError("Папка установки \"" + pathToUtf8(run) + "\" не может лежать внутри папки демонстрационной базы \"" +
+        throw FileError("Папка установки \"" + pathToUtf8(run) +
+                        "\" не может лежать внутри папки демонстрационной базы \"" +
                         pathToUtf8(demo) + "\"");
     }
     const fs::path database = run / "database";
     std::error_code error;
     if (fs::exists(database, error)) {
-        throw FileError("Папка \"" + pathToUtf8(database) +
-                        "\" уже есть; установка не перезаписывает рабочую базу, удалите ее сначала");
+        throw FileError(
+            "Папка \"" + pathToUtf8(database) +
+            "\" уже есть; установка не перезаписывает рабочую базу, удалите ее сначала");
     }
     const std::string root = rootText(run);
     const std::string config = configIni(run);

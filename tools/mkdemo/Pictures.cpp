@@ -19,7 +19,8 @@ bool inEllipse(double x, double y, double centreX, double centreY, double radius
 }
 
 // Inside the triangle (ax, ay), (bx, by), (cx, cy), whatever its orientation.
-bool inTriangle(double x, double y, double ax, double ay, double bx, double by, double cx, double cy)
+bool inTriangle(double x, double y, double ax, double ay, double bx, double by, double cx,
+                double cy)
 {
     const auto side = [&](double px, double py, double qx, double qy) {
         return (qx - px) * (y - py) - (qy - py) * (x - px);
@@ -46,15 +47,19 @@ Raster drawPortrait(const PortraitStyle &style)
     if (style.longHair) {
         // Hair falling behind the head down to the shoulders.
         raster.paint(style.hair, [](double x, double y) {
-            return inEllipse(x, y, 60, 64, 33, 40) || (y >= 64 && y < 114 && std::abs(x - 60) < 31 - (y - 64) * 0.08);
+            return inEllipse(x, y, 60, 64, 33, 40) ||
+                   (y >= 64 && y < 114 && std::abs(x - 60) < 31 - (y - 64) * 0.08);
         });
     }
     drawBody(raster, style.jacket);
     // Shirt opening and, for a suit, the tie.
-    raster.paint(style.shirt, [](double x, double y) { return y < 160 && inTriangle(x, y, 46, 113, 74, 113, 60, 142); });
+    raster.paint(style.shirt, [](double x, double y) {
+        return y < 160 && inTriangle(x, y, 46, 113, 74, 113, 60, 142);
+    });
     if (style.tie) {
         raster.paint(style.tieColour, [](double x, double y) {
-            return inTriangle(x, y, 56, 115, 64, 115, 60, 122) || inTriangle(x, y, 57, 121, 63, 121, 60, 146);
+            return inTriangle(x, y, 56, 115, 64, 115, 60, 122) ||
+                   inTriangle(x, y, 57, 121, 63, 121, 60, 146);
         });
     }
     const Rgb neck = darker(style.skin, 0.9);
@@ -66,7 +71,8 @@ Raster drawPortrait(const PortraitStyle &style)
 
     if (style.longHair) {
         raster.paint(style.hair, [](double x, double y) {
-            return inEllipse(x, y, 60, 50, 27, 22) && (y < 44 || x < 40 || x > 80 || y < 44 + (x - 40) * 0.1);
+            return inEllipse(x, y, 60, 50, 27, 22) &&
+                   (y < 44 || x < 40 || x > 80 || y < 44 + (x - 40) * 0.1);
         });
     } else {
         raster.paint(style.hair, [](double x, double y) {
@@ -80,7 +86,8 @@ Raster drawPortrait(const PortraitStyle &style)
     const Rgb brows = darker(style.hair, 0.9);
     raster.rectangle(brows, 46, 55, 56, 57);
     raster.rectangle(brows, 64, 55, 74, 57);
-    raster.paint(darker(style.skin, 0.82), [](double x, double y) { return inTriangle(x, y, 60, 64, 57, 73, 62, 73); });
+    raster.paint(darker(style.skin, 0.82),
+                 [](double x, double y) { return inTriangle(x, y, 60, 64, 57, 73, 62, 73); });
     raster.ellipse(Rgb{170, 85, 80}, 60, 80, 7, 2);
     return raster;
 }

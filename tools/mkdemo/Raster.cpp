@@ -60,7 +60,8 @@ std::u32string decodeUtf8(const std::string &utf8)
             result.push_back(lead);
             ++i;
         } else if ((lead & 0xE0) == 0xC0 && i + 1 < utf8.size()) {
-            result.push_back(((lead & 0x1F) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
+            result.push_back(((lead & 0x1F) << 6) |
+                             (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
             i += 2;
         } else {
             throw std::invalid_argument("Raster::text: only ASCII and two-byte UTF-8 letters");
@@ -141,7 +142,8 @@ void Raster::ellipse(Rgb colour, double centreX, double centreY, double radiusX,
 
 void Raster::rectangle(Rgb colour, double left, double top, double right, double bottom)
 {
-    paint(colour, [=](double x, double y) { return x >= left && x < right && y >= top && y < bottom; });
+    paint(colour,
+          [=](double x, double y) { return x >= left && x < right && y >= top && y < bottom; });
 }
 
 void Raster::text(Rgb colour, const std::string &utf8, double centreX, double top, int scale)
@@ -188,7 +190,8 @@ std::string Raster::jpegBytes() const
         info.dct_method = JDCT_ISLOW; // the exact integer transform: the same bytes on every CPU
         jpeg_start_compress(&info, TRUE);
         while (info.next_scanline < info.image_height) {
-            JSAMPROW row = const_cast<JSAMPROW>(&m_rgb[static_cast<size_t>(info.next_scanline) * m_width * 3]);
+            JSAMPROW row =
+                const_cast<JSAMPROW>(&m_rgb[static_cast<size_t>(info.next_scanline) * m_width * 3]);
             jpeg_write_scanlines(&info, &row, 1);
         }
         jpeg_finish_compress(&info);
@@ -217,9 +220,9 @@ std::string Raster::bmpBytes() const
     putLe(bytes, 40, 4); // BITMAPINFOHEADER
     putLe(bytes, static_cast<uint32_t>(m_width), 4);
     putLe(bytes, static_cast<uint32_t>(m_height), 4); // positive: rows stored bottom-up
-    putLe(bytes, 1, 2);  // planes
-    putLe(bytes, 24, 2); // bits per pixel
-    putLe(bytes, 0, 4);  // no compression
+    putLe(bytes, 1, 2);                               // planes
+    putLe(bytes, 24, 2);                              // bits per pixel
+    putLe(bytes, 0, 4);                               // no compression
     putLe(bytes, imageBytes, 4);
     putLe(bytes, 2835, 4); // 72 dots per inch
     putLe(bytes, 2835, 4);
