@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+
+#include "PrintingTestSupport.h"
+#include "printing/RtfDocument.h"
+#include "printing/WordApi.h"
+#include "text/Cp1251.h"
+
+// LibreOffice Writer as an independent reader of the documents the engine writes: it converts
+// them to plain text, which must hold every value and no placeholder.
+namespace veltor {
+namespace {
+
+using testing::readFile;
+using testing::TemporaryFolder;
+using testing::writeFile;
+
+// An order template as Word saves one: placeholders split by revision marks and bookmarks,
+// Cyrillic text in \'hh, a field, a header, and a table whose cells are filled.
+const std::string OrderTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\uc1\\deff0\\deflang1049{\\fonttbl{\\f0\\froman\\fcharset204\\fprq2 "
+    "Times New Roman;}{\\f1\\fswiss\\fcharset204\\fprq2 Arial;}}\n"
+    "{\\colortbl;\\red0\\green0\\blue0;}{\\*\\rsidtbl \\rsid1\\rsid2\\rsid3}\n"
+    "{\\info{\\title <OSNOVA.FIO>}}\\paperw11906\\paperh16838\\margl1701\\margr850\\sectd\n"
+    "{\\header \\pard\\plain\\qr\\f1\\fs16 {\\insrsid1 <KONST.NAZVANIE>}\\par}\n"
+    "\\pard\\plain\\qc\\f0\\fs28 {\\b\\insrsid1 \\'cf\\'d0\\'c8\\'ca\\'c0\\'c7 \\'b9 }"
+    "{\\b\\insrsid2 <ZHURDOK.NOM_DOK>}\\par\n"
+    "\\pard\\plain\\f0\\fs24 {\\insrsid1 \\'cf\\'f0\\'e8\\'ed\\'ff\\'f2\\'fc: }{\\insrsid2 <FAM>}"
+    "{\\insrsid3 <IM}{\\insrsid1 JA>}{\\*\\bkmkstart otch}{\\insrsid2 <OTCH>}{\\*\\bkmkend otch}"
+    "{\\insrsid1 \\'ed\\'e0 \\'e4\\'ee\\'eb\\'e6\\'ed\\'ee\\'f1\\'f2\\'fc <PRIEM.DOLZH> "
+    "\\'f1 \\'ee\\'ea\\'eb\\'e0\\'e4\\'ee\\'ec <PRIEM.OKLAD> (<OSNOVA.OKLAD_PROPIS>)}\\par\n"
+    "\\pard\\plain\\f0\\fs24 {\\field{\\*\\fldinst { HYPERLINK \"https://example.org/\" }}{\\fldrslt {<DATA>}}}\\par\n"
+    "\\trowd\\trgaph108\\cellx3000\\cellx6000\n"
+    "\\pard\\plain\\intbl\\f0 {\\b \\'c4\\'e0\\'f2\\'e0}\\cell {\\b \\'ce\\'f2\\'e4\\'e5\\'eb}\\cell\\row\n"
+    "\\trowd\\trgaph108\\cellx3000\\cellx6000\n"
+    "\\pard\\plain\\intbl\\f0 \\cell \\cell\\row\n"
+    "\\pard\\plain\\par}\n";
+
+TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+
+    TemporaryFolder folder;
+    const std::vector<std::pair<std::string, std::string>> values = {
+        {"<KONST.NAZVANIE>", "ООО «Ромашка»"},
+        {"<ZHURDOK.NOM_DOK>", "17-к"},
+        {"<FAM>", "Иванов "},
+        {"<IMJA>", "Иван "},
+        {"<OTCH>", "Иванович "},
+        {"<PRIEM.DOLZH>", "инженер {ведущий} \\ 1 категории"},
+        {"<PRIEM.OKLAD>", "25000"},
+        {"<OSNOVA.OKLAD_PROPIS>", "двадцать пять тысяч рублей"},
+        {"<DATA>", "06.03.2025"},
+        {"<OSNOVA.FIO>", "Иванов Иван Иванович"},
+    };
+    {
+        RtfDocument order(OrderTemplate, "т-1.RTF");
+        for (const auto &[placeholder, value] : values)
+            order.replaceAll(placeholder, cp(value));
+        order.setCellText(1, 2, 1, cp("01.03.2025"));
+        order.setCellText(1, 2, 2, cp("Отдел кадров"));
+        order.saveAs(folder / "order.doc");
+
+        auto list = RtfDocument::blank();
+        list->addTable(1, 3);
+        for (int r = 1; r <= 11; ++r) {
+            for (int c = 1; c <= 3; ++c) {
+                const std::string text = r == 1 ? "Заголовок " + std::to_string(c)
+                                                : "Сотрудник " + std::to_string(r - 1) + "/" + std::to_string(c);
+                list->setCellText(1, r, c, cp(text));
+                list->setCellBold(1, r, c, r == 1);
+            }
+            if (r < 11)
+                list->addRow(1);
+        }
+        list->saveAs(folder / "Perechen.doc");
+    }
+
+    const auto out = folder / "txt";
+    QProcess process;
+    process.setProgram(soffice);
+    process.setArguments(
+        {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString((folder / "profile").string()),
+         QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+         QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
+         QString::fromStdString(out.string()), QString::fromStdString((folder / "order.doc").string()),
+         QString::fromStdString((folder / "Perechen.doc").string())});
+    process.start();
+    ASSERT_TRUE(process.waitForFinished(180000)) << "soffice did not finish";
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    const std::string orderText = readFile(out / "order.txt");
+    ASSERT_FALSE(orderText.empty()) << process.readAllStandardOutput().toStdString();
+    EXPECT_NE(orderText.find("ПРИКАЗ № 17-к"), std::string::npos) << orderText;
+    EXPECT_NE(orderText.find("Принять: Иванов Иван Иванович на должность инженер {ведущий} \\ 1 "
+                             "категории с окладом 25000 (двадцать пять тысяч рублей)"),
+              std::string::npos)
+        << orderText;
+    EXPECT_NE(orderText.find("06.03.2025"), std::string::npos) << orderText;
+    EXPECT_NE(orderText.find("01.03.2025"), std::string::npos) << orderText;
+    EXPECT_NE(orderText.find("Отдел кадров"), std::string::npos) << orderText;
+    EXPECT_EQ(orderText.find('<'), std::string::npos) << orderText;
+
+    const std::string listText = readFile(out / "Perechen.txt");
+    for (int r = 0; r <= 10; ++r)
+        for (int c = 1; c <= 3; ++c) {
+            const std::string text = r == 0 ? "Заголовок " + std::to_string(c)
+                                            : "Сотрудник " + std::to_string(r) + "/" + std::to_string(c);
+            EXPECT_NE(listText.find(text), std::string::npos) << text << "\n" << listText;
+        }
+}
+
+} // namespace
+} // namespace veltor
