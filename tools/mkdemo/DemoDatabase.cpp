@@ -452,8 +452,8 @@ History buildHistory()
                 appendRecord(std::move(last));
             } else {
                 OrderRecord &order = *event.order;
-                const Order &spec = *order.order;
-                switch (spec.kind) {
+                const Order &planned = *order.order;
+                switch (planned.kind) {
                 case OrderKind::Hire: {
                     if (!employee.hiredByOrder || !own.empty())
                         throw std::logic_error("mkdemo: hire order for a hired employee " +
@@ -461,8 +461,8 @@ History buildHistory()
                     // The clerk first enters the new employee on the card, then makes the order,
                     // which takes the contract data from the card's record.
                     HistoryRecord card;
-                    card.changed = card.contractDate = card.annexDate = spec.date;
-                    card.joined = spec.start;
+                    card.changed = card.contractDate = card.annexDate = planned.date;
+                    card.joined = planned.start;
                     card.job = employee.job;
                     card.work = employee.work;
                     card.contractNumber = contractNumberOf(employee.kod);
@@ -480,13 +480,13 @@ History buildHistory()
                 case OrderKind::Transfer:
                 case OrderKind::SalaryChange: {
                     HistoryRecord next = own.at(own.size() - 1);
-                    next.changed = next.annexDate = spec.date;
-                    next.job = merged(next.job, spec.job);
+                    next.changed = next.annexDate = planned.date;
+                    next.job = merged(next.job, planned.job);
                     ++next.annexNumber;
                     next.reason.clear();
                     next.order = order.id;
                     if (order.grounds.empty()) {
-                        order.grounds = "Дополнительное соглашение от " + dateToStr(spec.date) +
+                        order.grounds = "Дополнительное соглашение от " + dateToStr(planned.date) +
                                         " № " + number(next.annexNumber) +
                                         " к трудовому договору № " + next.contractNumber;
                     }
@@ -497,9 +497,9 @@ History buildHistory()
                 }
                 case OrderKind::Dismissal: {
                     HistoryRecord last = own.at(own.size() - 1);
-                    last.changed = spec.date;
-                    last.dismissed = spec.start;
-                    last.reason = std::string(spec.comment);
+                    last.changed = planned.date;
+                    last.dismissed = planned.start;
+                    last.reason = std::string(planned.comment);
                     last.order = order.id;
                     appendRecord(std::move(last));
                     break;
