@@ -25,10 +25,6 @@ void putLe(std::string &bytes, uint32_t value, int width)
 }
 
 // libjpeg's default error handler ends the process; this one throws instead.
-struct JpegErrorManager {
-    jpeg_error_mgr base{};
-};
-
 [[noreturn]] void throwJpegError(j_common_ptr info)
 {
     char message[JMSG_LENGTH_MAX] = {};
@@ -170,9 +166,9 @@ void Raster::text(Rgb colour, const std::string &utf8, double centreX, double to
 std::string Raster::jpegBytes() const
 {
     jpeg_compress_struct info{};
-    JpegErrorManager errors;
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = throwJpegError;
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    errors.error_exit = throwJpegError;
 
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
