@@ -1,14 +1,296 @@
 #include "card/Unit2.h"
 
+#include "app/DatePicker.h"
+#include "app/Guard.h"
+#include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/EducationEditor.h"
+#include "card/ExtraPage.h"
+#include "card/FamilyEditor.h"
+#include "card/HrPage.h"
+#include "card/MainPage.h"
+#include "card/ParamsPage.h"
+#include "text/Errors.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace veltor {
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+const char *const CardCaption = "Карточка сотрудника";
+const char *const NewCardCaption = "Карточка нового сотрудника";
+
+} // namespace
 
 TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_main(mainWindow)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_state(state), m_main(mainWindow)
 {
     setObjectName("Form2");
-    setWindowTitle(QString::fromUtf8("Карточка сотрудника"));
+    setWindowTitle(u(CardCaption));
+    createControls();
 }
+
+void TForm2::createControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    // A fixed single border: the window keeps the size its contents need.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    OsnovnList = new TCardMainPage(m_state, PageControl1);
+    DopList = new TCardExtraPage(m_state, PageControl1);
+    KadrList = new TCardHrPage(m_state, PageControl1);
+    Dopolnitelno = new TCardParamsPage(PageControl1);
+    PageControl1->addTab(OsnovnList, u("Основные параметры"));
+    PageControl1->addTab(DopList, u("Дополнительные сведения"));
+    PageControl1->addTab(KadrList, u("Кадровые сведения"));
+    PageControl1->addTab(Dopolnitelno, u("Дополнительно"));
+    PageControl1->setMinimumSize(760, 560);
+    layout->addWidget(PageControl1);
+
+    KadrList->setDismissedBox(OsnovnList->CheckBox1);
+    DopList->Family->setRegistrationAddress([this] { return OsnovnList->Edit6->text(); });
+
+    auto *bottom = new QHBoxLayout;
+    auto button = [this](QPushButton *&b, const char *name, const char *caption) {
+        b = new QPushButton(u(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+    };
+    button(Button2, "Button2", "Сохранить");
+    button(Button3, "Button3", "Отмена");
+    button(Button1, "Button1", "Распечатка документов");
+    button(Button5, "Button5", "Кадровые приказы");
+    SegodnjaData = createDatePicker(this, "SegodnjaData");
+    SegodnjaData->setToolTip(u("Изменения будут записаны на эту дату"));
+    SegodnjaData->setAccessibleDescription(u("Изменения будут записаны на эту дату"));
+    LabelSegodnja = new QLabel(u("Дата изменений"), this);
+    LabelSegodnja->setObjectName("LabelSegodnja");
+    LabelSegodnja->setToolTip(SegodnjaData->toolTip());
+    LabelSegodnja->setBuddy(SegodnjaData);
+    SegodnjaData->setAccessibleName(LabelSegodnja->text());
+    ProgressBarPech = new QProgressBar(this);
+    ProgressBarPech->setObjectName("ProgressBarPech");
+    ProgressBarPech->setAccessibleName(u("Печать документа"));
+    ProgressBarPech->setMaximumWidth(160);
+    ProgressBarPech->hide();
+    button(ButPechat, "ButPechat", "ButPechat");
+    button(ButKadr, "ButKadr", "ButKadr");
+    ButPechat->hide();
+    ButKadr->hide();
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName("PopupMenu");
+
+    bottom->addWidget(Button2);
+    bottom->addWidget(Button3);
+    bottom->addSpacing(16);
+    bottom->addWidget(LabelSegodnja);
+    bottom->addWidget(SegodnjaData);
+    bottom->addStretch(1);
+    bottom->addWidget(ProgressBarPech);
+    bottom->addWidget(Button1);
+    bottom->addWidget(Button5);
+    layout->addLayout(bottom);
+    Button2->setDefault(false);
+    Button2->setAutoDefault(false);
+
+    connect(Button2, &QPushButton::clicked, this, guarded(this, [this] { Button2Click(); }));
+    connect(Button3, &QPushButton::clicked, this, guarded(this, [this] { Button3Click(); }));
+    connect(Button1, &QPushButton::clicked, this, guarded(this, [this] { Button1Click(); }));
+    connect(Button5, &QPushButton::clicked, this, guarded(this, [this] { Button5Click(); }));
+    connect(OsnovnList->Button4, &QPushButton::clicked, this, guarded(this, [this] { Button4Click(); }));
+}
+
+bool TForm2::newCardMode() const { return windowTitle() == u(NewCardCaption); }
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    runGuarded(this, [this] { FormShow(); });
+}
+
+void TForm2::FormShow()
+{
+    setPickerDate(*SegodnjaData, today());
+    PageControl1->setCurrentIndex(0);
+    m_loaded = false;
+    setWritable(false);
+    try {
+        fillControls();
+    } catch (...) {
+        // Half-filled controls would mix this employee with the one shown before, and a save
+        // would store the mixture: the card shows nobody instead, and cannot save.
+        showNoEmployee();
+        throw;
+    }
+    setWritable(m_loaded);
+    // The photo comes last: an unreadable picture leaves every other control filled.
+    OsnovnList->showPhoto();
+}
+
+void TForm2::fillControls()
+{
+    const CardRecords records = cardRecordsFromGlobals(m_state);
+    // Everything is read before any control changes; a conversion error stops here.
+    CardValues values = loadCardValues(m_state, records, today());
+    m_code = records.code;
+    OsnovnList->fill(values);
+    DopList->Family->setEmployee(m_code);
+    DopList->Family->zapolnenietablitsySemja();
+    DopList->fill(values);
+    DopList->PanelObraz->setEmployee(m_code);
+    DopList->PanelObraz->zapolnenietablitsyObraz();
+    KadrList->fill(values);
+    KadrList->zapolnenietablitsyIstorii(m_code, values.dismissalShown);
+    Dopolnitelno->fill(values.extraNames, values.extraValues);
+    m_shown = std::move(values);
+    m_loaded = records.main > 0;
+}
+
+void TForm2::showNoEmployee()
+{
+    m_code.clear();
+    m_shown = CardValues();
+    m_loaded = false;
+    OsnovnList->clear();
+    DopList->Family->setEmployee(m_code);
+    DopList->Family->zapolnenietablitsySemja();
+    DopList->fill(m_shown);
+    DopList->PanelObraz->setEmployee(m_code);
+    DopList->PanelObraz->zapolnenietablitsyObraz();
+    KadrList->fill(m_shown);
+    KadrList->zapolnenietablitsyIstorii(m_code, false);
+    Dopolnitelno->fill({}, {});
+    setWritable(false);
+}
+
+void TForm2::setWritable(bool on)
+{
+    Button2->setEnabled(on);
+    KadrList->Button13->setEnabled(on);
+    DopList->Family->setWritable(on);
+    DopList->PanelObraz->setWritable(on);
+}
+
+void TForm2::FormClose()
+{
+    setWindowTitle(u(CardCaption));
+    DopList->PanelObraz->closeEditor();
+    OsnovnList->hideNameForms();
+    // The family editor hides the education panel while open; closing brings the panel back.
+    DopList->Family->closeEditor();
+    KadrList->hideHistory();
+    DopList->GroupBox6->hide();
+    setWritable(m_loaded);
+}
+
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    runGuarded(this, [this] { FormClose(); });
+    event->accept();
+}
+
+void TForm2::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        FormKeyPress(27);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TForm2::FormKeyPress(int key)
+{
+    if (key == 27)
+        close();
+}
+
+CardSaveInput TForm2::readControls() const
+{
+    CardSaveInput input;
+    input.values = m_shown;
+    OsnovnList->read(input.values);
+    DopList->read(input.values);
+    KadrList->read(input.values);
+    input.values.extraValues = Dopolnitelno->values();
+    input.positionListShown = OsnovnList->positionListShown();
+    input.statusChangePending = KadrList->statusChangePending();
+    input.changeDate = pickerDate(*SegodnjaData);
+    input.mode = newCardMode() ? CardMode::NewEmployee : CardMode::Existing;
+    return input;
+}
+
+void TForm2::Button2Click()
+{
+    if (!m_loaded)
+        throw VeltorError("Карточка не заполнена: сохранять нечего");
+    const CardSaveResult result = storeCard(m_state, m_code, readControls());
+    // The history now holds the pending dismissal or restoration; saving again after a failed
+    // write must not record it twice.
+    if (result.historyAdded)
+        KadrList->setStatusChangePending(false);
+    writeCardTables(m_state);
+
+    m_main.setWindowTitle(u("Перечень сотрудников"));
+    close();
+    m_main.StringGrid1->show();
+    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    m_main.StringGrid1->viewport()->update();
+}
+
+void TForm2::Button3Click()
+{
+    if (newCardMode()) {
+        const std::string code = m_code.empty() ? cardRecordsFromGlobals(m_state).code : m_code;
+        const CardRecords current = cardRecordsFromGlobals(m_state);
+        removeEmployeeRecords(m_state, code);
+        // The removed employee was the current one; nothing is current now.
+        if (!code.empty() && current.code == code) {
+            m_state.CurMainRec = 0;
+            m_state.CurPassportRec = 0;
+            m_state.CurTrudRec = 0;
+            m_state.CurDopolnRec = 0;
+        }
+        m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    }
+    close();
+}
+
+void TForm2::Button13Click() { KadrList->Button13Click(); }
+
+void TForm2::Button19Click() { KadrList->Button19Click(); }
+
+void TForm2::Button1Click() {}
+
+void TForm2::Button4Click() {}
+
+void TForm2::Button5Click() {}
+
+void TForm2::ButPechatClick(int) {}
+
+void TForm2::ButKadrClick(int) {}
 
 } // namespace veltor

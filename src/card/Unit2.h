@@ -1,21 +1,99 @@
 #pragma once
 #include <QWidget>
+#include <string>
 
 #include "app/AppState.h"
+#include "card/CardLogic.h"
+
+class QDateEdit;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
 
 namespace veltor {
 
+class TCardExtraPage;
+class TCardHrPage;
+class TCardMainPage;
+class TCardParamsPage;
 class TForm1;
 
-// The employee card.
+// The employee card: one employee gathered from the loaded personnel tables on four tab pages,
+// edited in the controls and saved back with the employment history. The main window shows it
+// for the current employee; the caption "Карточка нового сотрудника", set by the main window
+// before showing it, marks a new employee.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
     TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent = nullptr);
 
+    // Fills every control from the loaded tables for the current employee. Runs on every
+    // showing. A value that cannot be read (a stored date that is no date, an OBRAZ or VID_RAB
+    // that is no integer) raises ConversionError; the card then shows no employee and cannot
+    // save until it is shown again.
+    void FormShow();
+    // Reset on every close: normal caption, editors, name forms and history hidden.
+    void FormClose();
+    // Esc (27) closes the card without saving.
+    void FormKeyPress(int key);
+
+    void Button2Click();  // "Сохранить"
+    void Button3Click();  // "Отмена": closes; a new employee is removed again
+    void Button19Click(); // "История"
+    void Button13Click(); // "Уволить" / "Востановить"
+
+    // Commands leading out of the card, wired by the windows they lead to.
+    void Button1Click(); // documents pop-up
+    void Button4Click(); // the position chooser
+    void Button5Click(); // HR orders pop-up
+    // Prints Pechat template `tag` for the current employee.
+    void ButPechatClick(int tag);
+    // Starts an HR order of TipDok.dbf record `tag` for this employee.
+    void ButKadrClick(int tag);
+
+    bool newCardMode() const;
+    // The employee shown (KOD as stored); empty when the card shows none.
+    const std::string &shownCode() const { return m_code; }
+    // False after a failed showing: the card then refuses to save.
+    bool loaded() const { return m_loaded; }
+
+    // The four tab pages, which hold the controls.
+    QTabWidget *PageControl1 = nullptr;
+    TCardMainPage *OsnovnList = nullptr;
+    TCardExtraPage *DopList = nullptr;
+    TCardHrPage *KadrList = nullptr;
+    TCardParamsPage *Dopolnitelno = nullptr;
+
+    QPushButton *Button2 = nullptr;
+    QPushButton *Button3 = nullptr;
+    QPushButton *Button1 = nullptr;
+    QPushButton *Button5 = nullptr;
+    QLabel *LabelSegodnja = nullptr;
+    QDateEdit *SegodnjaData = nullptr;
+    QProgressBar *ProgressBarPech = nullptr; // shown while a document is printed
+    QPushButton *ButPechat = nullptr;        // hidden; its handler serves the documents pop-up
+    QPushButton *ButKadr = nullptr;          // hidden; its handler serves the orders pop-up
+    QMenu *PopupMenu = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
+    void createControls();
+    void fillControls();
+    void showNoEmployee();
+    void setWritable(bool on);
+    CardSaveInput readControls() const;
+
     AppState &m_state;
     TForm1 &m_main;
+    std::string m_code;
+    CardValues m_shown; // the values the last showing read
+    bool m_loaded = false;
 };
 
 } // namespace veltor
