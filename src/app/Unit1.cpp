@@ -7,6 +7,7 @@
 #include "app/QtText.h"
 #include "app/Startup.h"
 #include "app/StringGrid.h"
+#include "printing/TemplatePrinting.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"
@@ -97,10 +98,7 @@ void TForm1::createActions()
     connect(N2_9, &QAction::triggered, this, guarded(this, [this] { N2_9Click(); }));
     connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
     connect(N4, &QAction::triggered, this, [this] { N4Click(); });
-    connect(N5_1, &QAction::triggered, this, guarded(this, [this] {
-                if (m_links.printList)
-                    m_links.printList();
-            }));
+    connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
 }
 
 void TForm1::createMenus()
@@ -550,6 +548,12 @@ void TForm1::N5Show()
                         m_links.printTemplate(i);
                 }));
     }
+}
+
+void TForm1::N5_1Click()
+{
+    printEmployeeList(m_state, StringGrid1->ColCount(), StringGrid1->RowCount(),
+                      [this](int col, int row) -> const std::string & { return StringGrid1->Cell(col, row); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

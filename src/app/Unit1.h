@@ -26,8 +26,6 @@ struct FormLinks {
     // Prints Pechat template `tag` (1-based) for the current employee, as the card's print
     // button does.
     std::function<void(int tag)> printTemplate;
-    // Prints the employee list (N5_1).
-    std::function<void()> printList;
 };
 
 // The main window: the employee list, the preview panel, the menu and tool bar.
@@ -58,6 +56,7 @@ public:
     void N3_2Click();  // help
     void N4Click();    // exit
     void N5Show();     // the documents menu is opening
+    void N5_1Click();  // print the list
     void StringGrid1DblClick();
 
     // Controls, named as the rest of the program knows them.

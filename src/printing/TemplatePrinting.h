@@ -1,0 +1,63 @@
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/AppState.h"
+#include "printing/WordApi.h"
+
+// Filling document templates from the loaded tables: personnel documents (pechat), HR orders
+// (pechatdok) and the printed employee list. The logic talks only to the document interface.
+namespace veltor {
+
+// The application factory printing uses; tests put their own in place.
+const ApplicationFactory &documentApplicationFactory();
+void setDocumentApplicationFactory(ApplicationFactory factory);
+
+// The card's progress bar while a personnel document is filled.
+struct PrintProgress {
+    std::function<void()> show;
+    std::function<void(int)> set;
+    std::function<void()> hide;
+};
+
+// The orders window's own tables, loaded each time it is shown.
+struct OrderTables {
+    const LoadedTable *ZhurDok = nullptr;
+    const LoadedTable *Priem = nullptr;
+    const LoadedTable *Komand = nullptr;
+    const LoadedTable *Uvol = nullptr;
+    const LoadedTable *Otpusk = nullptr;
+};
+
+// "Файл шаблона не найден" and "Word не найден" are raised as DocumentError; so is any
+// failing document call, which ends the operation with nothing saved.
+
+// A personnel document for the current employee (CurMainRec). A template whose path contains
+// "т-2.rtf" (Latin letters in any case) is the personal card: its tables 20 and 12 get the
+// employment history and the family from row 3.
+void pechat(const AppState &state, const std::filesystem::path &templatePath,
+            const std::string &continuation, const PrintProgress &progress = {});
+
+// Pechat record `tag` (1-based) printed with pechat for the current employee.
+void printPechatTemplate(const AppState &state, int tag, const PrintProgress &progress = {});
+
+// An HR order for the employee of main-table record `employeeRecord`; `currentOrderId` is the
+// order whose history record <TRUD.PRED.OTDEL> and <TRUD.PRED.DOLZH> look behind.
+void pechatdok(const AppState &state, const std::filesystem::path &templatePath,
+               int employeeRecord, const OrderTables &orders, int currentOrderId);
+
+// The employee list as a table with a bold heading row, saved as OutputFolder + "Perechen.doc".
+// cell(c, r) gives the list's cells, r = 0 the headings; column 0 is not printed.
+void printEmployeeList(const AppState &state, int cols, int rows,
+                       const std::function<const std::string &(int col, int row)> &cell);
+
+// The output file of a printed document: OutputFolder + the name + ".doc", or "temp.doc" when
+// printed documents are not kept. The name is made a file name: separators and characters no
+// file name may hold become "_", so it can never point outside the folder.
+std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName);
+
+// True for the personal card template (see pechat).
+bool isPersonalCardTemplate(const std::filesystem::path &templatePath);
+
+} // namespace veltor
