@@ -145,7 +145,7 @@ constexpr ControlWordInfo ControlWords[] = {
     {"pard", Action::ParagraphDefaults, 0},
     {"pc", Action::CharsetCodePage, 437},
     {"pca", Action::CharsetCodePage, 850},
-    {"pgdsctbl", Action::Skip, 0},
+    {"pgdsctbl", Action::Container, 0}, // LibreOffice's page styles, with their headers
     {"pict", Action::SeparatedSkip, 0},
     {"plain", Action::Plain, 0},
     {"pntext", Action::Skip, 0},

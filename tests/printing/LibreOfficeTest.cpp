@@ -80,6 +80,14 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
                 list->addRow(1);
         }
         list->saveAs(folder / "Perechen.doc");
+
+        auto written = RtfDocument::open(std::filesystem::path(PRINTING_TEST_DATA)
+                                         / "libreoffice-template.rtf");
+        written->replaceAll("<ZHURDOK.NOM>", "42");
+        written->replaceAll("<OSNOVA.FIO>", cp("Петров Пётр"));
+        written->replaceAll("<DATA>", "07.03.2025");
+        written->setCellText(1, 2, 2, cp("новое"));
+        written->saveAs(folder / "certificate.doc");
     }
 
     const auto out = folder / "txt";
@@ -90,7 +98,8 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
          QStringLiteral("--headless"), QStringLiteral("--convert-to"),
          QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
          QString::fromStdString(out.string()), QString::fromStdString((folder / "order.doc").string()),
-         QString::fromStdString((folder / "Perechen.doc").string())});
+         QString::fromStdString((folder / "Perechen.doc").string()),
+         QString::fromStdString((folder / "certificate.doc").string())});
     process.start();
     ASSERT_TRUE(process.waitForFinished(180000)) << "soffice did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
@@ -114,6 +123,13 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
                                             : "Сотрудник " + std::to_string(r) + "/" + std::to_string(c);
             EXPECT_NE(listText.find(text), std::string::npos) << text << "\n" << listText;
         }
+
+    const std::string certificate = readFile(out / "certificate.txt");
+    for (const char *text : {"Справка № 42", "Выдана Петров Пётр в том", "новое",
+                             "Между таблицами 07.03.2025"})
+        EXPECT_NE(certificate.find(text), std::string::npos) << text << "\n" << certificate;
+    EXPECT_EQ(certificate.find("старое"), std::string::npos) << certificate;
+    EXPECT_EQ(certificate.find('<'), std::string::npos) << certificate;
 }
 
 } // namespace

@@ -11,20 +11,27 @@ namespace {
 
 std::string describe(const RtfToken &t, std::string_view bytes)
 {
-    const std::string range = "@" + std::to_string(t.begin) + "-" + std::to_string(t.end);
+    std::string text;
     switch (t.type) {
-    case RtfToken::Type::GroupStart: return "{" + range;
-    case RtfToken::Type::GroupEnd: return "}" + range;
+    case RtfToken::Type::GroupStart: text = "{"; break;
+    case RtfToken::Type::GroupEnd: text = "}"; break;
     case RtfToken::Type::ControlWord:
-        return "\\" + std::string(t.word) + (t.hasParameter ? std::to_string(t.parameter) : "")
-               + (t.delimitedByBlank ? "_" : "") + range;
-    case RtfToken::Type::ControlSymbol: return std::string("sym") + t.symbol + range;
-    case RtfToken::Type::Hex: return "hex" + std::to_string(t.byte) + range;
-    case RtfToken::Type::Text: return "'" + std::string(bytes.substr(t.begin, t.end - t.begin)) + "'" + range;
-    case RtfToken::Type::Binary: return "bin" + range;
-    case RtfToken::Type::End: return "end" + range;
+        text.append("\\").append(t.word);
+        if (t.hasParameter)
+            text.append(std::to_string(t.parameter));
+        if (t.delimitedByBlank)
+            text.append("_");
+        break;
+    case RtfToken::Type::ControlSymbol: text.append("sym").push_back(t.symbol); break;
+    case RtfToken::Type::Hex: text.append("hex").append(std::to_string(t.byte)); break;
+    case RtfToken::Type::Text:
+        text.append("'").append(bytes.substr(t.begin, t.end - t.begin)).append("'");
+        break;
+    case RtfToken::Type::Binary: text = "bin"; break;
+    case RtfToken::Type::End: text = "end"; break;
     }
-    return "?";
+    text.append("@").append(std::to_string(t.begin)).append("-").append(std::to_string(t.end));
+    return text;
 }
 
 TEST(Tokenizer, TokensWithTheirBytes)

@@ -62,7 +62,9 @@ Step parseReplacement(std::string_view argument)
     if (equals == std::string_view::npos || equals == 0)
         usageError("expected NAME=VALUE, got \"" + std::string(argument) + "\"");
     Step step;
-    step.name = veltor::utf8ToCp1251("<" + std::string(argument.substr(0, equals)) + ">");
+    std::string placeholder = "<";
+    placeholder.append(argument.substr(0, equals)).append(">");
+    step.name = veltor::utf8ToCp1251(placeholder);
     step.value = veltor::utf8ToCp1251(argument.substr(equals + 1));
     return step;
 }
