@@ -54,6 +54,8 @@ int main(int argc, char *argv[])
     links.Form2 = &form2;
     links.Form3 = &form3;
     links.Form4 = &form4;
+    // The documents menu prints as the card's print button does.
+    links.printTemplate = [&form2](int tag) { form2.ButPechatClick(tag); };
     form1.setLinks(links);
 
     form1.FormCreate();
