@@ -4,6 +4,8 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPainter>
@@ -145,6 +147,23 @@ int selectGridRow(TStringGrid &grid, int row)
         grid.setCurrentIndex(target);
     grid.scrollTo(target);
     return row;
+}
+
+void widenColumnsToText(TStringGrid &grid, int maxWidth)
+{
+    const QFontMetrics cells(grid.font());
+    const QFontMetrics headings(grid.horizontalHeader()->font());
+    for (int c = 0; c < grid.ColCount(); ++c) {
+        const int width = grid.ColWidth(c);
+        if (width < 0 || grid.isColumnHidden(c))
+            continue;
+        int needed = headings.horizontalAdvance(grid.cellText(c, 0)) + 16;
+        for (int r = grid.FixedRows(); r < grid.RowCount(); ++r)
+            needed = std::max(needed, cells.horizontalAdvance(grid.cellText(c, r)) + 12);
+        needed = std::min(needed, maxWidth);
+        if (needed > width)
+            grid.setColWidth(c, needed);
+    }
 }
 
 namespace {

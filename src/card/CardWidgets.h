@@ -65,6 +65,10 @@ class TStringGrid;
 // no data row). The grid's selectCell signal tells the window, as a user's selection does.
 int selectGridRow(TStringGrid &grid, int row);
 
+// Widens every shown column whose heading or cells need more room than its width gives (the
+// widths of the original layout were made for a smaller font), to at most `maxWidth`.
+void widenColumnsToText(TStringGrid &grid, int maxWidth = 260);
+
 // Keeps `overlay` (a child widget outside any layout, shown over its parent's other contents)
 // at the rectangle `place` gives in its parent's coordinates, recomputed whenever the overlay
 // is shown or the parent changes size.

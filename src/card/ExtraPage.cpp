@@ -55,6 +55,10 @@ void TCardExtraPage::createControls(AppState &state)
     Family = new TFamilyEditor(state, this);
     page->addWidget(Family);
     PanelObraz = new TEducationEditor(state, this);
+    // The family editor hides the panel; the lines below keep their place meanwhile.
+    QSizePolicy keepPanel = PanelObraz->sizePolicy();
+    keepPanel.setRetainSizeWhenHidden(true);
+    PanelObraz->setSizePolicy(keepPanel);
     page->addWidget(PanelObraz);
     Family->setEducationPanel(PanelObraz);
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,6 +57,7 @@ void TFamilyEditor::createList()
     StringGrid1->setObjectName("StringGrid1");
     StringGrid1->setRowSelect(true);
     StringGrid1->setFixedHeight(112);
+    StringGrid1->horizontalHeader()->setStretchLastSection(true);
     LabelFamily = makeLabel(u("Сведения о семье :"), StringGrid1, this, "LabelFamily");
     layout->addWidget(LabelFamily);
     auto *row = new QHBoxLayout;
@@ -194,6 +196,7 @@ void TFamilyEditor::zapolnenietablitsySemja()
             StringGrid1->setCellText(col, 0, u(c.heading));
         StringGrid1->setColWidth(col, c.width);
     }
+    widenColumnsToText(*StringGrid1);
     selectRow(row);
 }
 

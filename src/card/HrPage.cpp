@@ -273,6 +273,7 @@ void TCardHrPage::zapolnenietablitsyIstorii(const std::string &code, bool curren
         for (std::string_view field : {schema::D_UVOL, schema::PR_UVOL})
             StringGrid2->setColWidth(FieldIndex(trud.Header, field), -1);
     }
+    widenColumnsToText(*StringGrid2);
 }
 
 } // namespace veltor

@@ -218,8 +218,10 @@ void TCardMainPage::createControls()
     names->addWidget(Edit17);
     GroupBox3->hide();
     keepPlaced(GroupBox3, [this] {
+        // Over the fields below the name, leaving the photo beside them in view.
         const int top = Edit1->mapTo(this, QPoint(0, Edit1->height())).y() + 4;
-        return QRect(8, top, width() - 16, GroupBox3->sizeHint().height());
+        const int right = Foto2->mapTo(this, QPoint(0, 0)).x() - 8;
+        return QRect(8, top, std::max(200, right - 8), GroupBox3->sizeHint().height());
     });
 }
 

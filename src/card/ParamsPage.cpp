@@ -60,9 +60,11 @@ void TCardParamsPage::StringGrid4SelectCell(int col, int)
 
 void TCardParamsPage::sizeColumns()
 {
+    // Measured from the grid itself: its viewport follows a resize only after this filter ran.
     const int names = StringGrid4->width() / 3;
+    const int client = StringGrid4->width() - 2 * StringGrid4->frameWidth();
     StringGrid4->setColWidth(0, names);
-    StringGrid4->setColWidth(1, std::max(20, StringGrid4->viewport()->width() - names - 5));
+    StringGrid4->setColWidth(1, std::max(20, client - names - 5));
 }
 
 bool TCardParamsPage::eventFilter(QObject *watched, QEvent *event)

@@ -178,6 +178,8 @@ struct BadValue {
     const char *value;
 };
 
+void PrintTo(const BadValue &bad, std::ostream *out) { *out << bad.field << " \"" << bad.value << "\""; }
+
 class CardBadValue : public CardShow, public ::testing::WithParamInterface<BadValue> {};
 
 TEST_P(CardBadValue, IsReportedAndNothingIsWritten)
@@ -227,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(Values, CardBadValue,
                                            BadValue{schema::OsnovaTable, "OBRAZ", "в"},
                                            BadValue{schema::TrudTable, "D_POST", "2020-01-01"},
                                            BadValue{schema::TrudTable, "VID_RAB", "п"},
-                                           BadValue{schema::TrudTable, "D_UVOL", "32.01.2020"}));
+                                           BadValue{schema::TrudTable, "D_UVOL", "32.01.2020"}),
+                         [](const auto &info) { return std::string(info.param.field); });
 
 TEST_F(CardShow, UnreadablePhotoIsReportedAfterEverythingElse)
 {
