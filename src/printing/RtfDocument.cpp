@@ -52,31 +52,25 @@ std::string notRtfMessage(std::string_view bytes, const std::string &name)
     return "Файл «" + name + "» не является документом RTF";
 }
 
-class SourceCollector : public RtfSink {
+class CharacterCollector : public RtfSink {
 public:
-    SourceCollector(std::vector<char32_t> &text, std::vector<uint32_t> &begins,
-                    std::vector<uint32_t> &ends, std::vector<uint8_t> &skips,
-                    std::vector<uint8_t> &afterControlWord)
-        : m_text(text), m_begins(begins), m_ends(ends), m_skips(skips),
-          m_afterControlWord(afterControlWord)
-    {
-    }
-    void character(const RtfChar &c) override
-    {
-        m_text.push_back(c.code);
-        m_begins.push_back(c.begin);
-        m_ends.push_back(c.end);
-        m_skips.push_back(c.unicodeSkip);
-        m_afterControlWord.push_back(c.afterControlWord ? 1 : 0);
-    }
+    explicit CharacterCollector(std::vector<RtfChar> &characters) : m_characters(characters) {}
+    void character(const RtfChar &c) override { m_characters.push_back(c); }
 
 private:
-    std::vector<char32_t> &m_text;
-    std::vector<uint32_t> &m_begins;
-    std::vector<uint32_t> &m_ends;
-    std::vector<uint8_t> &m_skips;
-    std::vector<uint8_t> &m_afterControlWord;
+    std::vector<RtfChar> &m_characters;
 };
+
+// What keeps text written after an open end from joining it.
+std::string_view separatorAfter(RtfOpenEnd open)
+{
+    switch (open) {
+    case RtfOpenEnd::ControlWord: return " ";
+    case RtfOpenEnd::HexEscape: return "{}";
+    case RtfOpenEnd::None: break;
+    }
+    return {};
+}
 
 bool isVisible(char32_t c) { return !isMark(c); }
 
@@ -110,24 +104,26 @@ void RtfDocument::load(std::string bytes)
         throw DocumentError("Документ «" + m_name + "» слишком велик");
     m_bytes = std::move(bytes);
 
-    std::vector<uint32_t> begins, ends;
-    std::vector<uint8_t> skips, afterControlWord;
-    m_text.clear();
-    SourceCollector collector(m_text, begins, ends, skips, afterControlWord);
+    std::vector<RtfChar> characters;
+    CharacterCollector collector(characters);
     RtfReader reader(m_bytes);
     reader.read(collector);
 
-    const size_t count = m_text.size();
+    const size_t count = characters.size();
     m_sources.resize(count);
+    m_text.resize(count);
     m_origin.resize(count);
     m_folded.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        m_sources[i] = Source{begins[i], ends[i], skips[i], afterControlWord[i] != 0};
+        const RtfChar &c = characters[i];
+        m_sources[i] = Source{c.begin, c.end, c.unicodeSkip, c.openBefore};
+        m_text[i] = c.code;
         m_origin[i] = static_cast<uint32_t>(i);
-        m_folded[i] = foldCase(m_text[i]);
+        m_folded[i] = foldCase(c.code);
     }
     m_deleted.assign(count, 0);
     m_documentEnd = reader.documentEnd();
+    m_openGroupsAtEnd = reader.openGroupsAtEnd();
     m_newTablesAt = m_documentEnd;
     m_tables.reset();
 }
@@ -501,13 +497,21 @@ void RtfDocument::writeNewTablesIntoSource()
 void RtfDocument::appendNewTables(std::string &out) const
 {
     const RtfEscaping escaping = m_blank ? RtfEscaping::Cp1251Hex : RtfEscaping::Unicode;
+    if (!m_blank) {
+        // Back at the document's level (a damaged document may end inside groups), and past
+        // the fallback of a \uN that may end the document.
+        if (m_openGroupsAtEnd > 1)
+            out.append(static_cast<size_t>(m_openGroupsAtEnd - 1), '}');
+        out.append("{}");
+    }
     for (size_t i = 0; i < m_newTables.size(); ++i) {
-        // A paragraph before each table (Paragraphs.Add); in a new document the first table
-        // takes the place of its empty first paragraph.
+        // An empty paragraph before each table (Paragraphs.Add); in a template the last
+        // paragraph is ended first, in a new document the first table takes the place of its
+        // empty first paragraph.
         if (i > 0)
             out.append("\\pard\\plain\\par ");
         else if (!m_blank)
-            out.append("\\par ");
+            out.append("\\par\\pard\\plain\\par ");
         m_newTables[i].render(out, NewTableWidth, escaping);
     }
     if (!m_blank)
@@ -544,24 +548,25 @@ std::string RtfDocument::toBytes() const
     std::string out;
     out.reserve(m_bytes.size() + m_bytes.size() / 8);
     uint32_t pos = 0;
-    // The output ends with a control word that has no delimiter yet: whatever is written next
-    // needs a blank first, or its letters or digits would join the control word.
-    bool controlWordOpen = false;
-    auto copyTo = [&](uint32_t to, bool endsInControlWord) {
+    // The output ends with a control word (or a damaged \') that would swallow what is written
+    // next: a separator goes first.
+    RtfOpenEnd open = RtfOpenEnd::None;
+    auto closeOpenEnd = [&] {
+        out.append(separatorAfter(open));
+        open = RtfOpenEnd::None;
+    };
+    auto copyTo = [&](uint32_t to, RtfOpenEnd openAtTo) {
         if (to <= pos)
             return;
-        if (controlWordOpen)
-            out.push_back(' ');
+        closeOpenEnd();
         out.append(m_bytes, pos, to - pos);
         pos = to;
-        controlWordOpen = endsInControlWord;
+        open = openAtTo;
     };
     bool newTablesWritten = m_newTables.empty();
     auto writeNewTables = [&] {
-        copyTo(m_newTablesAt, false);
-        if (controlWordOpen)
-            out.push_back(' ');
-        controlWordOpen = false;
+        copyTo(m_newTablesAt, RtfOpenEnd::None);
+        closeOpenEnd();
         appendNewTables(out);
         newTablesWritten = true;
     };
@@ -572,10 +577,8 @@ std::string RtfDocument::toBytes() const
         if (!newTablesWritten && source.begin >= m_newTablesAt)
             writeNewTables();
         while (run < runs.size() && runs[run].anchor == k) {
-            copyTo(source.begin, source.afterControlWord);
-            if (controlWordOpen)
-                out.push_back(' ');
-            controlWordOpen = false;
+            copyTo(source.begin, source.openBefore);
+            closeOpenEnd();
             const Run &r = runs[run];
             if (r.format == BoldFormat)
                 out.append("{\\b ");
@@ -588,13 +591,13 @@ std::string RtfDocument::toBytes() const
             ++run;
         }
         if (m_deleted[k]) {
-            copyTo(source.begin, source.afterControlWord);
+            copyTo(source.begin, source.openBefore);
             pos = std::max(pos, source.end);
         }
     }
     if (!newTablesWritten)
         writeNewTables();
-    copyTo(static_cast<uint32_t>(m_bytes.size()), false);
+    copyTo(static_cast<uint32_t>(m_bytes.size()), RtfOpenEnd::None);
     return out;
 }
 

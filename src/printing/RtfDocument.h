@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "printing/RtfNewTable.h"
+#include "printing/RtfReader.h"
 #include "printing/WordApi.h"
 
 // An RTF document opened for filling. The source bytes are kept as read; edits are kept beside
@@ -61,7 +62,7 @@ private:
         uint32_t begin;
         uint32_t end;
         uint8_t unicodeSkip;
-        bool afterControlWord;
+        RtfOpenEnd openBefore;
     };
     // A cell of a read table: text positions [begin, end), `end` being its cell mark.
     struct CellRange {
@@ -93,6 +94,7 @@ private:
     std::vector<char32_t> m_folded;
     std::vector<uint32_t> m_origin;
     uint32_t m_documentEnd = 0;
+    int m_openGroupsAtEnd = 0;
     bool m_blank = false;       // made by blank(): new tables go at the start of its body
     uint32_t m_newTablesAt = 0; // source position where new tables are written
     std::vector<RtfNewTable> m_newTables;

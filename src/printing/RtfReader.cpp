@@ -232,7 +232,6 @@ void RtfReader::read(RtfSink &sink)
     RtfTokenizer tokenizer(m_bytes);
     m_groups.assign(1, GroupState{});
     m_documentEnd = static_cast<uint32_t>(m_bytes.size());
-    bool documentClosed = false;
     for (;;) {
         const RtfToken token = tokenizer.next();
         if (token.type == RtfToken::Type::End)
@@ -256,8 +255,7 @@ void RtfReader::read(RtfSink &sink)
                 continue;
             }
             m_unicode.end = token.end;
-            if (token.type == RtfToken::Type::ControlWord)
-                m_openControlWordEnd = token.delimitedByBlank ? UINT32_MAX : token.end;
+            noteOpenEnd(token);
             if (--m_skipRemaining == 0)
                 flushUnicode(sink);
             continue;
@@ -277,22 +275,23 @@ void RtfReader::read(RtfSink &sink)
                 if (m_groups.back().storyStart)
                     emitMark(sink, StoryEndMark, token.begin, token.begin);
                 m_groups.pop_back();
-                if (m_groups.size() == 1 && !documentClosed) {
-                    documentClosed = true;
+                // Text after a closing brace that ends the document early (damaged input) is
+                // still read; the last such brace counts as the end.
+                if (m_groups.size() == 1)
                     m_documentEnd = token.begin;
-                }
             }
             break;
         case RtfToken::Type::ControlWord:
             controlWord(token, sink);
-            m_openControlWordEnd = token.delimitedByBlank ? UINT32_MAX : token.end;
+            noteOpenEnd(token);
             break;
         case RtfToken::Type::ControlSymbol:
             controlSymbol(token, sink);
+            noteOpenEnd(token);
             break;
         case RtfToken::Type::Hex:
             if (m_groups.back().destination == Destination::Text)
-                emit(sink, decodeByte(currentCodePage(), token.byte), token.begin, token.end);
+                emitCharacter(sink, decodeByte(currentCodePage(), token.byte), token.begin, token.end);
             break;
         case RtfToken::Type::Text:
             text(token, sink);
@@ -303,6 +302,23 @@ void RtfReader::read(RtfSink &sink)
         }
     }
     flushUnicode(sink);
+    m_openGroupsAtEnd = static_cast<int>(m_groups.size()) - 1;
+}
+
+void RtfReader::noteOpenEnd(const RtfToken &token)
+{
+    if (token.type == RtfToken::Type::ControlWord && !token.delimitedByBlank) {
+        m_openEndPosition = token.end;
+        m_openEnd = RtfOpenEnd::ControlWord;
+    } else if (token.type == RtfToken::Type::ControlSymbol && token.symbol == '\'') {
+        m_openEndPosition = token.end;
+        m_openEnd = RtfOpenEnd::HexEscape;
+    }
+}
+
+RtfOpenEnd RtfReader::openBefore(uint32_t position) const
+{
+    return position == m_openEndPosition ? m_openEnd : RtfOpenEnd::None;
 }
 
 void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
@@ -381,7 +397,7 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
             else if (isMark(info->value))
                 emitMark(sink, static_cast<RtfMark>(info->value), token.begin, token.end);
             else
-                emit(sink, info->value, token.begin, token.end);
+                emitCharacter(sink, info->value, token.begin, token.end);
         }
         break;
     case Action::Paragraph:
@@ -424,7 +440,7 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
             const char32_t code = (value < 0 || value > 0xFFFF) ? UnknownCharacter
                                                                 : static_cast<char32_t>(value);
             m_unicode = RtfChar{code, token.begin, token.end, state.unicodeSkip,
-                                token.begin == m_openControlWordEnd};
+                                openBefore(token.begin)};
             m_unicodePending = true;
             m_skipRemaining = state.unicodeSkip;
             if (m_skipRemaining == 0)
@@ -480,16 +496,16 @@ void RtfReader::controlSymbol(const RtfToken &token, RtfSink &sink)
     case '\\':
     case '{':
     case '}':
-        emit(sink, static_cast<unsigned char>(token.symbol), token.begin, token.end);
+        emitCharacter(sink, static_cast<unsigned char>(token.symbol), token.begin, token.end);
         break;
     case '~':
-        emit(sink, 0x00A0, token.begin, token.end);
+        emitCharacter(sink, 0x00A0, token.begin, token.end);
         break;
     case '_':
-        emit(sink, 0x2011, token.begin, token.end);
+        emitCharacter(sink, 0x2011, token.begin, token.end);
         break;
     case '\t':
-        emit(sink, U'\t', token.begin, token.end);
+        emitCharacter(sink, U'\t', token.begin, token.end);
         break;
     case '\r':
     case '\n': {
@@ -512,16 +528,15 @@ void RtfReader::text(const RtfToken &token, RtfSink &sink)
     for (uint32_t pos = token.begin; pos < token.end; ++pos) {
         const auto b = static_cast<unsigned char>(m_bytes[pos]);
         if (b == '\t')
-            emit(sink, U'\t', pos, pos + 1);
+            emitCharacter(sink, U'\t', pos, pos + 1);
         else if (b >= 0x20)
-            emit(sink, decodeByte(codePage, b), pos, pos + 1);
+            emitCharacter(sink, decodeByte(codePage, b), pos, pos + 1);
     }
 }
 
-void RtfReader::emit(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end)
+void RtfReader::emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end)
 {
-    sink.character(RtfChar{code, begin, end, m_groups.back().unicodeSkip,
-                           begin == m_openControlWordEnd});
+    sink.character(RtfChar{code, begin, end, m_groups.back().unicodeSkip, openBefore(begin)});
 }
 
 void RtfReader::emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t end)
@@ -530,7 +545,7 @@ void RtfReader::emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t e
     if (m_groups.back().otherStory && mark != LineBreakMark && mark != StoryStartMark
         && mark != StoryEndMark)
         mark = SeparatorMark;
-    emit(sink, mark, begin, end);
+    emitCharacter(sink, mark, begin, end);
 }
 
 void RtfReader::flushUnicode(RtfSink &sink)

@@ -30,13 +30,20 @@ enum RtfMark : char32_t {
 
 constexpr bool isMark(char32_t c) { return c >= BodyParagraphMark; }
 
+// What ends right where a character begins and would swallow text written in its place.
+enum class RtfOpenEnd : uint8_t {
+    None,
+    ControlWord, // a control word without its delimiting blank: letters or digits would join it
+    HexEscape,   // a \' without its two hex digits (damaged input): hex digits would complete it
+};
+
 // One character or mark and where it came from.
 struct RtfChar {
     char32_t code = 0;
     uint32_t begin = 0; // source bytes; empty for separators and story marks
     uint32_t end = 0;
     uint8_t unicodeSkip = 1;       // \uc in effect: fallback characters after a \uN
-    bool afterControlWord = false; // a control word ends at `begin` without a delimiting blank
+    RtfOpenEnd openBefore = RtfOpenEnd::None;
 };
 
 class RtfSink {
@@ -55,7 +62,10 @@ public:
     // The document's code page (\ansicpg, else by \ansi, \mac, \pc, \pca; 1252 when none).
     int codePage() const { return m_documentCodePage; }
     // Position of the brace that closes the document's group (the size when it is missing).
+    // Of several, the last.
     uint32_t documentEnd() const { return m_documentEnd; }
+    // Groups still open at the end of the bytes, the document's own included; 0 when it closes.
+    int openGroupsAtEnd() const { return m_openGroupsAtEnd; }
 
     enum class Destination : uint8_t {
         Text,           // visible text
@@ -80,10 +90,12 @@ private:
     void controlWord(const RtfToken &token, RtfSink &sink);
     void controlSymbol(const RtfToken &token, RtfSink &sink);
     void text(const RtfToken &token, RtfSink &sink);
-    void emit(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end);
+    void emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end);
     void emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t end);
     void flushUnicode(RtfSink &sink);
     int currentCodePage() const;
+    RtfOpenEnd openBefore(uint32_t position) const;
+    void noteOpenEnd(const RtfToken &token);
 
     std::string_view m_bytes;
     std::vector<GroupState> m_groups;
@@ -93,7 +105,9 @@ private:
     int m_fontBeingDefined = -1;
     std::unordered_map<int, int> m_fontCodePages; // font number -> code page, 0 = document's
     uint32_t m_documentEnd = 0;
-    uint32_t m_openControlWordEnd = UINT32_MAX;
+    int m_openGroupsAtEnd = 0;
+    uint32_t m_openEndPosition = UINT32_MAX; // where the last open control word or \' ends
+    RtfOpenEnd m_openEnd = RtfOpenEnd::None;
     // A \uN whose fallback characters are still being skipped.
     bool m_unicodePending = false;
     RtfChar m_unicode;

@@ -112,7 +112,7 @@ TEST(Reader, UnicodeCharacterCoversItsFallback)
     ASSERT_EQ(sink.text, U"\u042F x\u042Fy");
     EXPECT_EQ(bytes.substr(sink.chars[0].begin, sink.chars[0].end - sink.chars[0].begin), "\\u1071\\'df");
     EXPECT_EQ(sink.chars[0].unicodeSkip, 1);
-    EXPECT_TRUE(sink.chars[0].afterControlWord);
+    EXPECT_EQ(sink.chars[0].openBefore, RtfOpenEnd::ControlWord);
     EXPECT_EQ(bytes.substr(sink.chars[3].begin, sink.chars[3].end - sink.chars[3].begin), "\\u1071 ");
     EXPECT_EQ(sink.chars[3].unicodeSkip, 0);
 }

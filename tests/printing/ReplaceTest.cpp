@@ -119,6 +119,15 @@ TEST(ReplaceBytes, DocumentWithoutMatchesIsWrittenByteForByte)
     EXPECT_EQ(document.toBytes(), source);
 }
 
+TEST(ReplaceBytes, DamagedHexEscapeDoesNotSwallowTheValue)
+{
+    // Found by the damaged-document test: this was written "\\'cafe", read back as "\xCA" + "fe".
+    RtfDocument document("{\\rtf1 \\'<A>\\par}", "t.rtf");
+    document.replaceAll("<A>", "cafe");
+    EXPECT_EQ(document.toBytes(), "{\\rtf1 \\'{}cafe\\par}");
+    EXPECT_EQ(reread(document), "cafe\n");
+}
+
 TEST(ReplaceBytes, ReplacementInAWesternFontDocumentStillReadsAsCyrillic)
 {
     // \'hh would be read in the font's Western code page; \uN is not.

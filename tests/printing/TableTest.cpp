@@ -196,6 +196,19 @@ TEST(NewDocument, ReplacingAfterAddingATableSeesItsCells)
     EXPECT_EQ(cp1251ToUtf8(saved.cellText(1, 2, 2)), "Я");
 }
 
+TEST(NewDocument, TableAddedAfterAnUnfinishedUnicodeEscape)
+{
+    // The document ends in a \uN whose fallback the closing brace cuts short; the table's
+    // markup written there must not be taken for that fallback.
+    RtfDocument document("{\\rtf1\\uc1 x\\u1071}", "t.rtf");
+    document.addTable(1, 1);
+    document.setCellText(1, 1, 1, "new");
+    RtfDocument saved(document.toBytes(), "re");
+    ASSERT_EQ(saved.tableCount(), 1);
+    EXPECT_EQ(saved.cellText(1, 1, 1), "new");
+    EXPECT_EQ(cp1251ToUtf8(saved.text()).substr(0, 3), "xЯ");
+}
+
 TEST(NewDocument, TableAddedToATemplateComesAfterItsTables)
 {
     RtfDocument document(ThreeTables, "t.rtf");
