@@ -36,8 +36,9 @@ void exercise(const std::string &bytes, bool checkNewTable)
         document.addTable(1, 1);
         document.setCellText(document.tableCount(), 1, 1, "new");
         RtfDocument withTable(document.toBytes(), "x");
-        if (checkNewTable)
+        if (checkNewTable) {
             EXPECT_EQ(withTable.cellText(document.tableCount(), 1, 1), "new") << bytes;
+        }
     } catch (const DocumentError &) {
         // Not RTF: rejected with a message.
     }
