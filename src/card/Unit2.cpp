@@ -117,7 +117,7 @@ void TForm2::createControls()
     connect(OsnovnList->Button4, &QPushButton::clicked, this, guarded(this, [this] { Button4Click(); }));
 }
 
-bool TForm2::newCardMode() const { return windowTitle() == u(NewCardCaption); }
+bool TForm2::newCardMode() const { return m_shownAsNew && windowTitle() == u(NewCardCaption); }
 
 void TForm2::showEvent(QShowEvent *event)
 {
@@ -136,6 +136,7 @@ void TForm2::FormShow()
 {
     setPickerDate(*SegodnjaData, today());
     PageControl1->setCurrentIndex(0);
+    m_shownAsNew = windowTitle() == u(NewCardCaption);
     m_loaded = false;
     setWritable(false);
     try {

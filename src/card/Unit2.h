@@ -53,6 +53,7 @@ public:
     // Starts an HR order of TipDok.dbf record `tag` for this employee.
     void ButKadrClick(int tag);
 
+    // The caption says new employee and the card was filled as one.
     bool newCardMode() const;
     // The employee shown (KOD as stored); empty when the card shows none.
     const std::string &shownCode() const { return m_code; }
@@ -94,6 +95,10 @@ private:
     std::string m_code;
     CardValues m_shown; // the values the last showing read
     bool m_loaded = false;
+    // Shown under the new-employee caption. The main window may set that caption while the card
+    // is already open for someone else (showing it again then does not fill it anew): only a
+    // card filled in that mode saves and cancels as a new one.
+    bool m_shownAsNew = false;
 };
 
 } // namespace veltor

@@ -192,6 +192,28 @@ TEST_F(CardSave, CancellingNewCardRemovesEveryRecordOfItsCodeOnly)
     EXPECT_EQ(card->DopList->PanelObraz->EducationIndex.size(), 1u);
 }
 
+// "Новый сотрудник" while the card is open for employee 1 changes only the caption: the card
+// still shows employee 1, so cancelling must not delete employee 1 and saving must not write
+// over employee 1's last history record.
+TEST_F(CardSave, NewEmployeeCaptionOnAnOpenCardKeepsTheShownEmployee)
+{
+    start();
+    open(1);
+    form->N1_4Click();
+    ASSERT_EQ(card->shownCode(), "1");
+    EXPECT_FALSE(card->newCardMode());
+    card->OsnovnList->Edit3->setText("5100");
+    save();
+    const LoadedTable trud = disk(schema::TrudTable);
+    EXPECT_EQ(historyOf(trud, 1), 3);
+    EXPECT_EQ(field(trud, 3, "OKLAD"), "5000");
+
+    open(1);
+    card->setWindowTitle(QString::fromUtf8("Карточка нового сотрудника"));
+    card->Button3Click();
+    EXPECT_EQ(field(state->Osnova, 1, "KOD"), "1");
+}
+
 TEST_F(CardSave, MilitaryBoxAppendsOrEmptiesTheRegistration)
 {
     add(schema::VoenTable, {{"KOD", "1"}, {"KATEGOR", "1"}, {"ZVANIE", "сержант"}, {"SOSTAV", "сержанты"},
