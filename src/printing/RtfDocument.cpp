@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "printing/CodePages.h"
 #include "printing/DocumentFiles.h"
@@ -270,14 +271,17 @@ RtfDocument::CellRange RtfDocument::cellRange(int table, int row, int column) co
     return rows[static_cast<size_t>(row - 1)][static_cast<size_t>(column - 1)];
 }
 
-RtfNewTable &RtfDocument::newTableForCell(int table, int row, int column)
+RtfNewTable *RtfDocument::newTable(int table)
 {
-    auto *found = const_cast<RtfNewTable *>(newTable(table));
-    if (!found->hasCell(row, column))
+    return const_cast<RtfNewTable *>(std::as_const(*this).newTable(table));
+}
+
+void RtfDocument::checkNewTableCell(const RtfNewTable &added, int table, int row, int column) const
+{
+    if (!added.hasCell(row, column))
         throw DocumentError("В таблице " + std::to_string(table) + " документа «" + m_name
                             + "» нет ячейки в строке " + std::to_string(row) + ", столбце "
                             + std::to_string(column));
-    return *found;
 }
 
 int RtfDocument::tableCount() const
@@ -307,8 +311,10 @@ int RtfDocument::columnCount(int table, int row) const
 std::string RtfDocument::cellText(int table, int row, int column) const
 {
     checkTable(table);
-    if (newTable(table) != nullptr)
-        return const_cast<RtfDocument *>(this)->newTableForCell(table, row, column).text(row, column);
+    if (const RtfNewTable *added = newTable(table)) {
+        checkNewTableCell(*added, table, row, column);
+        return added->text(row, column);
+    }
     const CellRange range = cellRange(table, row, column);
     return textOf(range.begin, range.end, true);
 }
@@ -316,8 +322,9 @@ std::string RtfDocument::cellText(int table, int row, int column) const
 void RtfDocument::setCellText(int table, int row, int column, std::string_view text)
 {
     checkTable(table);
-    if (newTable(table) != nullptr) {
-        newTableForCell(table, row, column).setText(row, column, text);
+    if (RtfNewTable *added = newTable(table)) {
+        checkNewTableCell(*added, table, row, column);
+        added->setText(row, column, text);
         return;
     }
     const CellRange range = cellRange(table, row, column);
@@ -327,8 +334,9 @@ void RtfDocument::setCellText(int table, int row, int column, std::string_view t
 void RtfDocument::setCellBold(int table, int row, int column, bool bold)
 {
     checkTable(table);
-    if (newTable(table) != nullptr) {
-        newTableForCell(table, row, column).setBold(row, column, bold);
+    if (RtfNewTable *added = newTable(table)) {
+        checkNewTableCell(*added, table, row, column);
+        added->setBold(row, column, bold);
         return;
     }
     // A read cell is rewritten with its own text, bold or not as a whole.
@@ -350,7 +358,7 @@ int RtfDocument::addTable(int rows, int columns)
 void RtfDocument::addRow(int table)
 {
     checkTable(table);
-    auto *added = const_cast<RtfNewTable *>(newTable(table));
+    RtfNewTable *added = newTable(table);
     if (added == nullptr)
         throw DocumentError("В таблицу " + std::to_string(table) + " документа «" + m_name
                             + "» строки не добавляются: это таблица шаблона");

@@ -77,8 +77,10 @@ private:
     int readTableCount() const { return static_cast<int>(tableIndex().size()); }
     const TableRows &readTable(int table) const;
     CellRange cellRange(int table, int row, int column) const;
+    // A table made by addTable, or nullptr for a table of the read document.
     const RtfNewTable *newTable(int table) const;
-    RtfNewTable &newTableForCell(int table, int row, int column);
+    RtfNewTable *newTable(int table);
+    void checkNewTableCell(const RtfNewTable &added, int table, int row, int column) const;
     void checkTable(int table) const;
     void replaceRange(uint32_t begin, uint32_t end, std::u32string_view text, uint32_t format);
     std::string textOf(uint32_t begin, uint32_t end, bool forCell) const;

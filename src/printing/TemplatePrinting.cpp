@@ -49,12 +49,6 @@ int firstWhere(const LoadedTable &t, std::string_view field, std::string_view te
     return found.empty() ? 0 : found.front();
 }
 
-int lastWhere(const LoadedTable &t, std::string_view field, std::string_view text)
-{
-    auto found = recordsWhere(t, field, text);
-    return found.empty() ? 0 : found.back();
-}
-
 // Name of a department or position number; empty when there is none.
 std::string departmentName(const AppState &s, const std::string &nom)
 {
@@ -149,10 +143,13 @@ private:
     DocumentApplication &m_word;
 };
 
-void ensureTemplateExists(const std::filesystem::path &templatePath)
+// The template file as it is named in its folder: like every file name, the template's is
+// matched without regard to letter case ("т-1.RTF" finds "т-1.rtf").
+std::filesystem::path existingTemplate(const std::filesystem::path &templatePath)
 {
     if (!fileExists(templatePath))
         throw DocumentError("Файл шаблона не найден");
+    return resolvePath(templatePath);
 }
 
 // The employee's code as the documents read it: an integer (ConversionError otherwise).
@@ -228,9 +225,9 @@ bool isPersonalCardTemplate(const std::filesystem::path &templatePath)
 void pechat(const AppState &s, const std::filesystem::path &templatePath,
             const std::string &continuation, const PrintProgress &progress)
 {
-    ensureTemplateExists(templatePath);
+    const std::filesystem::path templateFile = existingTemplate(templatePath);
     auto word = createApplication(documentApplicationFactory());
-    Document &doc = word->open(templatePath);
+    Document &doc = word->open(templateFile);
     if (progress.show)
         progress.show();
     auto setProgress = [&](int value) {
@@ -318,9 +315,9 @@ void printPechatTemplate(const AppState &state, int tag, const PrintProgress &pr
 void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int employeeRecord,
                const OrderTables &orders, int currentOrderId)
 {
-    ensureTemplateExists(templatePath);
+    const std::filesystem::path templateFile = existingTemplate(templatePath);
     auto word = createApplication(documentApplicationFactory());
-    word->open(templatePath);
+    word->open(templateFile);
 
     const std::string code = employeeCode(s, employeeRecord);
     Filler fill(s, *word);

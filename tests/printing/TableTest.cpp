@@ -166,6 +166,8 @@ TEST(NewDocument, ListTableWithBoldHeadingRow)
             document->addRow(1);
     }
     EXPECT_EQ(document->rowCount(1), 3);
+    EXPECT_THROW(document->setCellText(1, 4, 1, "x"), DocumentError);
+    EXPECT_THROW(document->setCellBold(1, 1, 4, true), DocumentError);
 
     const std::string bytes = document->toBytes();
     RtfDocument saved(bytes, "re");

@@ -146,7 +146,7 @@ protected:
         return values;
     }
 
-    std::string fill(Operation operation, const std::string &placeholder, int orderId = 7)
+    std::string fillOne(Operation operation, const std::string &placeholder, int orderId = 7)
     {
         const auto values = fill(operation, std::vector<std::string>{placeholder}, orderId);
         return values.empty() ? "(nothing)" : values.front();
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(, BothOperations, ::testing::Values(Operation::Document
 
 TEST_P(BothOperations, TemplateWithoutPlaceholdersIsSavedUnchangedAndShown)
 {
-    const std::string bytes = rtf("{\\pard\\qc\\b \\'cf\\'f0\\'e8\\'ea\\'e0\\'e7 < > <fam>\\par}");
+    const std::string bytes = rtf("{\\pard\\qc\\b \\'cf\\'f0\\'e8\\'ea\\'e0\\'e7 <FAMILY> <> <FAM \\par}");
     writeFile(folder / "plain.rtf", bytes);
     print(GetParam(), folder / "plain.rtf");
     const fs::path expected = out / "Иванов Иван Иванович.doc";
@@ -203,11 +203,11 @@ TEST_P(BothOperations, EmployeeWithoutPassportGetsEveryPassportFieldEmpty)
 
 TEST_P(BothOperations, AmountInWordsNeedsASalary)
 {
-    EXPECT_EQ(fill(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "двадцать пять тысяч рублей");
+    EXPECT_EQ(fillOne(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "двадцать пять тысяч рублей");
     shown.clear();
     SetField(state.Osnova.Header, state.CurMainRec, FieldIndex(state.Osnova.Header, "OKLAD"),
              state.Osnova.Data, "");
-    EXPECT_EQ(fill(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "<OSNOVA.OKLAD_PROPIS>");
+    EXPECT_EQ(fillOne(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "<OSNOVA.OKLAD_PROPIS>");
 }
 
 TEST_P(BothOperations, ConstantsAndTheOfficersTheyName)
