@@ -232,6 +232,27 @@ INSTANTIATE_TEST_SUITE_P(Values, CardBadValue,
                                            BadValue{schema::TrudTable, "D_UVOL", "32.01.2020"}),
                          [](const auto &info) { return std::string(info.param.field); });
 
+// Without a current employee (nothing selected yet, or no tables at all) the card is empty and
+// refuses to save instead of writing records without a code.
+TEST_F(CardShow, NoCurrentEmployeeShowsAnEmptyCardThatCannotSave)
+{
+    start();
+    card->show();
+    EXPECT_EQ(messages(), QStringList());
+    EXPECT_FALSE(card->loaded());
+    EXPECT_FALSE(card->Button2->isEnabled());
+    EXPECT_THROW(card->Button2Click(), VeltorError);
+    card->close();
+
+    AppState empty;
+    TForm1 main(empty);
+    TForm2 bare(empty, main);
+    bare.show();
+    EXPECT_EQ(messages(), QStringList());
+    EXPECT_FALSE(bare.loaded());
+    bare.close();
+}
+
 TEST_F(CardShow, UnreadablePhotoIsReportedAfterEverythingElse)
 {
     LoadedTable t = disk(schema::OsnovaTable);
