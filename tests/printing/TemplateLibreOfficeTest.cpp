@@ -35,10 +35,11 @@ using testing::TemporaryFolder;
 // A placeholder as the templates write them.
 const std::regex Placeholder("<[A-Z][A-Z0-9_.]*>");
 
+// The lines of LibreOffice's text output, without its byte order mark.
 std::vector<std::string> lines(const std::string &text)
 {
     std::vector<std::string> result;
-    size_t begin = 0;
+    size_t begin = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     for (size_t end; (end = text.find('\n', begin)) != std::string::npos; begin = end + 1) {
         std::string line = text.substr(begin, end - begin);
         if (!line.empty() && line.back() == '\r')
