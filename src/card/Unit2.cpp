@@ -10,6 +10,7 @@
 #include "card/HrPage.h"
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
+#include "printing/TemplatePrinting.h"
 #include "text/Errors.h"
 
 #include <QCloseEvent>
@@ -290,7 +291,17 @@ void TForm2::Button4Click() {}
 
 void TForm2::Button5Click() {}
 
-void TForm2::ButPechatClick(int) {}
+void TForm2::ButPechatClick(int tag)
+{
+    PrintProgress progress;
+    progress.show = [this] {
+        ProgressBarPech->setRange(0, 100);
+        ProgressBarPech->show();
+    };
+    progress.set = [this](int value) { ProgressBarPech->setValue(value); };
+    progress.hide = [this] { ProgressBarPech->hide(); };
+    printPechatTemplate(m_state, tag, progress);
+}
 
 void TForm2::ButKadrClick(int) {}
 
