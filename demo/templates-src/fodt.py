@@ -104,6 +104,10 @@ class Document:
 
     def table(self, widths, rows, align="left"):
         """A table with columns of the given widths (cm); rows are lists of Cells (or texts)."""
+        # Rows written one after another form one table in RTF: a table that follows another
+        # gets a small paragraph between them, so every table stays a table of its own.
+        if self.body and self.body[-1].startswith("<table:table "):
+            self.gap()
         self.tables += 1
         name = f"Table{self.tables}"
         width = sum(widths)
