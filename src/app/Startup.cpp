@@ -120,12 +120,8 @@ void writeDatabaseTable(const AppState &state, std::string_view name, const Load
 void loadPersonnelTables(AppState &state)
 {
     state.TablesLoaded = false;
-    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova.Header, state.Osnova.Data);
-    readDatabaseTable(state, schema::OtdelTable, state.Otdel);
-    readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
-    readDatabaseTable(state, schema::SemjaTable, state.Semja);
-    readDatabaseTable(state, schema::TrudTable, state.Trud);
-    readDatabaseTable(state, schema::PassportTable, state.Passport);
+    // The tables the list shows come first, in the same order showing all employees re-reads them.
+    reloadListTables(state);
     readDatabaseTable(state, schema::ObrazTable, state.Obraz);
     readDatabaseTable(state, schema::VoenTable, state.Voen);
     readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
