@@ -2,6 +2,7 @@
 
 #include "text/Convert.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace veltor {
@@ -19,20 +20,23 @@ CodeIndex::CodeIndex(const TTableHeader &header, const std::string &data, std::s
             continue;
         int32_t n = 0;
         if (tryStrToInt(value, n)) {
-            m_byValue[n].push_back(r);
+            m_entries.emplace_back(n, r);
             m_text[r] = std::move(value);
         } else {
             m_notIntegers.push_back(std::move(value));
         }
     }
+    // One contiguous sorted array keeps look-ups cache-friendly on large tables.
+    std::stable_sort(m_entries.begin(), m_entries.end(),
+                     [](const Entry &a, const Entry &b) { return a.first < b.first; });
 }
 
-const std::vector<int32_t> *CodeIndex::candidates(std::string_view text, bool &viaSelect) const
+CodeIndex::Range CodeIndex::candidates(std::string_view text, bool &viaSelect) const
 {
-    static const std::vector<int32_t> none;
+    const Range none{nullptr, nullptr};
     viaSelect = false;
     if (m_field < 1 || text.empty())
-        return &none;
+        return none;
     int32_t n = 0;
     char canonical[16];
     const bool plain = tryStrToInt(text, n)
@@ -43,10 +47,11 @@ const std::vector<int32_t> *CodeIndex::candidates(std::string_view text, bool &v
             clash = true;
     if (!plain || clash) {
         viaSelect = true;
-        return nullptr;
+        return none;
     }
-    auto it = m_byValue.find(n);
-    return it == m_byValue.end() ? &none : &it->second;
+    auto [from, to] = std::equal_range(m_entries.begin(), m_entries.end(), Entry{n, 0},
+                                       [](const Entry &a, const Entry &b) { return a.first < b.first; });
+    return {m_entries.data() + (from - m_entries.begin()), m_entries.data() + (to - m_entries.begin())};
 }
 
 bool CodeIndex::matches(int32_t record, std::string_view text) const
@@ -57,44 +62,46 @@ bool CodeIndex::matches(int32_t record, std::string_view text) const
 std::vector<int32_t> CodeIndex::find(std::string_view text) const
 {
     bool viaSelect = false;
-    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    const Range found = candidates(text, viaSelect);
     if (viaSelect) {
         TIndex index;
         SelectEqualIdx(*m_header, *m_data, m_field, text, index);
         return std::vector<int32_t>(index.begin() + 1, index.end());
     }
     std::vector<int32_t> result;
-    for (int32_t r : *found)
-        if (matches(r, text))
-            result.push_back(r);
+    for (const Entry *e = found.first; e != found.second; ++e)
+        if (matches(e->second, text))
+            result.push_back(e->second);
     return result;
 }
 
 int CodeIndex::first(std::string_view text) const
 {
     bool viaSelect = false;
-    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    const Range found = candidates(text, viaSelect);
     if (viaSelect) {
         auto all = find(text);
         return all.empty() ? 0 : all.front();
     }
-    for (int32_t r : *found)
-        if (matches(r, text))
-            return r;
+    for (const Entry *e = found.first; e != found.second; ++e)
+        if (matches(e->second, text))
+            return e->second;
     return 0;
 }
 
 int CodeIndex::last(std::string_view text) const
 {
     bool viaSelect = false;
-    const std::vector<int32_t> *found = candidates(text, viaSelect);
+    const Range found = candidates(text, viaSelect);
     if (viaSelect) {
         auto all = find(text);
         return all.empty() ? 0 : all.back();
     }
-    for (auto it = found->rbegin(); it != found->rend(); ++it)
-        if (matches(*it, text))
-            return *it;
+    for (const Entry *e = found.second; e != found.first;) {
+        --e;
+        if (matches(e->second, text))
+            return e->second;
+    }
     return 0;
 }
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "storage/DBFUnit.h"
@@ -25,14 +25,17 @@ public:
     int last(std::string_view text) const;  // 0 when none
 
 private:
-    // The candidates of a plain decimal text, or nullptr when the text must go to SelectEqualIdx.
-    const std::vector<int32_t> *candidates(std::string_view text, bool &viaSelect) const;
+    using Entry = std::pair<int32_t, int32_t>; // value, record
+    using Range = std::pair<const Entry *, const Entry *>;
+    // The records holding the value of a plain decimal text, in record order; viaSelect when the
+    // text must go to SelectEqualIdx instead.
+    Range candidates(std::string_view text, bool &viaSelect) const;
     bool matches(int32_t record, std::string_view text) const;
 
     const TTableHeader *m_header = nullptr;
     const std::string *m_data = nullptr;
     int m_field = -1;
-    std::unordered_map<int32_t, std::vector<int32_t>> m_byValue;
+    std::vector<Entry> m_entries;                     // sorted by value, then record
     std::vector<std::string> m_text; // trimmed field text by record number
     std::vector<std::string> m_notIntegers;          // non-empty fields that are not integers
 };
