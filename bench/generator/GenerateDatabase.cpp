@@ -53,7 +53,7 @@ private:
 // Deterministic on every platform: the standard distributions are not.
 class Random {
 public:
-    explicit Random(unsigned seed) : m_engine(seed) {}
+    explicit Random(unsigned randomStart) : m_engine(randomStart) {}
     int below(int n) { return static_cast<int>(m_engine() % static_cast<uint32_t>(n)); }
     int between(int low, int high) { return low + below(high - low + 1); }
     template <typename T, size_t N> const T &pick(const std::array<T, N> &items)
@@ -229,12 +229,12 @@ void fillReferenceTables(const std::filesystem::path &folder)
 } // namespace
 
 void generatePersonnelTables(const std::filesystem::path &databaseFolder, int employees,
-                             unsigned seed)
+                             unsigned randomStart)
 {
     schema::createEmptyDatabase(databaseFolder);
     fillReferenceTables(databaseFolder);
 
-    Random random(seed);
+    Random random(randomStart);
     const Names names;
     const auto count = static_cast<size_t>(employees);
     TableFill osnova(databaseFolder, s::OsnovaTable, count);
@@ -453,9 +453,9 @@ void generateProgramTables(const std::filesystem::path &programFolder)
     konstanty.write();
 }
 
-void generateDatabase(const std::filesystem::path &folder, int employees, unsigned seed)
+void generateDatabase(const std::filesystem::path &folder, int employees, unsigned randomStart)
 {
-    generatePersonnelTables(folder / "database", employees, seed);
+    generatePersonnelTables(folder / "database", employees, randomStart);
     generateProgramTables(folder / "program");
 }
 

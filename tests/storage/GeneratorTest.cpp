@@ -1,5 +1,5 @@
 // The synthetic databases the benchmarks run on: the real layout, consistent between tables,
-// the same bytes for the same seed.
+// the same bytes for the same randomStart.
 #include <gtest/gtest.h>
 
 #include "GenerateDatabase.h"
