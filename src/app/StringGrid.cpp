@@ -267,6 +267,9 @@ void TStringGrid::setRow(int row)
     if (modelRow < 0 || modelRow >= m_model->rowCount())
         return;
     int col = std::max(currentIndex().column(), m_fixedCols < ColCount() ? m_fixedCols : 0);
+    // A hidden column cannot show the current cell: take the first visible one from there on.
+    while (col + 1 < ColCount() && isColumnHidden(col))
+        ++col;
     QModelIndex target = m_model->index(modelRow, col);
     if (target == currentIndex())
         emit selectCell(col, row);

@@ -38,6 +38,7 @@ TEST(StringGridTest, HiddenColumnsAndSelection)
     grid.setRow(2);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(1).toInt(), 2);
+    EXPECT_EQ(grid.Col(), 2); // the hidden column 1 is passed over
     grid.setRow(2); // selecting the current row again still reports it
     EXPECT_EQ(spy.count(), 2);
     EXPECT_EQ(grid.Row(), 2);
