@@ -149,6 +149,19 @@ int selectGridRow(TStringGrid &grid, int row)
     return row;
 }
 
+void layOutColumns(TStringGrid &grid, const TTableHeader &header,
+                   std::initializer_list<GridColumn> columns)
+{
+    for (const GridColumn &c : columns) {
+        const int col = FieldIndex(header, c.field);
+        if (col < 1)
+            continue;
+        if (c.heading)
+            grid.setCellText(col, 0, QString::fromUtf8(c.heading));
+        grid.setColWidth(col, c.width);
+    }
+}
+
 void widenColumnsToText(TStringGrid &grid, int maxWidth)
 {
     const QFontMetrics cells(grid.font());

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 
 class QButtonGroup;
 class QLabel;
@@ -59,6 +61,20 @@ QLabel *makeLabel(const QString &text, QWidget *control, QWidget *parent, const 
 QString accessibleLabel(const QString &text);
 
 class TStringGrid;
+struct TTableHeader;
+
+// The heading and width of a table field shown in a grid filled by TableToGrid; width -1 hides
+// the column, a null heading keeps the field name.
+struct GridColumn {
+    std::string_view field;
+    int width;
+    const char *heading;
+};
+
+// Applies the columns to a grid filled from a table with that header; fields the table lacks
+// are passed over.
+void layOutColumns(TStringGrid &grid, const TTableHeader &header,
+                   std::initializer_list<GridColumn> columns);
 
 // Makes the grid row current (clamped to the data rows; the first data row when `row` is
 // below it), in the first shown column, and returns the row made current (-1 when the grid has

@@ -175,27 +175,14 @@ void TFamilyEditor::zapolnenietablitsySemja()
     // The list is changed through the editor only.
     StringGrid1->setEditing(false);
 
-    struct Column {
-        std::string_view field;
-        int width;
-        const char *heading;
-    };
-    static const Column columns[] = {
+    layOutColumns(*StringGrid1, semja.Header, {
         {schema::KOD, -1, nullptr},
         {schema::S_TIP, -1, nullptr},
         {schema::S_TIP_N, 50, "Тип"},
         {schema::S_FIO, 200, "Фамилия Имя Отчество"},
         {schema::S_ADRES, 200, "Адрес проживания"},
         {schema::S_ROZHD, 90, "Дата рождения"},
-    };
-    for (const Column &c : columns) {
-        const int col = FieldIndex(semja.Header, c.field);
-        if (col < 1)
-            continue;
-        if (c.heading)
-            StringGrid1->setCellText(col, 0, u(c.heading));
-        StringGrid1->setColWidth(col, c.width);
-    }
+    });
     widenColumnsToText(*StringGrid1);
     selectRow(row);
 }

@@ -240,12 +240,7 @@ void TCardHrPage::zapolnenietablitsyIstorii(const std::string &code, bool curren
     }
     StringGrid2->endUpdate();
 
-    struct Column {
-        std::string_view field;
-        int width;
-        const char *heading;
-    };
-    static const Column columns[] = {
+    layOutColumns(*StringGrid2, trud.Header, {
         {schema::KOD, -1, nullptr},
         {schema::D_IZM, -1, nullptr},
         {schema::N_IZM, -1, nullptr},
@@ -260,15 +255,7 @@ void TCardHrPage::zapolnenietablitsyIstorii(const std::string &code, bool curren
         {schema::DOLZH, 100, "Должность"},
         {schema::D_UVOL, 80, "Дата увольнения"},
         {schema::PR_UVOL, 200, "Причина увольнения"},
-    };
-    for (const Column &c : columns) {
-        const int col = FieldIndex(trud.Header, c.field);
-        if (col < 1)
-            continue;
-        if (c.heading)
-            StringGrid2->setCellText(col, 0, u(c.heading));
-        StringGrid2->setColWidth(col, c.width);
-    }
+    });
     if (!currentDismissed) {
         for (std::string_view field : {schema::D_UVOL, schema::PR_UVOL})
             StringGrid2->setColWidth(FieldIndex(trud.Header, field), -1);
