@@ -1,5 +1,7 @@
 #include "printing/CodePages.h"
 
+#include "text/Cp1251.h"
+
 #include <algorithm>
 #include <array>
 
@@ -29,24 +31,6 @@ constexpr HighHalf Cp1250 = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
 };
 
-constexpr HighHalf Cp1251 = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
-    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417,
-    0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D, 0x041E, 0x041F,
-    0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427,
-    0x0428, 0x0429, 0x042A, 0x042B, 0x042C, 0x042D, 0x042E, 0x042F,
-    0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437,
-    0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F,
-    0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
-    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
-};
 
 constexpr HighHalf Cp1252 = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -80,25 +64,6 @@ constexpr Charset Charsets[] = {
     {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}, {254, 437}, {255, 850},
 };
 
-struct Cp1251Entry {
-    char16_t unicode;
-    unsigned char byte;
-};
-
-// Characters of CP1251's upper half sorted by Unicode, for encoding by binary search.
-const std::array<Cp1251Entry, 128> &cp1251ByUnicode()
-{
-    static const std::array<Cp1251Entry, 128> table = [] {
-        std::array<Cp1251Entry, 128> entries{};
-        for (int i = 0; i < 128; ++i)
-            entries[i] = {Cp1251[i], static_cast<unsigned char>(0x80 + i)};
-        std::sort(entries.begin(), entries.end(),
-                  [](const Cp1251Entry &a, const Cp1251Entry &b) { return a.unicode < b.unicode; });
-        return entries;
-    }();
-    return table;
-}
-
 } // namespace
 
 char32_t decodeByte(int codePage, unsigned char b)
@@ -107,7 +72,7 @@ char32_t decodeByte(int codePage, unsigned char b)
         return b;
     switch (codePage) {
     case 1250: return Cp1250[b - 0x80];
-    case 1251: return Cp1251[b - 0x80];
+    case 1251: return cp1251CodePoint(b);
     case 1252: return Cp1252[b - 0x80];
     default: return UnknownCharacter;
     }
@@ -115,16 +80,7 @@ char32_t decodeByte(int codePage, unsigned char b)
 
 int encodeCp1251(char32_t c)
 {
-    if (c < 0x80)
-        return static_cast<int>(c);
-    if (c == UnknownCharacter || c > 0xFFFF)
-        return -1;
-    const auto &table = cp1251ByUnicode();
-    auto it = std::lower_bound(table.begin(), table.end(), c,
-                               [](const Cp1251Entry &e, char32_t v) { return e.unicode < v; });
-    if (it == table.end() || it->unicode != c)
-        return -1;
-    return it->byte;
+    return cp1251ByteOf(c);
 }
 
 std::u32string fromCp1251(std::string_view text)

@@ -104,19 +104,25 @@ constexpr std::array<CodePointByte, countOthers()> makeOtherBytes()
 
 constexpr auto kOtherBytes = makeOtherBytes();
 
-char byteForCodePoint(char32_t cp)
+int byteOf(char32_t cp)
 {
     if (cp < 0x80)
-        return static_cast<char>(cp);
+        return static_cast<int>(cp);
     if (cp >= 0x0400 && cp < 0x0460) {
         const unsigned char b = kCyrillicBytes[cp - 0x0400];
-        return b != 0 ? static_cast<char>(b) : '?';
+        return b != 0 ? b : -1;
     }
     const auto it = std::lower_bound(kOtherBytes.begin(), kOtherBytes.end(), cp,
                                      [](const CodePointByte &e, char32_t v) { return e.codePoint < v; });
     if (it != kOtherBytes.end() && it->codePoint == cp)
-        return static_cast<char>(it->byte);
-    return '?';
+        return it->byte;
+    return -1;
+}
+
+char byteForCodePoint(char32_t cp)
+{
+    const int b = byteOf(cp);
+    return b < 0 ? '?' : static_cast<char>(b);
 }
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
@@ -230,6 +236,10 @@ std::string utf8ToCp1251(std::string_view utf8)
     }
     return out;
 }
+
+char32_t cp1251CodePoint(unsigned char byte) { return codePointOf(byte); }
+
+int cp1251ByteOf(char32_t codePoint) { return byteOf(codePoint); }
 
 unsigned char cp866ToCp1251(unsigned char c)
 {

@@ -12,6 +12,11 @@ std::string cp1251ToUtf8(std::string_view cp1251);
 // UTF-8 to CP1251. A character CP1251 cannot hold becomes '?'; a malformed sequence too.
 std::string utf8ToCp1251(std::string_view utf8);
 
+// The character a CP1251 byte stands for (0x98, unassigned, is U+FFFD), and the byte of a
+// character; -1 when CP1251 cannot hold it.
+char32_t cp1251CodePoint(unsigned char byte);
+int cp1251ByteOf(char32_t codePoint);
+
 // CP866 (DOS Cyrillic) byte to CP1251, for the DOS->WIN conversion of a table.
 unsigned char cp866ToCp1251(unsigned char c);
 void convertCp866ToCp1251(std::string &bytes);
