@@ -5,6 +5,7 @@
 #include "text/Convert.h"
 #include "text/Errors.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -104,12 +105,37 @@ std::vector<TColumnSetting> columnSettingsFromStolb(const LoadedTable &stolb)
 
 int extraParamCount(const LoadedTable &konstanty)
 {
-    return konstanty.Header.RecordCount - 7;
+    // A Konstanty with fewer than its seven fixed constants (an empty one made at start-up)
+    // describes no additional parameter.
+    return std::max(0, konstanty.Header.RecordCount - 7);
 }
+
+namespace {
+
+struct PersonnelTable {
+    std::string_view name;
+    LoadedTable AppState::*table;
+};
+
+// In the order start-up reads them; osnova.dbf stands for the file of MainTablePath.
+constexpr PersonnelTable PersonnelTables[] = {
+    {schema::OsnovaTable, &AppState::Osnova},     {schema::OtdelTable, &AppState::Otdel},
+    {schema::DolzhTable, &AppState::Dolzh},       {schema::SemjaTable, &AppState::Semja},
+    {schema::TrudTable, &AppState::Trud},         {schema::PassportTable, &AppState::Passport},
+    {schema::ObrazTable, &AppState::Obraz},       {schema::VoenTable, &AppState::Voen},
+    {schema::DopolnTable, &AppState::Dopoln},     {schema::TipDokTable, &AppState::TipDok},
+};
+
+void updateTablesLoaded(AppState &state)
+{
+    state.TablesLoaded = missingTables(state).empty();
+}
+
+} // namespace
 
 void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable &table)
 {
-    ReadTable(state.databaseFile(name), table.Header, table.Data);
+    ReadTable(state.databaseFile(name), table);
 }
 
 void writeDatabaseTable(const AppState &state, std::string_view name, const LoadedTable &table)
@@ -117,30 +143,60 @@ void writeDatabaseTable(const AppState &state, std::string_view name, const Load
     WriteTable(state.databaseFile(name), table);
 }
 
+std::vector<std::string> missingTables(const AppState &state)
+{
+    std::vector<std::string> names;
+    for (const PersonnelTable &t : PersonnelTables)
+        if (!(state.*t.table).Loaded)
+            names.emplace_back(t.name);
+    return names;
+}
+
+void requireLoaded(const AppState &state, std::initializer_list<const LoadedTable *> tables)
+{
+    std::string names;
+    for (const PersonnelTable &t : PersonnelTables) {
+        const LoadedTable *table = &(state.*t.table);
+        if (!table->Loaded && std::find(tables.begin(), tables.end(), table) != tables.end())
+            names += (names.empty() ? "" : ", ") + std::string(t.name);
+    }
+    if (!names.empty()) {
+        throw FileError("Не загружены таблицы: " + names +
+                        ". Ничего не записано; проверьте базы и выберите \"Показать всех\".");
+    }
+}
+
 void loadPersonnelTables(AppState &state)
 {
     state.TablesLoaded = false;
     // The tables the list shows come first, in the same order showing all employees re-reads them.
     reloadListTables(state);
-    readDatabaseTable(state, schema::ObrazTable, state.Obraz);
-    readDatabaseTable(state, schema::VoenTable, state.Voen);
-    readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
     readDatabaseTable(state, schema::TipDokTable, state.TipDok);
-    state.TablesLoaded = true;
+    updateTablesLoaded(state);
 }
 
 void reloadListTables(AppState &state)
 {
-    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova.Header, state.Osnova.Data);
+    state.TablesLoaded = false;
+    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
     readDatabaseTable(state, schema::OtdelTable, state.Otdel);
     readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
     readDatabaseTable(state, schema::SemjaTable, state.Semja);
     readDatabaseTable(state, schema::TrudTable, state.Trud);
     readDatabaseTable(state, schema::PassportTable, state.Passport);
+    // A deletion also removed the employee's records from these three: re-read, so that an
+    // employee who returns to the list returns whole.
+    readDatabaseTable(state, schema::ObrazTable, state.Obraz);
+    readDatabaseTable(state, schema::VoenTable, state.Voen);
+    readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    state.RecordsDeleted = false;
+    updateTablesLoaded(state);
 }
 
 void writeTablesAfterDeletion(const AppState &state)
 {
+    requireLoaded(state, {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
+                          &state.Voen, &state.Dopoln});
     WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
     writeDatabaseTable(state, schema::SemjaTable, state.Semja);
     writeDatabaseTable(state, schema::PassportTable, state.Passport);

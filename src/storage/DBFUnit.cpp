@@ -130,18 +130,50 @@ void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTabl
         }
         fieldCount = i;
     }
+    // Some software pads records behind the last field. Such a file cannot be written back as it
+    // was: the record length written is always 1 + the field lengths, and readers that step
+    // through a record by its field lengths would misread the spare bytes. It is refused whole.
+    if (offset != recordLength) {
+        throwDamaged(nameForMessages, "длина записи " + std::to_string(recordLength) +
+                                          " не равна сумме длин полей с флагом удаления (" +
+                                          std::to_string(offset) + ")");
+    }
     header.RecordCount = static_cast<int32_t>(recordCount);
     header.HeaderLength = headerLengthFor(fieldCount);
     header.RecordLength = recordLength;
+}
+
+int writtenRecordLength(const std::vector<FieldDescriptor> &fields)
+{
+    int recordLength = 1;
+    for (const FieldDescriptor &field : fields)
+        recordLength += field.length;
+    return recordLength;
+}
+
+// Data with the first byte of every whole record set to a blank. Copied only when a record
+// carries another flag, which is rare.
+std::string_view withBlankDeletionFlags(const std::string &data, int recordLength,
+                                        std::string &copy)
+{
+    const auto length = static_cast<size_t>(recordLength);
+    const size_t records = data.size() / length;
+    size_t k = 0;
+    while (k < records && data[k * length] == ' ')
+        ++k;
+    if (k == records)
+        return data;
+    copy = data;
+    for (; k < records; ++k)
+        copy[k * length] = ' ';
+    return copy;
 }
 
 // The bytes of a written header: 32-byte file header, descriptors, 0x0D.
 std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t recordCount)
 {
     const int fieldCount = static_cast<int>(fields.size());
-    int recordLength = 1;
-    for (const FieldDescriptor &field : fields)
-        recordLength += field.length;
+    const int recordLength = writtenRecordLength(fields);
 
     std::string bytes(static_cast<size_t>(headerLengthFor(fieldCount)), '\0');
     bytes[0] = 0x03;
@@ -420,13 +452,23 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
 LoadedTable ReadTable(const std::filesystem::path &fileName)
 {
     LoadedTable table;
-    ReadTable(fileName, table.Header, table.Data);
+    ReadTable(fileName, table);
     return table;
+}
+
+void ReadTable(const std::filesystem::path &fileName, LoadedTable &table)
+{
+    table.Loaded = false;
+    ReadTable(fileName, table.Header, table.Data);
+    table.Loaded = true;
 }
 
 std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount)
 {
-    return headerBytes(descriptorsOf(header), recordCount) + data;
+    const std::vector<FieldDescriptor> fields = descriptorsOf(header);
+    std::string copy;
+    return headerBytes(fields, recordCount) +
+           std::string(withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
 }
 
 void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
@@ -436,7 +478,19 @@ void WriteTable(const std::filesystem::path &fileName, TTableHeader header, cons
     // table read with more fields than a structure string may hold is written whole.
     const std::filesystem::path path = resolvePath(fileName);
     checkRecordCount(fileName, recordCount);
-    replaceFile(path, headerBytes(descriptorsOf(header), recordCount), data);
+    const std::vector<FieldDescriptor> fields = descriptorsOf(header);
+    std::string copy;
+    replaceFile(path, headerBytes(fields, recordCount),
+                withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
+}
+
+void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table)
+{
+    if (!table.Loaded) {
+        throw FileError("Таблица " + quoted(fileName.filename()) +
+                        " не была загружена, поэтому не записана: файл оставлен как был");
+    }
+    WriteTable(fileName, table.Header, table.Data, table.Header.RecordCount);
 }
 
 void CreateTableFile(const std::filesystem::path &fileName, std::string_view structure,

@@ -33,31 +33,38 @@ int FieldCount(const TTableHeader &header);
 struct LoadedTable {
     TTableHeader Header;
     std::string Data;
+    // Set only when the table was read from its file (or made on purpose in memory). A table
+    // whose reading failed or never happened is empty, and writing it would wipe the file.
+    bool Loaded = false;
 };
 
 // Reads the whole file. The file name is resolved without regard to letter case (as are the
-// names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one (header past the end,
-// record length 0 or not matching the fields, a field past the record, more than 200 fields)
-// raises FileError naming the file. A file shorter than 32 bytes is an empty table.
+// names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one
+// (header past the end, record length 0 or not 1 + the sum of the field lengths, more than 200
+// fields) raises FileError naming the file. A file shorter than 32 bytes is an empty table.
 void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data);
 LoadedTable ReadTable(const std::filesystem::path &fileName);
+// Into an existing table: not Loaded (and empty) when the read fails.
+void ReadTable(const std::filesystem::path &fileName, LoadedTable &table);
 
 // As ReadTable, from the bytes of a whole file held in memory; nameForMessages (UTF-8) names it
 // in errors.
 void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
                         TTableHeader &header, std::string &data);
 
-// Recreates the file from the header's fields and Data, stating recordCount. The file is
-// replaced atomically: a failed write raises FileError and leaves the old file whole. A record
-// count outside 0..65535 (16 bits in the file) raises FileError and writes nothing.
+// Recreates the file from the header's fields and Data, stating recordCount. Every record is
+// written with a blank deletion flag: records are never marked deleted here, and a '*' that
+// other software left would make every other reader drop the record. The file is replaced
+// atomically: a failed write raises FileError and leaves the old file whole. A record count
+// outside 0..65535 (16 bits in the file) raises FileError and writes nothing.
 void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
                 int32_t recordCount);
-inline void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table)
-{
-    WriteTable(fileName, table.Header, table.Data, table.Header.RecordCount);
-}
+// As above with the table's own record count. A table that is not Loaded raises FileError
+// naming the file and writes nothing.
+void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table);
 
-// The bytes WriteTable writes for these arguments: the header made from the fields, then Data.
+// The bytes WriteTable writes for these arguments: the header made from the fields, then Data
+// with blank deletion flags.
 std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount);
 
 // Writes a header only (no records, no 0x1A) from a structure string such as

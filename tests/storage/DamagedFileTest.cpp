@@ -59,6 +59,14 @@ std::vector<DamagedCase> damagedCases()
         cases.push_back({"record shorter than its fields", b.bytes(), "выходит за пределы записи"});
     }
     {
+        // Records padded behind the last field: written back with the length of the fields,
+        // every record after the first would have moved.
+        DbfBuilder b = twoFields();
+        b.recordLength = 14;
+        b.records = {"1   Ann   ~~~", "2   Bob   ~~~"};
+        cases.push_back({"record longer than its fields", b.bytes(), "не равна сумме длин полей"});
+    }
+    {
         DbfBuilder b;
         b.field("BIG", 'C', 200).recordLength = 100;
         cases.push_back({"one field past the record", b.bytes(), "\"BIG\" выходит"});
@@ -195,6 +203,29 @@ TEST(RefusedWrite, UnwritablePlacesRaiseFileError)
     }
     EXPECT_EQ(test::readBytes(dir / "plain"), "x");
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder" / "inner"));
+}
+
+TEST(RefusedWrite, TableNeverLoadedIsNotWrittenOverTheFile)
+{
+    TempFolder dir;
+    const auto file = dir / "Voen.dbf";
+    WriteTable(file, test::makeTable({{"KOD", 3}}, {{"1"}, {"2"}}));
+    const std::string before = test::readBytes(file);
+
+    LoadedTable failed = test::makeTable({{"KOD", 3}}, {{"1"}});
+    test::writeBytes(dir / "bad.dbf", std::string(40, '\x7F'));
+    EXPECT_THROW(ReadTable(dir / "bad.dbf", failed), FileError);
+    const LoadedTable never;
+    for (const LoadedTable *table : {static_cast<const LoadedTable *>(&failed), &never}) {
+        try {
+            WriteTable(file, *table);
+            ADD_FAILURE() << "no error";
+        } catch (const FileError &e) {
+            EXPECT_NE(std::string(e.what()).find("\"Voen.dbf\" не была загружена"), std::string::npos)
+                << e.what();
+        }
+        EXPECT_EQ(test::readBytes(file), before);
+    }
 }
 
 #ifdef __unix__

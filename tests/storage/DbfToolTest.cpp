@@ -76,6 +76,17 @@ TEST_F(DbfTool, FailuresGoToStandardErrorWithNonZeroExit)
     EXPECT_EQ(damaged.exitCode, 1);
     EXPECT_NE(damaged.err.find("поврежден"), std::string::npos) << damaged.err;
 
+    // Records padded behind their fields cannot be copied as they are: refused, nothing written.
+    std::string padded = test::readBytes(m_dir / "osnova.dbf");
+    test::putLe(padded, 10, 46, 2);
+    padded.insert(padded.size() - 1, 1, ' ');
+    padded.insert(129 + 45, 1, ' ');
+    test::writeBytes(m_dir / "padded.dbf", padded);
+    const ToolRun copy = dbftool({"copy", file("padded.dbf"), file("out.dbf")});
+    EXPECT_EQ(copy.exitCode, 1);
+    EXPECT_NE(copy.err.find("не равна сумме длин полей"), std::string::npos) << copy.err;
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "out.dbf"));
+
     EXPECT_EQ(dbftool({"frobnicate", file("osnova.dbf")}).exitCode, 2);
     EXPECT_EQ(dbftool({"copy", file("osnova.dbf")}).exitCode, 2);
 }

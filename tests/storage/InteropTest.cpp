@@ -92,6 +92,21 @@ TEST(Interop, DbfreadReadsWhatTheEngineWrites)
     EXPECT_EQ(empty["fields"].toArray().size(), 2);
 }
 
+TEST(Interop, DbfreadSeesEveryRecordOfARewrittenTable)
+{
+    const QString python = pythonWithDbfread();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
+    TempFolder dir;
+    // Record 2 was marked deleted by other software; here it is an ordinary record.
+    LoadedTable t = test::makeTable({{"KOD", 4}}, {{"1"}, {"2"}, {"3"}});
+    t.Data[5] = '*';
+    WriteTable(dir / "t.dbf", t);
+    const QJsonArray records = dbfread(python, dir / "t.dbf")["records"].toArray();
+    EXPECT_EQ(QJsonDocument(records).toJson(QJsonDocument::Compact).toStdString(),
+              R"([["1"],["2"],["3"]])");
+}
+
 TEST(Interop, EngineReadsWhatGdalWrites)
 {
     const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));

@@ -197,6 +197,17 @@ TEST(TableFile, FileFromOtherSoftwareReadsAsOrdinaryTable)
     AppendBlankRecord(appended.Header, appended.Data);
     EXPECT_EQ(appended.Data.substr(0, t.Data.size()), t.Data); // no data byte lost
     EXPECT_EQ(appended.Data.size(), t.Data.size() + 14 + 1);
+
+    // Written back, the deleted record is an ordinary one for every reader: its flag was kept
+    // as '*', so other readers dropped it.
+    WriteTable(dir / "w.dbf", t);
+    const std::string written = test::readBytes(dir / "w.dbf");
+    ASSERT_EQ(written.size(), 97u + 2 * 14);
+    EXPECT_EQ(written[97], ' ');
+    EXPECT_EQ(written[97 + 14], ' ');
+    EXPECT_EQ(written.substr(98 + 14), bytes.substr(98 + 14));
+    EXPECT_EQ(TableFileBytes(t.Header, t.Data, 2), written);
+    EXPECT_EQ(t.Data[14], '*'); // the loaded table itself is not changed
 }
 
 TEST(TableFile, ShortFileIsAnEmptyTable)

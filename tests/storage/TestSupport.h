@@ -106,6 +106,7 @@ inline LoadedTable makeTable(const std::vector<std::pair<std::string, int>> &fie
                              const std::vector<std::vector<std::string>> &rows)
 {
     LoadedTable t;
+    t.Loaded = true; // made on purpose, so it may be written
     for (const auto &[name, length] : fields)
         AddField(t.Header, t.Data, name, length, 'C');
     for (const auto &row : rows) {

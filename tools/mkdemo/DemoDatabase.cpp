@@ -120,7 +120,7 @@ class TableWriter {
 public:
     explicit TableWriter(fs::path file) : m_file(std::move(file))
     {
-        ReadTable(m_file, m_table.Header, m_table.Data);
+        ReadTable(m_file, m_table);
     }
 
     int append()
