@@ -32,13 +32,41 @@ QString takePath()
 
 } // namespace
 
+QString Dialogs::programName()
+{
+    return QStringLiteral("Вельтор");
+}
+
+std::unique_ptr<QMessageBox> Dialogs::box(Kind kind, const QString &text, QWidget *parent)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(programName());
+    box->setText(text);
+    switch (kind) {
+    case Kind::Message:
+        box->setIcon(QMessageBox::Information);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Error:
+        box->setIcon(QMessageBox::Critical);
+        box->setStandardButtons(QMessageBox::Ok);
+        break;
+    case Kind::Question:
+        box->setIcon(QMessageBox::Question);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setDefaultButton(QMessageBox::No);
+        break;
+    }
+    return box;
+}
+
 void Dialogs::message(const QString &text, QWidget *parent)
 {
     if (hooks().on) {
         hooks().messages << text;
         return;
     }
-    QMessageBox::information(parent, QString(), text);
+    box(Kind::Message, text, parent)->exec();
 }
 
 void Dialogs::error(const QString &text, QWidget *parent)
@@ -47,7 +75,7 @@ void Dialogs::error(const QString &text, QWidget *parent)
         hooks().messages << text;
         return;
     }
-    QMessageBox::critical(parent, QString(), text);
+    box(Kind::Error, text, parent)->exec();
 }
 
 bool Dialogs::question(const QString &text, QWidget *parent)
@@ -61,9 +89,7 @@ bool Dialogs::question(const QString &text, QWidget *parent)
         h.answers.pop_front();
         return yes;
     }
-    return QMessageBox::question(parent, QString(), text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No)
-        == QMessageBox::Yes;
+    return box(Kind::Question, text, parent)->exec() == QMessageBox::Yes;
 }
 
 QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget *parent)

@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <deque>
 #include <functional>
+#include <memory>
 
+class QMessageBox;
 class QWidget;
 
 // Every message, question and file dialog of the program goes through here, so tests can
@@ -24,6 +26,12 @@ public:
     static QString openPicture(QWidget *parent = nullptr);
     // A folder chooser; empty when cancelled.
     static QString chooseFolder(const QString &caption, QWidget *parent = nullptr);
+
+    // The box message, error and question show, built but not shown: titled with the program's
+    // name, buttons in the interface's language.
+    enum class Kind { Message, Error, Question };
+    static std::unique_ptr<QMessageBox> box(Kind kind, const QString &text, QWidget *parent = nullptr);
+    static QString programName();
 
     // Test hooks. In test mode nothing is shown: messages are recorded, questions take the
     // queued answers (No when the queue is empty), file dialogs the queued paths (empty).

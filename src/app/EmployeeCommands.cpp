@@ -24,10 +24,12 @@ void deleteWithCode(LoadedTable &t, const std::string &code)
         DeleteRecord(t.Header, t.Data, found[i]);
 }
 
-void deleteRecordIfAny(LoadedTable &t, int record)
+void deleteFirstWithCode(LoadedTable &t, const std::string &code)
 {
-    if (record >= 1 && record <= t.Header.RecordCount)
-        DeleteRecord(t.Header, t.Data, record);
+    TIndex found;
+    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
+    if (found.size() > 1)
+        DeleteRecord(t.Header, t.Data, found[1]);
 }
 
 } // namespace
@@ -50,19 +52,27 @@ int appendNewEmployee(AppState &state)
     return code;
 }
 
-void deleteCurrentEmployee(AppState &state)
+void deleteEmployee(AppState &state, const std::string &code)
 {
+    if (code.empty())
+        return;
     const LoadedTable &main = state.Osnova;
-    const std::string code =
-        GetField(main.Header, main.Data, state.CurMainRec, FieldIndex(main.Header, schema::KOD));
+    const bool wasCurrent =
+        GetField(main.Header, main.Data, state.CurMainRec, FieldIndex(main.Header, schema::KOD)) == code;
     deleteWithCode(state.Trud, code);
     deleteWithCode(state.Semja, code);
     deleteWithCode(state.Obraz, code);
     // Kept records of these two would pass to the next new employee, who may get the same code.
     deleteWithCode(state.Voen, code);
     deleteWithCode(state.Dopoln, code);
-    deleteRecordIfAny(state.Osnova, state.CurMainRec);
-    deleteRecordIfAny(state.Passport, state.CurPassportRec);
+    deleteFirstWithCode(state.Osnova, code);
+    deleteFirstWithCode(state.Passport, code);
+    if (wasCurrent) {
+        state.CurMainRec = 0;
+        state.CurPassportRec = 0;
+        state.CurTrudRec = 0;
+        state.CurDopolnRec = 0;
+    }
     state.RecordsDeleted = true;
 }
 

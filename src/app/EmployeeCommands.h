@@ -9,9 +9,11 @@ namespace veltor {
 // Nothing is written to disk. Raises ConversionError for a KOD that is not an integer.
 int appendNewEmployee(AppState &state);
 
-// Deletes the current employee (CurMainRec) from the loaded tables: every record with the
-// code in Trud.dbf, semja.dbf, Obraz.dbf, Voen.dbf and Dopoln.dbf, the main-table record and
-// the passport record (CurPassportRec). Sets RecordsDeleted. Nothing is written to disk.
-void deleteCurrentEmployee(AppState &state);
+// Deletes the employee with that code from the loaded tables: the first record with the code
+// in the main table and in Passport.dbf, every record with it in Trud.dbf, semja.dbf, Obraz.dbf,
+// Voen.dbf and Dopoln.dbf. Found by code, never by a remembered record number, which another
+// window may have moved to someone else. Sets RecordsDeleted and clears the current records
+// when they belonged to him. Nothing is written to disk.
+void deleteEmployee(AppState &state, const std::string &code);
 
 } // namespace veltor

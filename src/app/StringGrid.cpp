@@ -205,8 +205,26 @@ TStringGrid::TStringGrid(QWidget *parent)
     });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current, const QModelIndex &) {
+                if (m_silent)
+                    return;
+                m_unannounced = false;
                 if (current.isValid())
                     emit selectCell(current.column(), current.row() + FixedRows());
+            });
+    // A click on the very cell that was made current silently changes no current cell, only
+    // the selection: that is the moment its row is chosen.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected, const QItemSelection &) {
+                const QModelIndex current = currentIndex();
+                if (m_silent || !m_unannounced || !current.isValid())
+                    return;
+                for (const QModelIndex &i : selected.indexes()) {
+                    if (i.row() == current.row()) {
+                        m_unannounced = false;
+                        emit selectCell(current.column(), current.row() + FixedRows());
+                        return;
+                    }
+                }
             });
 }
 
@@ -261,20 +279,48 @@ int TStringGrid::Col() const
     return i.isValid() ? i.column() : -1;
 }
 
-void TStringGrid::setRow(int row)
+QModelIndex TStringGrid::cellOfRow(int row) const
 {
     const int modelRow = row - FixedRows();
     if (modelRow < 0 || modelRow >= m_model->rowCount())
-        return;
+        return {};
     int col = std::max(currentIndex().column(), m_fixedCols < ColCount() ? m_fixedCols : 0);
     // A hidden column cannot show the current cell: take the first visible one from there on.
     while (col + 1 < ColCount() && isColumnHidden(col))
         ++col;
-    QModelIndex target = m_model->index(modelRow, col);
-    if (target == currentIndex())
-        emit selectCell(col, row);
-    else
+    return m_model->index(modelRow, col);
+}
+
+void TStringGrid::setRow(int row)
+{
+    const QModelIndex target = cellOfRow(row);
+    if (!target.isValid())
+        return;
+    if (target == currentIndex()) {
+        m_unannounced = false;
+        selectionModel()->select(target, QItemSelectionModel::ClearAndSelect | selectionFlagsOfRow());
+        emit selectCell(target.column(), row);
+    } else {
         setCurrentIndex(target);
+    }
+    scrollTo(target);
+}
+
+void TStringGrid::setRowSilently(int row, bool highlight)
+{
+    const QModelIndex target = cellOfRow(row);
+    if (!target.isValid())
+        return;
+    m_silent = true;
+    if (highlight) {
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect |
+                                                      selectionFlagsOfRow());
+    } else {
+        selectionModel()->clearSelection();
+        selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+    }
+    m_silent = false;
+    m_unannounced = !highlight;
     scrollTo(target);
 }
 

@@ -86,6 +86,10 @@ public:
     int Row() const;
     int Col() const;
     void setRow(int row); // selects that row, emitting selectCell
+    // Puts the current cell on that row without emitting selectCell: selected (highlighted) when
+    // `highlight`, otherwise only the keyboard's position, which the first click, Space or arrow
+    // key turns into a selection (emitting selectCell then).
+    void setRowSilently(int row, bool highlight);
 
     void setRowSelect(bool on);
     void setEditing(bool on);
@@ -112,7 +116,17 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
+    QModelIndex cellOfRow(int row) const;
+    // Selects whole rows where the grid selects rows.
+    QItemSelectionModel::SelectionFlags selectionFlagsOfRow() const
+    {
+        return selectionBehavior() == SelectRows ? QItemSelectionModel::Rows
+                                                 : QItemSelectionModel::NoUpdate;
+    }
+
     StringGridModel *m_model;
+    bool m_silent = false;       // current cell being moved without selectCell
+    bool m_unannounced = false;  // the current cell was placed silently and not yet selected
     int m_fixedCols = 1;
     std::vector<int> m_widths;
 };

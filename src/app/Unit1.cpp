@@ -22,11 +22,13 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 
 namespace veltor {
@@ -35,6 +37,13 @@ namespace {
 const char *const MainCaption = "Вельтор (релиз 1.0.9)";
 const char *const ShowPreviewCaption = "Показать панель предпросмотра";
 const char *const HidePreviewCaption = "Убрать панель предпросмотра";
+const char *const NobodyCurrent = "Сотрудник не выбран";
+
+// A caption as assistive technology reads it: without the mnemonic marker.
+QString withoutMnemonic(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
 } // namespace
 
 TForm1::TForm1(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
@@ -105,11 +114,13 @@ void TForm1::createMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName("MainMenu1");
+    // Each top-level menu opens with Alt and one letter of its caption, no letter used twice.
     auto menu = [this, bar](QMenu *&m, const char *name, const char *caption) {
         m = bar->addMenu(QString::fromUtf8(caption));
         m->setObjectName(name);
+        m->setAccessibleName(withoutMnemonic(m->title()));
     };
-    menu(N1, "N1", "Перечень");
+    menu(N1, "N1", "&Перечень");
     N1->addAction(N1_10);
     N1->addSeparator();
     N1->addAction(N1_1);
@@ -124,25 +135,25 @@ void TForm1::createMenus()
     N1->addSeparator();
     N1->addAction(N1_9);
 
-    menu(N6, "N6", "Кадровые приказы");
+    menu(N6, "N6", "&Кадровые приказы");
     N6->addAction(N6_1);
     N6->addAction(N6_2);
     N6->addAction(N6_3);
     N6->addSeparator();
     N6->addAction(N6_4);
 
-    menu(N7, "N7", "Документы по зарплате");
+    menu(N7, "N7", "Документы по &зарплате");
     N7->addAction(N7_1);
     N7->addAction(N7_2);
     N7->addAction(N7_3);
     N7->menuAction()->setVisible(false);
 
-    menu(N5, "N5", "Документы и отчеты");
+    menu(N5, "N5", "&Документы и отчеты");
     N5->addAction(N5_1);
     N5->addSeparator();
     connect(N5, &QMenu::aboutToShow, this, guarded(this, [this] { N5Show(); }));
 
-    menu(N2, "N2", "Настройки");
+    menu(N2, "N2", "&Настройки");
     N2->addAction(N2_1);
     N2_10 = N2->addMenu(QString::fromUtf8("Справочники"));
     N2_10->setObjectName("N2_10");
@@ -157,11 +168,24 @@ void TForm1::createMenus()
     N2->addAction(N2_6);
     N2->addAction(N2_2);
 
-    menu(N3, "N3", "Помощь");
+    menu(N3, "N3", "По&мощь");
     N3->addAction(N3_2);
     N3->addAction(N3_1);
 
+    N4->setText(QString::fromUtf8("&Выход"));
     bar->addAction(N4);
+
+    // F10 opens the first menu, as on the system the program was first written for.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    f10->setObjectName("MenuKey");
+    connect(f10, &QShortcut::activated, this, [bar] {
+        for (QAction *action : bar->actions()) {
+            if (action->isVisible() && action->menu()) {
+                bar->setActiveAction(action);
+                return;
+            }
+        }
+    });
 }
 
 void TForm1::createToolBar()
@@ -178,6 +202,9 @@ void TForm1::createToolBar()
         b->setToolTip(QString::fromUtf8(hint));
         b->setAccessibleName(QString::fromUtf8(hint));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        // Out of the Tab chain: Tab goes from the list to the panel; every button's command
+        // stays in the menu and its shortcut.
+        b->setFocusPolicy(Qt::NoFocus);
         return ToolBar1->addWidget(b);
     };
     // Buttons carry no logic: each shares the QAction of the menu item it stands for.
@@ -269,11 +296,20 @@ void TForm1::createCentralWidgets()
     StatusPanel0->setObjectName("StatusBar1Panel0");
     statusBar()->setObjectName("StatusBar1");
     statusBar()->addWidget(StatusPanel0, 1);
+    StatusMissing = new QLabel(this);
+    StatusMissing->setObjectName("StatusBar1Panel1");
+    StatusMissing->hide();
+    statusBar()->addPermanentWidget(StatusMissing);
 }
 
 void TForm1::FormCreate()
 {
     runGuarded(this, [this] { runStartup(); });
+    showMissingTables();
+    // The keyboard starts in the list, on its first row; nobody is current until a row is chosen.
+    if (m_currentCode.empty() && StringGrid1->RowCount() > 1)
+        StringGrid1->setRowSilently(1, false);
+    StringGrid1->setFocus(Qt::OtherFocusReason);
     // The window is placed even when start-up stopped part-way, so it opens usable.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->geometry();
@@ -289,7 +325,7 @@ void TForm1::readProgramTable(std::string_view name, const char *missingMessage,
         Dialogs::message(QString::fromUtf8(missingMessage), this);
         std::ofstream(file, std::ios::binary);
     }
-    ReadTable(file, table.Header, table.Data);
+    ReadTable(file, table);
 }
 
 void TForm1::runStartup()
@@ -381,6 +417,69 @@ void TForm1::zapolnenieOsnovnojTablitsy(const std::string &codeList)
         StringGrid1->setColWidth(c, list.widths[c]);
     StringGrid1->setColSizing(true);
     StringGrid1->viewport()->update();
+    selectCurrentAfterFill();
+}
+
+void TForm1::refillList(const std::string &codeList, const std::string &currentCode)
+{
+    m_currentCode = currentCode;
+    zapolnenieOsnovnojTablitsy(codeList);
+}
+
+void TForm1::selectCurrentAfterFill()
+{
+    // The employee made current without the list (the card, or a test) is found by the code
+    // his main-table record holds.
+    const LoadedTable &main = m_state.Osnova;
+    if (m_currentCode.empty() && m_state.CurMainRec >= 1 && m_state.CurMainRec <= main.Header.RecordCount)
+        m_currentCode = GetField(main.Header, main.Data, m_state.CurMainRec, FieldIndex(main.Header, schema::KOD));
+    int row = 0;
+    if (!m_currentCode.empty()) {
+        for (size_t r = 1; r < m_rowCodes.size(); ++r) {
+            if (m_rowCodes[r] == m_currentCode) {
+                row = static_cast<int>(r);
+                break;
+            }
+        }
+    }
+    if (row > 0)
+        StringGrid1->setRow(row);
+    else
+        clearCurrentEmployee();
+}
+
+void TForm1::clearCurrentEmployee()
+{
+    m_currentCode.clear();
+    m_state.CurMainRec = 0;
+    m_state.CurPassportRec = 0;
+    m_state.CurTrudRec = 0;
+    m_state.CurDopolnRec = 0;
+    const bool rows = m_state.Osnova.Header.RecordCount > 0 && StringGrid1->RowCount() > 1;
+    StatusPanel0->setText(rows ? QString::fromUtf8(NobodyCurrent) : QString());
+    for (QLabel *label : {StaticText1, StaticText2, StaticText3, StaticText4})
+        label->clear();
+    Foto1->clear();
+    if (rows)
+        StringGrid1->setRowSilently(1, false);
+}
+
+void TForm1::showMissingTables()
+{
+    std::vector<std::string> names;
+    if (!m_state.MainTablePath.empty())
+        names = missingTables(m_state);
+    const std::pair<const char *, const LoadedTable *> program[] = {
+        {"Stolb", &m_state.Stolb}, {"Konstanty", &m_state.Konstanty}, {"Pechat", &m_state.Pechat}};
+    for (const auto &[name, table] : program)
+        if (!table->Loaded)
+            names.emplace_back(name);
+    QString text;
+    for (const std::string &name : names)
+        text += (text.isEmpty() ? QString() : QStringLiteral(", ")) + QString::fromStdString(name);
+    StatusMissing->setText(QString::fromUtf8("Не загружены: ") + text);
+    StatusMissing->setAccessibleName(StatusMissing->text());
+    StatusMissing->setVisible(!names.empty());
 }
 
 QColor TForm1::StringGrid1DrawCell(int row) const
@@ -406,8 +505,10 @@ QColor TForm1::StringGrid1DrawCell(int row) const
 void TForm1::StringGrid1SelectCell(int, int row)
 {
     AppState &s = m_state;
-    std::string codes = effectiveCodeList(s, s.CurrentCodeList);
-    const std::string code = nthCode(codes, row);
+    // The row's code as the list shows it; the code list is parsed only before the first fill.
+    const std::string code = row >= 1 && row < static_cast<int>(m_rowCodes.size())
+                                 ? m_rowCodes[row]
+                                 : nthCode(effectiveCodeList(s, s.CurrentCodeList), row);
     const CurrentRecords cur = currentRecordsOf(s, code);
     s.CurMainRec = cur.main;
     s.CurPassportRec = cur.passport;
@@ -415,6 +516,12 @@ void TForm1::StringGrid1SelectCell(int, int row)
     s.CurDopolnRec = cur.dopoln;
     if (s.Osnova.Header.RecordCount <= 0)
         return;
+    m_currentCode = cur.main > 0 ? code : std::string();
+    // Called directly (by the preview toggle or another window) the highlighted row follows.
+    if (row >= 1 && row < StringGrid1->RowCount()
+        && (StringGrid1->Row() != row
+            || !StringGrid1->selectionModel()->isRowSelected(row - StringGrid1->FixedRows())))
+        StringGrid1->setRowSilently(row, true);
     StatusPanel0->setText(toQ(statusText(row, StringGrid1->RowCount() - 1)));
     if (!previewVisible())
         return;
@@ -489,22 +596,39 @@ void TForm1::N1_4Click()
 
 void TForm1::N1_9Click()
 {
+    if (m_currentCode.empty() || m_state.Osnova.Header.RecordCount <= 0) {
+        Dialogs::message(QString::fromUtf8("Сотрудник не выбран: удалять некого. "
+                                           "Выберите сотрудника в перечне."),
+                         this);
+        return;
+    }
     if (!Dialogs::question(QString::fromUtf8(
                                "Вы уверены, что хотите удалить эту запись??? Востановить её не удасться"),
                            this))
         return;
-    deleteCurrentEmployee(m_state);
-    if (m_state.Osnova.Header.RecordCount <= 0)
+    deleteEmployee(m_state, m_currentCode);
+    if (m_state.Osnova.Header.RecordCount <= 0) {
         StringGrid1->hide();
-    else
+        clearCurrentEmployee();
+    } else {
         zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    }
 }
 
 void TForm1::N1_5Click()
 {
     if (m_state.MainTablePath.empty())
         return;
-    reloadListTables(m_state);
+    try {
+        reloadListTables(m_state);
+    } catch (...) {
+        // The tables read so far replace the old ones: the list shows them, and the status bar
+        // names what is missing, before the error is shown.
+        showMissingTables();
+        runGuarded(this, [this] { zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList); });
+        throw;
+    }
+    showMissingTables();
     m_state.CurrentCodeList = "-1";
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
     setWindowTitle(QString::fromUtf8("Перечень сотрудников"));
@@ -519,7 +643,10 @@ void TForm1::N2_9Click()
     }
     Panel1->show();
     N2_9->setText(QString::fromUtf8(HidePreviewCaption));
-    StringGrid1SelectCell(1, 1);
+    if (StringGrid1->RowCount() > 1)
+        StringGrid1->setRow(1);
+    else
+        StringGrid1SelectCell(1, 1);
 }
 
 void TForm1::N3_2Click()
@@ -569,10 +696,45 @@ void TForm1::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+    m_closing = true;
     for (QWidget *w : {m_links.Form2, m_links.Form3, m_links.Form4})
         if (w)
             w->close();
     QApplication::quit();
+}
+
+void TForm1::setLinks(FormLinks links)
+{
+    for (QWidget *w : {m_links.Form2, m_links.Form3, m_links.Form4})
+        if (w)
+            w->removeEventFilter(this);
+    m_links = std::move(links);
+    for (QWidget *w : {m_links.Form2, m_links.Form3, m_links.Form4})
+        if (w)
+            w->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && !m_closing
+        && (watched == m_links.Form2 || watched == m_links.Form3 || watched == m_links.Form4))
+        focusList();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::focusList()
+{
+    if (StringGrid1->isHidden())
+        return;
+    if (!m_currentCode.empty()) {
+        const auto found = std::find(m_rowCodes.begin() + std::min<size_t>(1, m_rowCodes.size()),
+                                     m_rowCodes.end(), m_currentCode);
+        const int row = static_cast<int>(found - m_rowCodes.begin());
+        if (found != m_rowCodes.end() && StringGrid1->Row() != row)
+            StringGrid1->setRowSilently(row, true);
+    }
+    activateWindow();
+    StringGrid1->setFocus(Qt::OtherFocusReason);
 }
 
 } // namespace veltor

@@ -35,14 +35,21 @@ public:
     explicit TForm1(AppState &state, QWidget *parent = nullptr);
 
     AppState &state() { return m_state; }
-    void setLinks(FormLinks links) { m_links = std::move(links); }
+    // Watches the linked windows: whenever one hides, the keyboard returns to the list.
+    void setLinks(FormLinks links);
     const FormLinks &links() const { return m_links; }
 
     // The start-up sequence; runs once, after construction.
     void FormCreate();
 
-    // Fills the list from a code list ("-1" for all); nothing in the payroll interface.
+    // Fills the list from a code list ("-1" for all); nothing in the payroll interface. The
+    // current employee stays selected where he is still listed; otherwise nobody is current.
     void zapolnenieOsnovnojTablitsy(const std::string &codeList);
+    // Fills the list and makes the employee with that code current (nobody when the code is
+    // empty or not listed). For windows that change employees and know whom the user works on.
+    void refillList(const std::string &codeList, const std::string &currentCode);
+    // The code of the current employee, empty when nobody is current.
+    const std::string &currentCode() const { return m_currentCode; }
     // Makes the employee of a grid row current and updates the status bar and preview panel.
     void StringGrid1SelectCell(int col, int row);
     bool previewVisible() const;
@@ -68,6 +75,7 @@ public:
     QLabel *StaticText3 = nullptr;
     QLabel *StaticText4 = nullptr;
     QLabel *StatusPanel0 = nullptr;
+    QLabel *StatusMissing = nullptr; // names the personnel tables that could not be loaded
     QToolButton *SpeedButton14 = nullptr;
     QPushButton *Button1 = nullptr;
     QPushButton *Button2 = nullptr;
@@ -92,6 +100,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createActions();
@@ -105,11 +114,16 @@ private:
     void showPhoto(const std::string &path);
     QColor StringGrid1DrawCell(int row) const;
     void showCardWindow();
+    void selectCurrentAfterFill();
+    void clearCurrentEmployee();
+    void showMissingTables();
+    void focusList();
 
     AppState &m_state;
     FormLinks m_links;
     std::vector<int> m_rowMainRecords; // first main-table record per grid row, from the last fill
     std::vector<std::string> m_rowCodes; // the code of each grid row, from the last fill
+    std::string m_currentCode; // the current employee's KOD, empty when nobody is current
     bool m_closing = false;
 };
 

@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "app/Language.h"
 #include "app/Unit1.h"
 #include "card/Unit2.h"
 #include "listtools/Unit3.h"
@@ -41,6 +42,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("veltor"));
     QApplication::setQuitOnLastWindowClosed(false);
+    veltor::useRussianInterface();
 
     veltor::AppState state;
     state.ProgramFolder = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();

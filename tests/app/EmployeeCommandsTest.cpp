@@ -1,9 +1,11 @@
 #include "AppFixture.h"
 
 #include "app/EmployeeCommands.h"
+#include "app/Startup.h"
 #include "app/StringGrid.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 #include <QWidget>
@@ -148,6 +150,11 @@ TEST_F(EmployeeCommandsTest, ShowAllRereadsTheTablesSoADeletedEmployeeReturns)
     addEmployee(1, "А");
     addEmployee(2, "Б");
     add(schema::TrudTable, {{"KOD", "2"}});
+    for (auto t : {schema::ObrazTable, schema::VoenTable, schema::DopolnTable})
+        add(t, {{"KOD", "2"}});
+    std::map<std::string, std::string> sideFiles;
+    for (auto t : {schema::ObrazTable, schema::VoenTable, schema::DopolnTable})
+        sideFiles[std::string(t)] = bytesOf(table(t));
     writeStandardConfig();
     TForm1 &w = start();
     state->CurrentCodeList = "2,";
@@ -162,6 +169,69 @@ TEST_F(EmployeeCommandsTest, ShowAllRereadsTheTablesSoADeletedEmployeeReturns)
     EXPECT_EQ(state->CurrentCodeList, "-1");
     EXPECT_EQ(w.StringGrid1->RowCount(), 3);
     EXPECT_EQ(w.windowTitle(), u("Перечень сотрудников"));
+    // He returns whole: his education, military and additional records were lost at the next
+    // save, since showing all did not re-read them.
+    for (const LoadedTable *t : {&state->Obraz, &state->Voen, &state->Dopoln})
+        EXPECT_EQ(codesOf(*t), std::vector<std::string>{"2"});
+    EXPECT_FALSE(state->RecordsDeleted);
+    writeTablesAfterDeletion(*state);
+    for (const auto &[name, bytes] : sideFiles)
+        EXPECT_EQ(bytesOf(table(name)), bytes) << name;
+}
+
+TEST_F(EmployeeCommandsTest, AfterADeletionNobodyIsCurrentSoASecondOneDeletesNobody)
+{
+    for (int code : {1, 2, 3})
+        addEmployee(code, "Сотрудник " + std::to_string(code));
+    writeStandardConfig();
+    TForm1 &w = start();
+    w.StringGrid1->setRow(1);
+    Dialogs::queueAnswer(true);
+    w.N1_9Click();
+    // The status bar and the preview used to keep naming the deleted employee, and the next
+    // deletion took whoever then stood at his record numbers.
+    EXPECT_EQ(state->CurMainRec, 0);
+    EXPECT_EQ(state->CurPassportRec, 0);
+    EXPECT_EQ(w.StatusPanel0->text(), u("Сотрудник не выбран"));
+    EXPECT_EQ(w.StaticText1->text(), "");
+    Dialogs::clearRecorded();
+    Dialogs::queueAnswer(true);
+    w.N1_9Click();
+    EXPECT_TRUE(Dialogs::askedQuestions().isEmpty());
+    EXPECT_EQ(Dialogs::shownMessages(),
+              QStringList{u("Сотрудник не выбран: удалять некого. Выберите сотрудника в перечне.")});
+    EXPECT_EQ(codesOf(state->Osnova), (std::vector<std::string>{"2", "3"}));
+}
+
+TEST_F(EmployeeCommandsTest, EveryRefillKeepsTheSameEmployeeSelectedWhereHeIsListed)
+{
+    for (int code : {1, 2, 3})
+        addEmployee(code, "Сотрудник " + std::to_string(code));
+    writeStandardConfig();
+    TForm1 &w = start();
+    w.StringGrid1->setRow(2);
+    auto expectCurrent = [&](int row, int rows, int record) {
+        EXPECT_EQ(w.StringGrid1->Row(), row);
+        EXPECT_TRUE(w.StringGrid1->selectionModel()->isRowSelected(row - 1));
+        EXPECT_EQ(state->CurMainRec, record);
+        EXPECT_EQ(w.StatusPanel0->text(),
+                  u("Строка № ") + QString::number(row) + u(" из ") + QString::number(rows));
+        EXPECT_EQ(w.StaticText1->text(), u("Сотрудник ") + QString::number(record));
+    };
+    state->CurrentCodeList = "3,1,2,";
+    w.zapolnenieOsnovnojTablitsy(state->CurrentCodeList);
+    expectCurrent(3, 3, 2);
+
+    w.refillList("-1", "3");
+    expectCurrent(3, 3, 3);
+    w.N1_5Click();
+    expectCurrent(3, 3, 3);
+
+    state->CurrentCodeList = "1,";
+    w.zapolnenieOsnovnojTablitsy(state->CurrentCodeList);
+    EXPECT_EQ(state->CurMainRec, 0);
+    EXPECT_EQ(w.currentCode(), "");
+    EXPECT_EQ(w.StatusPanel0->text(), u("Сотрудник не выбран"));
 }
 
 TEST_F(EmployeeCommandsTest, DoubleClickOnAnEmptyListStartsANewEmployee)
@@ -212,7 +282,7 @@ TEST_F(EmployeeCommandsTest, MenuHoldsEveryItemWithHiddenOnesHidden)
 {
     writeStandardConfig();
     TForm1 &w = start();
-    EXPECT_EQ(w.N1->title(), u("Перечень"));
+    EXPECT_EQ(w.N1->accessibleName(), u("Перечень"));
     EXPECT_FALSE(w.N6_2->isVisible());
     EXPECT_FALSE(w.N6_3->isVisible());
     EXPECT_FALSE(w.N2_6->isVisible());

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QFrame>
 #include <QMenu>
 #include <QToolButton>
@@ -144,6 +145,82 @@ TEST_F(StartupTest, MissingTableStopsStartUpWithItsMessageKeepingWhatWasLoaded)
     EXPECT_EQ(state->Osnova.Header.RecordCount, 1);
     EXPECT_FALSE(state->TablesLoaded);
     EXPECT_EQ(w.windowTitle(), u("Вельтор (релиз 1.0.9)"));
+}
+
+// Start-up stopped part-way leaves tables unread. Their empty copies used to be written over
+// the real files by the next write of the deletion at shutdown (or by the card).
+class StoppedStartupTest : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        addColumn("ФИО", "FIO", "1");
+        for (const char *code : {"1", "2"}) {
+            addEmployee(std::stoi(code), std::string("Сотрудник ") + code);
+            for (auto t : {schema::PassportTable, schema::TrudTable, schema::SemjaTable,
+                           schema::ObrazTable, schema::VoenTable, schema::DopolnTable})
+                add(t, {{"KOD", code}});
+        }
+        writeStandardConfig();
+    }
+
+    std::map<std::string, std::string> personnelFiles() const
+    {
+        std::map<std::string, std::string> files;
+        for (auto t : {schema::OsnovaTable, schema::PassportTable, schema::TrudTable,
+                       schema::SemjaTable, schema::ObrazTable, schema::VoenTable,
+                       schema::DopolnTable})
+            files[std::string(t)] = bytesOf(table(t));
+        return files;
+    }
+
+    void deleteFirstAndClose(TForm1 &w)
+    {
+        w.show();
+        w.StringGrid1->setRow(1);
+        Dialogs::queueAnswer(true);
+        w.N1_9->trigger();
+        Dialogs::queueAnswer(true);
+        w.close();
+    }
+};
+
+TEST_F(StoppedStartupTest, TablesThatCouldNotBeReadAreNeverWritten)
+{
+    std::ofstream(table(schema::VoenTable), std::ios::binary | std::ios::trunc) << std::string(40, '\x7F');
+    const auto before = personnelFiles();
+    TForm1 &w = start();
+    ASSERT_EQ(Dialogs::shownMessages().size(), 1);
+    EXPECT_TRUE(Dialogs::shownMessages()[0].contains("Voen.dbf"));
+    EXPECT_FALSE(w.StatusMissing->isHidden());
+    EXPECT_EQ(w.StatusMissing->text(), u("Не загружены: Voen.dbf, dopoln.dbf, TipDok.dbf"));
+
+    w.N1_5->trigger(); // fails again at Voen.dbf; the list still works
+    EXPECT_EQ(w.StringGrid1->RowCount(), 3);
+    Dialogs::clearRecorded();
+    deleteFirstAndClose(w);
+    ASSERT_EQ(Dialogs::shownMessages().size(), 1);
+    EXPECT_TRUE(Dialogs::shownMessages()[0].contains("Voen.dbf, dopoln.dbf"))
+        << Dialogs::shownMessages()[0].toStdString();
+    EXPECT_TRUE(w.isVisible()); // the deletion stays in memory, the window open
+    EXPECT_EQ(personnelFiles(), before);
+}
+
+TEST_F(StoppedStartupTest, ShowAllLoadsEveryTableTheDeletionWrites)
+{
+    // A non-number in SHIRINA stops start-up before any personnel table is read.
+    addColumn("Код", "KOD", "1", "1", "3а");
+    TForm1 &w = start();
+    EXPECT_EQ(Dialogs::shownMessages(), QStringList{u("\"3а\" не является целым числом")});
+    state->ColumnSettings = {{cp("ФИО"), 30, "FIO", "1", "1"}};
+    w.N1_5->trigger();
+    EXPECT_EQ(w.StatusMissing->text(), u("Не загружены: TipDok.dbf, Konstanty, Pechat"));
+    deleteFirstAndClose(w);
+    for (auto t : {schema::ObrazTable, schema::VoenTable, schema::DopolnTable}) {
+        const LoadedTable disk = ReadTable(table(t));
+        ASSERT_EQ(disk.Header.RecordCount, 1) << t;
+        EXPECT_EQ(GetField(disk.Header, disk.Data, 1, FieldIndex(disk.Header, "KOD")), "2") << t;
+    }
 }
 
 TEST_F(StartupTest, NonNumericInterfaceValueStopsStartUpWithConversionError)

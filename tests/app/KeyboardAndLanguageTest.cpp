@@ -1,0 +1,151 @@
+// The main window used from the keyboard, and the interface in Russian whatever the machine's
+// language.
+#include "AppFixture.h"
+
+#include "app/Language.h"
+#include "app/StringGrid.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace veltor::test {
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+class MainWindowKeyboard : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        addColumn("ФИО", "FIO", "1");
+        for (int code : {1, 2, 3})
+            addEmployee(code, "Сотрудник " + std::to_string(code));
+        writeStandardConfig();
+    }
+
+    TForm1 &startShown()
+    {
+        TForm1 &w = start();
+        w.show();
+        w.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+        return w;
+    }
+};
+
+TEST_F(MainWindowKeyboard, StartsInTheListOnTheFirstRowWithNobodyCurrent)
+{
+    // The keyboard used to start on the first tool-bar button.
+    TForm1 &w = startShown();
+    EXPECT_EQ(QApplication::focusWidget(), w.StringGrid1);
+    EXPECT_EQ(w.StringGrid1->currentIndex().row() + w.StringGrid1->FixedRows(), 1);
+    EXPECT_EQ(state->CurMainRec, 0);
+    EXPECT_EQ(w.currentCode(), "");
+
+    QTest::keyClick(w.StringGrid1, Qt::Key_Down);
+    EXPECT_EQ(w.StringGrid1->Row(), 2);
+    EXPECT_EQ(state->CurMainRec, 2);
+    EXPECT_EQ(w.StatusPanel0->text(), u("Строка № 2 из 3"));
+}
+
+TEST_F(MainWindowKeyboard, TabGoesFromTheListToThePanelWithoutToolBarButtons)
+{
+    TForm1 &w = startShown();
+    QList<QWidget *> chain;
+    for (QWidget *next = w.StringGrid1->nextInFocusChain(); next != w.StringGrid1;
+         next = next->nextInFocusChain()) {
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(&w) && next->isEnabled())
+            chain << next;
+    }
+    for (QWidget *widget : chain)
+        EXPECT_FALSE(qobject_cast<QToolButton *>(widget) && w.ToolBar1->isAncestorOf(widget))
+            << widget->objectName().toStdString();
+    EXPECT_TRUE(chain.contains(static_cast<QWidget *>(w.Button2)));
+    // The tool-bar's commands stay reachable: each button shares its menu item's action.
+    EXPECT_EQ(w.SpeedButton9->defaultAction(), w.N1_9);
+}
+
+TEST_F(MainWindowKeyboard, MenusOpenWithOwnLettersAndF10AndAreAnnouncedByTheirCaptions)
+{
+    TForm1 &w = startShown();
+    const QStringList captions{u("Перечень"), u("Кадровые приказы"), u("Документы по зарплате"),
+                               u("Документы и отчеты"), u("Настройки"), u("Помощь"), u("Выход")};
+    const QList<QAction *> items = w.menuBar()->actions();
+    ASSERT_EQ(items.size(), captions.size());
+    QSet<QString> letters;
+    QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(w.menuBar());
+    ASSERT_NE(bar, nullptr);
+    for (int i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(captions[i].toStdString());
+        const QString mnemonic = QKeySequence::mnemonic(items[i]->text()).toString();
+        EXPECT_FALSE(mnemonic.isEmpty());
+        EXPECT_FALSE(letters.contains(mnemonic)) << mnemonic.toStdString();
+        letters << mnemonic;
+        if (items[i]->menu()) {
+            EXPECT_EQ(items[i]->menu()->accessibleName(), captions[i]);
+        }
+    }
+    QStringList announced;
+    for (int i = 0; i < bar->childCount(); ++i)
+        announced << bar->child(i)->text(QAccessible::Name);
+    for (const QString &caption : captions)
+        EXPECT_TRUE(announced.contains(caption)) << caption.toStdString();
+
+    QTest::keyClick(&w, Qt::Key_F10);
+    EXPECT_EQ(w.menuBar()->activeAction(), w.N1->menuAction());
+    QTRY_VERIFY(w.N1->isVisible());
+    w.N1->hide();
+}
+
+TEST_F(MainWindowKeyboard, ClosingAnotherWindowReturnsTheKeyboardToTheCurrentEmployee)
+{
+    TForm1 &w = startShown();
+    QWidget card, tools;
+    w.setLinks({&card, &tools, nullptr, {}});
+    w.StringGrid1->setRow(2);
+    for (QWidget *other : {&card, &tools}) {
+        SCOPED_TRACE(other == &card ? "card" : "tools");
+        w.StringGrid1->setRowSilently(3, false); // the keyboard wandered off meanwhile
+        other->show();
+        other->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(other));
+        other->hide();
+        QTRY_COMPARE(QApplication::focusWidget(), w.StringGrid1);
+        EXPECT_EQ(w.StringGrid1->Row(), 2);
+        EXPECT_EQ(state->CurMainRec, 2);
+    }
+}
+
+TEST(RussianInterface, QuestionsAnswerDaAndNetUnderTheProgramsName)
+{
+    const QLocale before;
+    // Qt's own texts were English: "Yes"/"No" on every question, month names of the machine.
+    EXPECT_TRUE(useRussianInterface()) << "qt6-translations-l10n is not installed";
+    const auto box = Dialogs::box(Dialogs::Kind::Question, u("Удалить?"));
+    EXPECT_EQ(box->windowTitle(), u("Вельтор"));
+    EXPECT_EQ(box->button(QMessageBox::Yes)->text().remove('&'), u("Да"));
+    EXPECT_EQ(box->button(QMessageBox::No)->text().remove('&'), u("Нет"));
+    EXPECT_EQ(Dialogs::box(Dialogs::Kind::Error, u("Ошибка"))->windowTitle(), u("Вельтор"));
+
+    QDateEdit picker;
+    picker.setCalendarPopup(true);
+    EXPECT_EQ(picker.calendarWidget()->firstDayOfWeek(), Qt::Monday);
+    EXPECT_EQ(picker.locale().standaloneMonthName(3), u("март"));
+    QLocale::setDefault(before);
+}
+
+} // namespace
+} // namespace veltor::test
