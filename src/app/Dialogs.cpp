@@ -20,6 +20,9 @@ TestHooks &hooks()
     return h;
 }
 
+// Qt's own file dialogs speak the interface's language; the desktop's would speak the machine's.
+constexpr QFileDialog::Option OwnDialog = QFileDialog::DontUseNativeDialog;
+
 QString takePath()
 {
     auto &h = hooks();
@@ -96,7 +99,7 @@ QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget
 {
     if (hooks().on)
         return takePath();
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr, OwnDialog);
 }
 
 QString Dialogs::openPicture(QWidget *parent)
@@ -105,14 +108,16 @@ QString Dialogs::openPicture(QWidget *parent)
         return takePath();
     return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор фотографии"), QString(),
                                         QStringLiteral("Изображения (*.jpg *.jpeg *.bmp *.ico);;"
-                                                       "Все файлы (*)"));
+                                                       "Все файлы (*)"),
+                                        nullptr, OwnDialog);
 }
 
 QString Dialogs::chooseFolder(const QString &caption, QWidget *parent)
 {
     if (hooks().on)
         return takePath();
-    return QFileDialog::getExistingDirectory(parent, caption);
+    return QFileDialog::getExistingDirectory(parent, caption, QString(),
+                                             QFileDialog::ShowDirsOnly | OwnDialog);
 }
 
 void Dialogs::setTestMode(bool on) { hooks().on = on; }

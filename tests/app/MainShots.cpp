@@ -1,0 +1,88 @@
+// Screenshots of the main window on the demo database, to look at it as a person would:
+//   xvfb-run -a main_shots <output folder>
+// Saves the window at start, after a deletion, a question box, a calendar and a file dialog.
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "DemoInstall.h"
+#include "app/Dialogs.h"
+#include "app/Language.h"
+#include "app/StringGrid.h"
+#include "app/Unit1.h"
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: main_shots <output folder>\n");
+        return 2;
+    }
+    veltor::useRussianInterface();
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    veltor::Dialogs::setTestMode(true);
+
+    QTemporaryDir temp;
+    const std::filesystem::path run = std::filesystem::path(temp.path().toStdString()) / "run";
+    veltor::demo::installDemo(DEMO_FOLDER, run);
+
+    veltor::AppState state;
+    state.ProgramFolder = run;
+    veltor::TForm1 form1(state);
+    form1.FormCreate();
+    form1.resize(1100, 600);
+    form1.show();
+    form1.activateWindow();
+    settle();
+    form1.grab().save(out + "/main-start.png");
+
+    form1.StringGrid1->setRow(3);
+    settle();
+    form1.grab().save(out + "/main-row3.png");
+    veltor::Dialogs::queueAnswer(true);
+    form1.N1_9Click();
+    settle();
+    form1.grab().save(out + "/main-after-delete.png");
+
+    auto box = veltor::Dialogs::box(veltor::Dialogs::Kind::Question,
+                                    QStringLiteral("Вы уверены, что хотите удалить эту запись???"));
+    box->show();
+    settle();
+    box->grab().save(out + "/question.png");
+    box->hide();
+
+    QCalendarWidget calendar;
+    calendar.setSelectedDate(QDate(2024, 3, 15));
+    calendar.show();
+    settle();
+    calendar.grab().save(out + "/calendar.png");
+
+    QFileDialog files(nullptr, QStringLiteral("Выбор фотографии"), temp.path());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    files.show();
+    settle();
+    files.grab().save(out + "/file-dialog.png");
+    files.hide();
+
+    for (const QString &m : veltor::Dialogs::shownMessages())
+        std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+    state.RecordsDeleted = false;
+    form1.close();
+    return 0;
+}
