@@ -189,6 +189,10 @@ void reloadListTables(AppState &state)
     readDatabaseTable(state, schema::ObrazTable, state.Obraz);
     readDatabaseTable(state, schema::VoenTable, state.Voen);
     readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    // After a start-up that stopped part-way this is how the user gets the rest; a table never
+    // loaded holds nothing that re-reading could drop.
+    if (!state.TipDok.Loaded)
+        readDatabaseTable(state, schema::TipDokTable, state.TipDok);
     state.RecordsDeleted = false;
     updateTablesLoaded(state);
 }

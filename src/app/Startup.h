@@ -30,8 +30,8 @@ int extraParamCount(const LoadedTable &konstanty);
 void loadPersonnelTables(AppState &state);
 
 // Re-reads what showing all employees refreshes: main, otdel, dolzh, semja, trud, passport,
-// and obraz, Voen and dopoln, so that no deletion held only in memory survives. Clears
-// RecordsDeleted.
+// and obraz, Voen and dopoln, so that no deletion held only in memory survives; TipDok too when
+// it was never loaded. Clears RecordsDeleted.
 void reloadListTables(AppState &state);
 
 // The personnel tables (file names as the program knows them) that are not Loaded.
