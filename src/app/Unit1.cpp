@@ -175,7 +175,7 @@ void TForm1::createMenus()
     N4->setText(QString::fromUtf8("&Выход"));
     bar->addAction(N4);
 
-    // F10 opens the first menu, as on the system the program was first written for.
+    // F10, the usual key for the menu bar, opens the first menu shown.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     f10->setObjectName("MenuKey");
     connect(f10, &QShortcut::activated, this, [bar] {
