@@ -21,6 +21,9 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
+// Every grid of the form gives its labels this width, so the fields line up across panels.
+constexpr int LabelColumnWidth = 170;
+
 const char *const ChooseKindHeading = "Выберите тип операции";
 
 void setDateText(QDateEdit *picker, const std::string &text)
@@ -83,6 +86,7 @@ void TOrderFormPanel::createControls()
     layout->addWidget(DokumZagolovok);
 
     auto *head = new QGridLayout;
+    head->setColumnMinimumWidth(0, LabelColumnWidth);
     edit(this, DokumEdit1, "DokumEdit1");
     DokumEdit1->setMaximumWidth(90);
     DokumData = createDatePicker(this, "DokumData");
@@ -104,6 +108,7 @@ void TOrderFormPanel::createControls()
     DokumPanelOdin->setObjectName("DokumPanelOdin");
     auto *odin = new QGridLayout(DokumPanelOdin);
     odin->setContentsMargins(0, 0, 0, 0);
+    odin->setColumnMinimumWidth(0, LabelColumnWidth);
     combo(DokumPanelOdin, DokumComboSotr, "DokumComboSotr");
     label(DokumPanelOdin, Label4, "Label4", "Сотрудник", DokumComboSotr);
     DokumDataNach = createDatePicker(DokumPanelOdin, "DokumDataNach");
@@ -129,6 +134,7 @@ void TOrderFormPanel::createControls()
         auto *grid = new QGridLayout(p);
         grid->setContentsMargins(0, 6, 0, 0);
         grid->setColumnStretch(1, 1);
+        grid->setColumnMinimumWidth(0, LabelColumnWidth);
         return grid;
     };
 
@@ -197,6 +203,7 @@ void TOrderFormPanel::createControls()
     combo(p, DokumComboVidOtp, "DokumComboVidOtp");
     DokumComboVidOtp->addItems({u("Основной отпуск"), u("Дополнительный отпуск"), u("Учебный отпуск"),
                                 u("Отпуск по беременности и родам")});
+    DokumComboVidOtp->setCurrentIndex(-1);
     label(p, Label16, "Label16", "Вид отпуска", DokumComboVidOtp);
     edit(p, DokumEdit7, "DokumEdit7");
     label(p, Label17, "Label17", "Всего дней отпуска", DokumEdit7);
@@ -209,9 +216,11 @@ void TOrderFormPanel::createControls()
                                   u("По пятилневной неделе")};
     combo(p, DokumComboRaschOsn, "DokumComboRaschOsn");
     DokumComboRaschOsn->addItems(counting);
+    DokumComboRaschOsn->setCurrentIndex(-1);
     label(p, Label20, "Label20", "Основной отпуск", DokumComboRaschOsn, "Дни основного отпуска расчитываются по");
     combo(p, DokumComboRaschDop, "DokumComboRaschDop");
     DokumComboRaschDop->addItems(counting);
+    DokumComboRaschDop->setCurrentIndex(-1);
     label(p, Label21, "Label21", "Дополнительный ", DokumComboRaschDop,
           "Дни дополнительного отпуска расчитываются по");
     label(p, Label22, "Label22", "Отпуск предоставляется за период работы:", nullptr);
@@ -441,6 +450,9 @@ void TOrderFormPanel::showStoredOrder(const StoredOrder &order)
     }
     if (v.kind >= 0)
         DokumEdit4->setText(toQ(v.comment));
+    // Long stored texts are shown from their beginning.
+    for (QLineEdit *e : findChildren<QLineEdit *>())
+        e->setCursorPosition(0);
 }
 
 OrderInput TOrderFormPanel::input() const

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
