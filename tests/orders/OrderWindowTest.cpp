@@ -272,5 +272,31 @@ TEST_F(OrderWindow, EveryInputIsNamedByItsLabel)
     EXPECT_FALSE(orders->isModal());
 }
 
+// The whole order can be entered with the keyboard: the kind and the employee chosen with the
+// arrow keys lay the form out and fill it, and Tab reaches every field of the kind's panel.
+TEST_F(OrderWindow, AnOrderCanBeEnteredWithTheKeyboardAlone)
+{
+    addEmployee(1, "Иванов Иван Иванович", {{"OKLAD", "6100"}});
+    start();
+    form->N6_1->trigger();
+    QTest::keyClick(f().DokumComboTipOper, Qt::Key_Down);
+    EXPECT_EQ(f().DokumComboTipOper->currentIndex(), Hire);
+    EXPECT_EQ(utf8(f().DokumZagolovok->text()), KindNames[Hire]);
+    EXPECT_EQ(utf8(f().DokumEdit1->text()), "1");
+    QTest::keyClick(f().DokumComboSotr, Qt::Key_Down);
+    EXPECT_EQ(utf8(f().DokumEdit3->text()), "6100");
+
+    QList<QWidget *> chain;
+    for (QWidget *w = f().DokumEdit1->nextInFocusChain(); w && w != f().DokumEdit1; w = w->nextInFocusChain())
+        if (w->isVisibleTo(orders.get()) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus))
+            chain << w;
+    for (QWidget *w : std::initializer_list<QWidget *>{
+             f().DokumData, f().DokumComboTipOper, f().DokumEdit2, f().DokumComboSotr, f().DokumDataNach,
+             f().DokumCheckBoxKonca, f().DokumEdit4, f().DokumComboOtdel, f().DokumComboDolzh, f().DokumOsnMestRab,
+             f().DokumEdit3, f().DokumEdit12, f().DokumDataDog, f().DokumEdit13, f().DokumDataSogl, f().DokumButOK,
+             f().DokumButPech, f().DokumButOtmen})
+        EXPECT_TRUE(chain.contains(w)) << w->objectName().toStdString() << " cannot be reached with Tab";
+}
+
 } // namespace
 } // namespace veltor::test
