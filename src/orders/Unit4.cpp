@@ -124,6 +124,14 @@ void TForm4::N6_1Click()
 
 void TForm4::N6_4Click()
 {
+    // FormShow fills the journal only when the window appears; opened over the order form, or
+    // back from it after a save, the journal shows what is in memory now, at the row it was on.
+    if (isVisible() && m_loaded) {
+        const int row = m_journalRow;
+        ZhurPanel->zapolnenieZhurKadrDok(m_book.ZhurDok);
+        if (row > 0 && row < ZhurPanel->ZhurGrid->RowCount())
+            ZhurPanel->ZhurGrid->setRow(row);
+    }
     showPanel(ZhurPanel, "Журнал кадровых приказов");
     m_state.OrderOpenedFromJournal = true;
     showWindow();

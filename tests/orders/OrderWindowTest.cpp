@@ -177,6 +177,24 @@ TEST_F(OrderWindow, StoredOrderOpensWithEveryFieldAndItsIdAndCancelReturnsToTheJ
     EXPECT_TRUE(Dialogs::shownMessages().isEmpty()) << utf8(Dialogs::shownMessages().join("\n"));
 }
 
+// The journal used to be filled only when the window appeared: opened over an order form, it
+// showed an empty grid, and an order saved by printing was missing from it.
+TEST_F(OrderWindow, JournalOpenedOverTheOrderFormShowsTheOrders)
+{
+    addEmployee(1, "Иванов Иван Иванович");
+    addJournal(1, Hire, 1);
+    start();
+    form->N6_1->trigger();
+    choose(f().DokumComboTipOper, BusinessTrip);
+    Dialogs::queueAnswer(true);
+    f().DokumButPech->click(); // saved, then printing fails: no templates here
+    form->N6_4->trigger();
+    const TStringGrid &g = *orders->ZhurPanel->ZhurGrid;
+    ASSERT_EQ(g.RowCount(), 3);
+    EXPECT_EQ(cp1251ToUtf8(g.Cell(2, 1)), KindNames[Hire]);
+    EXPECT_EQ(cp1251ToUtf8(g.Cell(2, 2)), KindNames[BusinessTrip]);
+}
+
 TEST_F(OrderWindow, CancelOnAnOrderFromTheMenuClosesTheWindow)
 {
     addEmployee(1, "Иванов Иван Иванович");
