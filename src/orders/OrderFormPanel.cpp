@@ -284,7 +284,6 @@ void TOrderFormPanel::createControls()
     button(DokumButOK, "DokumButOK", "O K");
     button(DokumButPech, "DokumButPech", "Распечатать");
     button(DokumButOtmen, "DokumButOtmen", "Отмена");
-    DokumButOK->setAccessibleName(u("OK"));
     layout->addLayout(buttons);
 
     connect(DokumComboSotr, &QComboBox::activated, this, guarded(this, [this] { DokumComboSotrChange(); }));
