@@ -108,6 +108,15 @@ void TForm1::createActions()
     connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
     connect(N4, &QAction::triggered, this, [this] { N4Click(); });
     connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
+    // The orders window lives in a library above this one: its openers are reached by name.
+    connect(N6_1, &QAction::triggered, this, [this] {
+        if (m_links.Form4)
+            QMetaObject::invokeMethod(m_links.Form4, "openNewOrder");
+    });
+    connect(N6_4, &QAction::triggered, this, [this] {
+        if (m_links.Form4)
+            QMetaObject::invokeMethod(m_links.Form4, "openJournal");
+    });
 }
 
 void TForm1::createMenus()

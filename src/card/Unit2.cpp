@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/Guard.h"
+#include "app/QtText.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "card/EducationEditor.h"
@@ -11,6 +12,7 @@
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
 #include "printing/TemplatePrinting.h"
+#include "storage/Schema.h"
 #include "text/Errors.h"
 
 #include <QCloseEvent>
@@ -289,7 +291,21 @@ void TForm2::Button1Click() {}
 
 void TForm2::Button4Click() {}
 
-void TForm2::Button5Click() {}
+void TForm2::Button5Click()
+{
+    // One item per HR order kind, tagged with its TipDok.dbf record.
+    PopupMenu->clear();
+    const LoadedTable &kinds = m_state.TipDok;
+    const int category = FieldIndex(kinds.Header, schema::TIP_UCH), name = FieldIndex(kinds.Header, schema::NAZ_DOK);
+    for (int r = 1; r <= kinds.Header.RecordCount; ++r) {
+        if (GetField(kinds.Header, kinds.Data, r, category) != schema::TipUchHrOrder)
+            continue;
+        QAction *item = PopupMenu->addAction(toQ(GetField(kinds.Header, kinds.Data, r, name)));
+        item->setData(r);
+        connect(item, &QAction::triggered, this, guarded(this, [this, r] { ButKadrClick(r); }));
+    }
+    PopupMenu->popup(Button5->mapToGlobal(QPoint(0, Button5->height())));
+}
 
 void TForm2::ButPechatClick(int tag)
 {
@@ -303,6 +319,17 @@ void TForm2::ButPechatClick(int tag)
     printPechatTemplate(m_state, tag, progress);
 }
 
-void TForm2::ButKadrClick(int) {}
+void TForm2::ButKadrClick(int tag)
+{
+    QWidget *orders = m_main.links().Form4;
+    if (!orders)
+        return;
+    // The employee this card shows: the list's current row may have moved since it opened.
+    int32_t code = 0;
+    const int record = tryStrToInt(m_code, code) ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) : 0;
+    // The orders window lives in a library above the card: reached by its invokable opener.
+    QMetaObject::invokeMethod(orders, "openOrderFor", Q_ARG(int, tag), Q_ARG(int, record));
+    close();
+}
 
 } // namespace veltor

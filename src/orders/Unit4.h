@@ -2,20 +2,65 @@
 #include <QWidget>
 
 #include "app/AppState.h"
+#include "orders/OrderLogic.h"
 
 namespace veltor {
 
 class TForm1;
+class TOrderFormPanel;
+class TOrderJournalPanel;
 
-// The HR-orders window: the journal and the order form.
+// The HR-orders window: the journal of orders and the order form, one of them shown at a time.
+// Modeless; its own tables (the journal and the four detail tables) are read each time it
+// becomes visible.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
     TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent = nullptr);
 
+    // The openers of the main menu and the card; each shows its own failure. Invokable, so the
+    // windows below this one reach them through Qt's meta-object system.
+    Q_INVOKABLE void openNewOrder();            // "На одного сотрудника"
+    Q_INVOKABLE void openJournal();             // "Журнал документов"
+    // A new order of the HR kind at `tag` - 1 for the employee of main-table record `mainRecord`.
+    Q_INVOKABLE void openOrderFor(int tag, int mainRecord);
+
+    void N6_1Click();
+    void N6_4Click();
+    // Runs when the window becomes visible: reads the order tables, fixes the order ID, fills
+    // the journal.
+    void FormShow();
+    void FormClose();
+    void ZhurGridSelectCell(int col, int row);
+    void ZhurGridDblClick();
+    void DokumComboTipOperChange();
+    void DokumButOKClick();
+    void DokumButPechClick();
+    void DokumButOtmenClick();
+    // Saves the order shown in the form under the current order ID.
+    void sohraneniedokumenta();
+
+    int currentOrderId() const { return m_orderId; }
+    bool journalMode() const { return m_state.OrderOpenedFromJournal; }
+    const OrderBook &book() const { return m_book; }
+
+    TOrderJournalPanel *ZhurPanel = nullptr;
+    TOrderFormPanel *DokumPanel = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void showPanel(QWidget *panel, const char *caption);
+    void showWindow();
+
     AppState &m_state;
     TForm1 &m_main;
+    OrderBook m_book;
+    int m_orderId = 0;      // the ID_DOK the form saves and prints under; 0 until fixed
+    bool m_loaded = false;  // the order tables were read and the ID fixed at the last showing
+    int m_journalRow = 0;   // the row last selected in the journal
 };
 
 } // namespace veltor

@@ -1,0 +1,505 @@
+#include "orders/OrderFormPanel.h"
+
+#include "app/DatePicker.h"
+#include "app/Guard.h"
+#include "app/QtText.h"
+#include "storage/Schema.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace veltor {
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+// Every grid of the form gives its labels this width, so the fields line up across panels.
+constexpr int LabelColumnWidth = 170;
+
+const char *const ChooseKindHeading = "Выберите тип операции";
+
+void setDateText(QDateEdit *picker, const std::string &text)
+{
+    if (!text.empty())
+        setPickerDate(*picker, strToDate(text));
+}
+
+std::string text(const QLineEdit *edit) { return fromQ(edit->text()); }
+
+} // namespace
+
+TOrderFormPanel::TOrderFormPanel(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName("DokumPanel");
+    createControls();
+}
+
+void TOrderFormPanel::createControls()
+{
+    // A label names the control beside it, for the eye and for assistive technology.
+    auto label = [](QWidget *parent, QLabel *&l, const char *name, const char *caption, QWidget *buddy,
+                    const char *description = nullptr) {
+        l = new QLabel(u(caption), parent);
+        l->setObjectName(QString::fromLatin1(name));
+        if (buddy) {
+            l->setBuddy(buddy);
+            buddy->setAccessibleName(u(caption).trimmed());
+            if (description)
+                buddy->setAccessibleDescription(u(description));
+        }
+    };
+    auto edit = [](QWidget *parent, QLineEdit *&e, const char *name) {
+        e = new QLineEdit(parent);
+        e->setObjectName(QString::fromLatin1(name));
+    };
+    auto combo = [](QWidget *parent, QComboBox *&c, const char *name) {
+        c = new QComboBox(parent);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setEditable(false);
+        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        c->setMinimumContentsLength(30);
+    };
+    auto row = [](std::initializer_list<QWidget *> widgets) {
+        auto *h = new QHBoxLayout;
+        for (QWidget *w : widgets)
+            h->addWidget(w);
+        h->addStretch(1);
+        return h;
+    };
+
+    auto *layout = new QVBoxLayout(this);
+    DokumZagolovok = new QLabel(u(ChooseKindHeading), this);
+    DokumZagolovok->setObjectName("DokumZagolovok");
+    QFont bold = DokumZagolovok->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    DokumZagolovok->setFont(bold);
+    DokumZagolovok->setAlignment(Qt::AlignCenter);
+    layout->addWidget(DokumZagolovok);
+
+    auto *head = new QGridLayout;
+    head->setColumnMinimumWidth(0, LabelColumnWidth);
+    edit(this, DokumEdit1, "DokumEdit1");
+    DokumEdit1->setMaximumWidth(90);
+    DokumData = createDatePicker(this, "DokumData");
+    label(this, Label1, "Label1", "№", DokumEdit1, "Номер приказа");
+    label(this, Label1b, "Label1b", "от", DokumData, "Дата приказа");
+    head->addWidget(Label1, 0, 0);
+    head->addLayout(row({DokumEdit1, Label1b, DokumData}), 0, 1);
+    combo(this, DokumComboTipOper, "DokumComboTipOper");
+    label(this, Label2, "Label2", "Тип операции", DokumComboTipOper);
+    head->addWidget(Label2, 1, 0);
+    head->addWidget(DokumComboTipOper, 1, 1);
+    edit(this, DokumEdit2, "DokumEdit2");
+    label(this, Label3, "Label3", "Основание", DokumEdit2);
+    head->addWidget(Label3, 2, 0);
+    head->addWidget(DokumEdit2, 2, 1);
+    layout->addLayout(head);
+
+    DokumPanelOdin = new QWidget(this);
+    DokumPanelOdin->setObjectName("DokumPanelOdin");
+    auto *odin = new QGridLayout(DokumPanelOdin);
+    odin->setContentsMargins(0, 0, 0, 0);
+    odin->setColumnMinimumWidth(0, LabelColumnWidth);
+    combo(DokumPanelOdin, DokumComboSotr, "DokumComboSotr");
+    label(DokumPanelOdin, Label4, "Label4", "Сотрудник", DokumComboSotr);
+    DokumDataNach = createDatePicker(DokumPanelOdin, "DokumDataNach");
+    label(DokumPanelOdin, Label5, "Label5", "Дата начала действия", DokumDataNach);
+    DokumCheckBoxKonca = new QCheckBox(u("Дата окончания"), DokumPanelOdin);
+    DokumCheckBoxKonca->setObjectName("DokumCheckBoxKonca");
+    DokumDataKonc = createDatePicker(DokumPanelOdin, "DokumDataKonc");
+    DokumDataKonc->setAccessibleName(u("Дата окончания"));
+    edit(DokumPanelOdin, DokumEdit4, "DokumEdit4");
+    label(DokumPanelOdin, Label12, "Label12", "Коментарий", DokumEdit4);
+    odin->addWidget(Label4, 0, 0);
+    odin->addWidget(DokumComboSotr, 0, 1);
+    odin->addWidget(Label5, 1, 0);
+    odin->addLayout(row({DokumDataNach}), 1, 1);
+    odin->addWidget(DokumCheckBoxKonca, 2, 0);
+    odin->addLayout(row({DokumDataKonc}), 2, 1);
+    odin->addWidget(Label12, 3, 0);
+    odin->addWidget(DokumEdit4, 3, 1);
+
+    auto panel = [this](QWidget *&p, const char *name) {
+        p = new QWidget(DokumPanelOdin);
+        p->setObjectName(QString::fromLatin1(name));
+        auto *grid = new QGridLayout(p);
+        grid->setContentsMargins(0, 6, 0, 0);
+        grid->setColumnStretch(1, 1);
+        grid->setColumnMinimumWidth(0, LabelColumnWidth);
+        return grid;
+    };
+
+    QGridLayout *g = panel(DokumPanelPriem, "DokumPanelPriem");
+    QWidget *p = DokumPanelPriem;
+    combo(p, DokumComboOtdel, "DokumComboOtdel");
+    label(p, Label9, "Label9", "Подразделение", DokumComboOtdel);
+    combo(p, DokumComboDolzh, "DokumComboDolzh");
+    label(p, Label7, "Label7", "Должность", DokumComboDolzh);
+    DokumOsnMestRab = new QCheckBox(u("Основное место работы"), p);
+    DokumOsnMestRab->setObjectName("DokumOsnMestRab");
+    edit(p, DokumEdit3, "DokumEdit3");
+    label(p, Label8, "Label8", "Оклад", DokumEdit3);
+    combo(p, DokumComboGrafRab, "DokumComboGrafRab");
+    label(p, Label15, "Label15", "График работы", DokumComboGrafRab);
+    combo(p, DokumComboRezTr, "DokumComboRezTr");
+    label(p, Label11, "Label11", "Режим труда", DokumComboRezTr);
+    edit(p, DokumEdit12, "DokumEdit12");
+    DokumDataDog = createDatePicker(p, "DokumDataDog");
+    label(p, Label10, "Label10", "Трудовой договор №", DokumEdit12, "Номер трудового договора");
+    label(p, Label10b, "Label10b", "от", DokumDataDog, "Дата трудового договора");
+    edit(p, DokumEdit13, "DokumEdit13");
+    DokumDataSogl = createDatePicker(p, "DokumDataSogl");
+    label(p, Label27, "Label27", "Доп.соглашение   №", DokumEdit13, "Номер дополнительного соглашения");
+    label(p, Label27b, "Label27b", "от", DokumDataSogl, "Дата дополнительного соглашения");
+    g->addWidget(Label9, 0, 0);
+    g->addWidget(DokumComboOtdel, 0, 1);
+    g->addWidget(Label7, 1, 0);
+    g->addWidget(DokumComboDolzh, 1, 1);
+    g->addWidget(DokumOsnMestRab, 2, 1);
+    g->addWidget(Label8, 3, 0);
+    g->addLayout(row({DokumEdit3}), 3, 1);
+    g->addWidget(Label15, 4, 0);
+    g->addWidget(DokumComboGrafRab, 4, 1);
+    g->addWidget(Label11, 5, 0);
+    g->addWidget(DokumComboRezTr, 5, 1);
+    g->addWidget(Label10, 6, 0);
+    g->addLayout(row({DokumEdit12, Label10b, DokumDataDog}), 6, 1);
+    g->addWidget(Label27, 7, 0);
+    g->addLayout(row({DokumEdit13, Label27b, DokumDataSogl}), 7, 1);
+
+    g = panel(DokumPanelUvol, "DokumPanelUvol");
+    p = DokumPanelUvol;
+    DokumUvolRadio1 = new QRadioButton(u("Компенсация отпуска"), p);
+    DokumUvolRadio1->setObjectName("DokumUvolRadio1");
+    DokumUvolRadio2 = new QRadioButton(u("Удержание за отпуск"), p);
+    DokumUvolRadio2->setObjectName("DokumUvolRadio2");
+    edit(p, DokumEdit5, "DokumEdit5");
+    label(p, Label13, "Label13", "за", DokumEdit5, "Дней компенсации или удержания за отпуск");
+    Label13b = new QLabel(u("дней"), p);
+    edit(p, DokumEdit6, "DokumEdit6");
+    label(p, Label14, "Label14", "Выходное пособие за", DokumEdit6, "Дней выходного пособия");
+    Label14b = new QLabel(u("дней"), p);
+    DokumEdit5->setMaximumWidth(70);
+    DokumEdit6->setMaximumWidth(70);
+    g->addWidget(DokumUvolRadio1, 0, 0, 1, 2);
+    g->addWidget(DokumUvolRadio2, 1, 0, 1, 2);
+    g->addWidget(Label13, 2, 0);
+    g->addLayout(row({DokumEdit5, Label13b}), 2, 1);
+    g->addWidget(Label14, 3, 0);
+    g->addLayout(row({DokumEdit6, Label14b}), 3, 1);
+    g->setRowStretch(4, 1);
+
+    g = panel(DokumPanelOtpusk, "DokumPanelOtpusk");
+    p = DokumPanelOtpusk;
+    combo(p, DokumComboVidOtp, "DokumComboVidOtp");
+    DokumComboVidOtp->addItems({u("Основной отпуск"), u("Дополнительный отпуск"), u("Учебный отпуск"),
+                                u("Отпуск по беременности и родам")});
+    DokumComboVidOtp->setCurrentIndex(-1);
+    label(p, Label16, "Label16", "Вид отпуска", DokumComboVidOtp);
+    edit(p, DokumEdit7, "DokumEdit7");
+    label(p, Label17, "Label17", "Всего дней отпуска", DokumEdit7);
+    edit(p, DokumEdit8, "DokumEdit8");
+    label(p, Label18, "Label18", "из них доп. отпуска", DokumEdit8);
+    DokumEdit7->setMaximumWidth(70);
+    DokumEdit8->setMaximumWidth(70);
+    label(p, Label19, "Label19", "дни расчитываются по:", nullptr);
+    const QStringList counting = {u("По календарным дням"), u("По шестидневной неделе"),
+                                  u("По пятилневной неделе")};
+    combo(p, DokumComboRaschOsn, "DokumComboRaschOsn");
+    DokumComboRaschOsn->addItems(counting);
+    DokumComboRaschOsn->setCurrentIndex(-1);
+    label(p, Label20, "Label20", "Основной отпуск", DokumComboRaschOsn, "Дни основного отпуска расчитываются по");
+    combo(p, DokumComboRaschDop, "DokumComboRaschDop");
+    DokumComboRaschDop->addItems(counting);
+    DokumComboRaschDop->setCurrentIndex(-1);
+    label(p, Label21, "Label21", "Дополнительный ", DokumComboRaschDop,
+          "Дни дополнительного отпуска расчитываются по");
+    label(p, Label22, "Label22", "Отпуск предоставляется за период работы:", nullptr);
+    DokumData1 = createDatePicker(p, "DokumData1");
+    DokumData2 = createDatePicker(p, "DokumData2");
+    label(p, Label23, "Label23", "с", DokumData1, "Начало периода работы");
+    label(p, Label23b, "Label23b", "по", DokumData2, "Конец периода работы");
+    g->addWidget(Label16, 0, 0);
+    g->addWidget(DokumComboVidOtp, 0, 1);
+    g->addWidget(Label17, 1, 0);
+    g->addLayout(row({DokumEdit7}), 1, 1);
+    g->addWidget(Label18, 2, 0);
+    g->addLayout(row({DokumEdit8}), 2, 1);
+    g->addWidget(Label19, 3, 0, 1, 2);
+    g->addWidget(Label20, 4, 0);
+    g->addWidget(DokumComboRaschOsn, 4, 1);
+    g->addWidget(Label21, 5, 0);
+    g->addWidget(DokumComboRaschDop, 5, 1);
+    g->addWidget(Label22, 6, 0, 1, 2);
+    g->addWidget(Label23, 7, 0);
+    g->addLayout(row({DokumData1, Label23b, DokumData2}), 7, 1);
+
+    g = panel(DokumPanelKomand, "DokumPanelKomand");
+    p = DokumPanelKomand;
+    edit(p, DokumEdit9, "DokumEdit9");
+    label(p, Label24, "Label24", "Куда (город)", DokumEdit9);
+    edit(p, DokumEdit10, "DokumEdit10");
+    label(p, Label25, "Label25", "Организация", DokumEdit10);
+    edit(p, DokumEdit11, "DokumEdit11");
+    label(p, Label26, "Label26", "Цель", DokumEdit11);
+    g->addWidget(Label24, 0, 0);
+    g->addWidget(DokumEdit9, 0, 1);
+    g->addWidget(Label25, 1, 0);
+    g->addWidget(DokumEdit10, 1, 1);
+    g->addWidget(Label26, 2, 0);
+    g->addWidget(DokumEdit11, 2, 1);
+    g->setRowStretch(3, 1);
+
+    // The kind panels lie at one spot; the spot keeps the size of the largest, so the window
+    // does not jump when the kind changes.
+    auto *kinds = new QWidget(DokumPanelOdin);
+    kinds->setObjectName("DokumKindPanels");
+    auto *stack = new QGridLayout(kinds);
+    stack->setContentsMargins(0, 0, 0, 0);
+    QSize largest;
+    for (QWidget *k : {DokumPanelPriem, DokumPanelUvol, DokumPanelOtpusk, DokumPanelKomand}) {
+        stack->addWidget(k, 0, 0, Qt::AlignTop);
+        largest = largest.expandedTo(k->sizeHint());
+    }
+    kinds->setMinimumSize(largest);
+    odin->addWidget(kinds, 4, 0, 1, 2);
+    layout->addWidget(DokumPanelOdin);
+
+    auto *buttons = new QHBoxLayout;
+    auto button = [this, buttons](QPushButton *&b, const char *name, const char *caption) {
+        b = new QPushButton(u(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(b);
+    };
+    buttons->addStretch(1);
+    button(DokumButOK, "DokumButOK", "O K");
+    button(DokumButPech, "DokumButPech", "Распечатать");
+    button(DokumButOtmen, "DokumButOtmen", "Отмена");
+    layout->addLayout(buttons);
+
+    connect(DokumComboSotr, &QComboBox::activated, this, guarded(this, [this] { DokumComboSotrChange(); }));
+    connect(DokumCheckBoxKonca, &QCheckBox::toggled, this, [this] { DokumCheckBoxKoncaClick(); });
+    VidDok_odin(-1);
+    DokumDataKonc->hide();
+}
+
+void TOrderFormPanel::fillLists()
+{
+    m_kinds = hrOrderKinds(m_state.TipDok);
+    DokumComboTipOper->clear();
+    for (const HrKind &k : m_kinds)
+        DokumComboTipOper->addItem(toQ(k.name));
+    DokumComboTipOper->setCurrentIndex(-1);
+
+    auto fill = [](QComboBox *combo, const LoadedTable &t, std::string_view nameField, std::string_view codeField,
+                   std::vector<std::string> &codes) {
+        const int name = FieldIndex(t.Header, nameField), code = FieldIndex(t.Header, codeField);
+        const int count = t.Header.RecordCount;
+        QStringList items;
+        items.reserve(count);
+        codes.clear();
+        codes.reserve(count);
+        for (int r = 1; r <= count; ++r) {
+            items << toQ(GetField(t.Header, t.Data, r, name));
+            codes.push_back(GetField(t.Header, t.Data, r, code));
+        }
+        combo->clear();
+        combo->addItems(items);
+        combo->setCurrentIndex(-1);
+    };
+    fill(DokumComboSotr, m_state.Osnova, schema::FIO, schema::KOD, m_employeeCodes);
+    fill(DokumComboOtdel, m_state.Otdel, schema::OTDEL, schema::NOM, m_departmentCodes);
+    fill(DokumComboDolzh, m_state.Dolzh, schema::DOLZH, schema::NOM, m_positionCodes);
+}
+
+void TOrderFormPanel::reset()
+{
+    const Date now = today();
+    for (QDateEdit *d : {DokumData, DokumDataNach, DokumDataKonc, DokumData1, DokumData2, DokumDataDog, DokumDataSogl})
+        setPickerDate(*d, now);
+    for (QLineEdit *e : {DokumEdit1, DokumEdit2, DokumEdit3, DokumEdit4, DokumEdit5, DokumEdit6, DokumEdit7,
+                         DokumEdit8, DokumEdit9, DokumEdit10, DokumEdit11, DokumEdit12, DokumEdit13})
+        e->clear();
+    DokumCheckBoxKonca->setChecked(false);
+    DokumDataKonc->hide();
+    fillLists();
+    DokumPanelOdin->show();
+    DokumZagolovok->setText(u(ChooseKindHeading));
+    for (QWidget *w : std::initializer_list<QWidget *>{DokumEdit1, DokumEdit2, DokumComboTipOper, DokumButOK})
+        w->setEnabled(true);
+    VidDok_odin(-1);
+}
+
+void TOrderFormPanel::VidDok_odin(int position)
+{
+    QWidget *shown = nullptr;
+    if (position == Hire || position == Transfer || position == SalaryChange) {
+        shown = DokumPanelPriem;
+        const bool hire = position == Hire;
+        for (QWidget *w : std::initializer_list<QWidget *>{DokumComboRezTr, Label11, DokumOsnMestRab})
+            w->setVisible(hire);
+    } else if (position == Dismissal) {
+        shown = DokumPanelUvol;
+    } else if (position == Vacation) {
+        shown = DokumPanelOtpusk;
+    } else if (position == BusinessTrip) {
+        shown = DokumPanelKomand;
+    }
+    for (QWidget *p : {DokumPanelPriem, DokumPanelUvol, DokumPanelOtpusk, DokumPanelKomand})
+        p->setVisible(p == shown);
+}
+
+int TOrderFormPanel::kind() const { return DokumComboTipOper->currentIndex(); }
+
+void TOrderFormPanel::DokumComboTipOperChange(const LoadedTable &zhurDok)
+{
+    const int position = kind();
+    if (position < 0)
+        return;
+    DokumZagolovok->setText(DokumComboTipOper->currentText());
+    VidDok_odin(position);
+    DokumEdit1->setText(QString::number(suggestedOrderNumber(m_state.TipDok, zhurDok, position)));
+}
+
+void TOrderFormPanel::selectEmployee(int mainRecord)
+{
+    DokumComboSotr->setCurrentIndex(mainRecord >= 1 && mainRecord <= DokumComboSotr->count() ? mainRecord - 1 : -1);
+}
+
+void TOrderFormPanel::DokumComboSotrChange()
+{
+    const int record = orderEmployeeRecord(m_state, input());
+    if (record < 1)
+        return;
+    const EmployeeEmployment e = employmentOf(m_state, record);
+    Date contract{}, agreement{};
+    // Dates are read before any control changes.
+    const bool hasContract = !e.contractDate.empty() && (contract = strToDate(e.contractDate), true);
+    const bool hasAgreement = !e.agreementDate.empty() && (agreement = strToDate(e.agreementDate), true);
+    DokumComboOtdel->setCurrentIndex(e.departmentRecord - 1);
+    DokumComboDolzh->setCurrentIndex(e.positionRecord - 1);
+    DokumEdit3->setText(toQ(e.salary));
+    DokumOsnMestRab->setChecked(e.mainPlace);
+    DokumEdit12->setText(toQ(e.contractNumber));
+    DokumEdit13->setText(toQ(e.agreementNumber));
+    if (hasContract)
+        setPickerDate(*DokumDataDog, contract);
+    if (hasAgreement)
+        setPickerDate(*DokumDataSogl, agreement);
+}
+
+void TOrderFormPanel::DokumCheckBoxKoncaClick() { DokumDataKonc->setVisible(DokumCheckBoxKonca->isChecked()); }
+
+void TOrderFormPanel::showStoredOrder(const StoredOrder &order)
+{
+    const OrderInput &v = order.values;
+    DokumEdit1->setText(toQ(v.number));
+    setDateText(DokumData, v.date);
+    DokumComboTipOper->setCurrentIndex(v.kind);
+    DokumComboTipOper->setEnabled(false);
+    DokumZagolovok->setText(v.kind >= 0 ? toQ(v.kindName) : u(ChooseKindHeading));
+    VidDok_odin(v.kind);
+    DokumEdit2->setText(toQ(v.grounds));
+    selectEmployee(v.employeeRecord);
+    setDateText(DokumDataNach, v.startDate);
+    if (v.hasEndDate) {
+        setDateText(DokumDataKonc, v.endDate);
+        DokumCheckBoxKonca->setChecked(true);
+        DokumDataKonc->show();
+    }
+    if (usesPriem(v.kind)) {
+        DokumComboOtdel->setCurrentIndex(order.departmentRecord - 1);
+        DokumComboDolzh->setCurrentIndex(order.positionRecord - 1);
+        DokumEdit3->setText(toQ(v.salary));
+        if (order.hasHistory) {
+            DokumOsnMestRab->setChecked(v.mainPlace);
+            DokumEdit12->setText(toQ(v.contractNumber));
+            DokumEdit13->setText(toQ(v.agreementNumber));
+            setDateText(DokumDataDog, v.contractDate);
+            setDateText(DokumDataSogl, v.agreementDate);
+        }
+    } else if (v.kind == Dismissal) {
+        if (v.compensation == 1)
+            DokumUvolRadio1->setChecked(true);
+        else if (v.compensation == 2)
+            DokumUvolRadio2->setChecked(true);
+        DokumEdit5->setText(toQ(v.compensationDays));
+        DokumEdit6->setText(toQ(v.severanceDays));
+    } else if (v.kind == Vacation) {
+        DokumComboVidOtp->setCurrentIndex(v.vacationKind);
+        DokumEdit7->setText(toQ(v.daysTotal));
+        DokumEdit8->setText(toQ(v.daysExtra));
+        DokumComboRaschOsn->setCurrentIndex(v.mainCounting);
+        DokumComboRaschDop->setCurrentIndex(v.extraCounting);
+        setDateText(DokumData1, v.workedFrom);
+        setDateText(DokumData2, v.workedTo);
+    } else if (v.kind == BusinessTrip) {
+        DokumEdit9->setText(toQ(v.destination));
+        DokumEdit10->setText(toQ(v.organisation));
+        DokumEdit11->setText(toQ(v.purpose));
+    }
+    if (v.kind >= 0)
+        DokumEdit4->setText(toQ(v.comment));
+    // Long stored texts are shown from their beginning.
+    for (QLineEdit *e : findChildren<QLineEdit *>())
+        e->setCursorPosition(0);
+}
+
+OrderInput TOrderFormPanel::input() const
+{
+    OrderInput in;
+    auto pick = [](const QComboBox *combo, const std::vector<std::string> &codes) {
+        const int i = combo->currentIndex();
+        return i >= 0 && size_t(i) < codes.size() ? codes[size_t(i)] : std::string();
+    };
+    in.kind = kind();
+    if (in.kind >= 0 && size_t(in.kind) < m_kinds.size())
+        in.kindName = m_kinds[size_t(in.kind)].name;
+    else
+        in.kind = -1;
+    const int employee = DokumComboSotr->currentIndex();
+    if (employee >= 0 && size_t(employee) < m_employeeCodes.size()) {
+        in.employeeRecord = employee + 1;
+        in.employeeCode = m_employeeCodes[size_t(employee)];
+    }
+    in.number = text(DokumEdit1);
+    in.date = pickerDateText(*DokumData);
+    in.grounds = text(DokumEdit2);
+    in.startDate = pickerDateText(*DokumDataNach);
+    in.hasEndDate = DokumCheckBoxKonca->isChecked();
+    in.endDate = pickerDateText(*DokumDataKonc);
+    in.comment = text(DokumEdit4);
+    in.department = pick(DokumComboOtdel, m_departmentCodes);
+    in.position = pick(DokumComboDolzh, m_positionCodes);
+    in.mainPlace = DokumOsnMestRab->isChecked();
+    in.salary = text(DokumEdit3);
+    in.contractNumber = text(DokumEdit12);
+    in.contractDate = pickerDateText(*DokumDataDog);
+    in.agreementNumber = text(DokumEdit13);
+    in.agreementDate = pickerDateText(*DokumDataSogl);
+    in.compensation = DokumUvolRadio1->isChecked() ? 1 : DokumUvolRadio2->isChecked() ? 2 : 0;
+    in.compensationDays = text(DokumEdit5);
+    in.severanceDays = text(DokumEdit6);
+    in.vacationKind = DokumComboVidOtp->currentIndex();
+    in.mainCounting = DokumComboRaschOsn->currentIndex();
+    in.extraCounting = DokumComboRaschDop->currentIndex();
+    in.daysTotal = text(DokumEdit7);
+    in.daysExtra = text(DokumEdit8);
+    in.workedFrom = pickerDateText(*DokumData1);
+    in.workedTo = pickerDateText(*DokumData2);
+    in.destination = text(DokumEdit9);
+    in.organisation = text(DokumEdit10);
+    in.purpose = text(DokumEdit11);
+    return in;
+}
+
+} // namespace veltor

@@ -1,0 +1,90 @@
+// Screenshots of the orders window on the demo database, to look at it as a person would:
+//   xvfb-run -a orders_shots <output folder>
+// Saves the journal, the order form laid out for each kind, a stored order opened from the
+// journal, and a printed hire order (an RTF document) beside them.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "DemoInstall.h"
+#include "app/Dialogs.h"
+#include "app/StringGrid.h"
+#include "app/Unit1.h"
+#include "orders/OrderFormPanel.h"
+#include "orders/OrderJournalPanel.h"
+#include "orders/Unit4.h"
+#include "printing/TemplatePrinting.h"
+#include "storage/FileNames.h"
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: orders_shots <output folder>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    veltor::Dialogs::setTestMode(true);
+    std::filesystem::path printed;
+    veltor::setDocumentApplicationFactory(
+        veltor::rtfApplicationFactory([&](const std::filesystem::path &file) { printed = file; }));
+
+    QTemporaryDir temp;
+    const std::filesystem::path run = std::filesystem::path(temp.path().toStdString()) / "run";
+    veltor::demo::installDemo(VELTOR_DEMO_DIR, run);
+
+    veltor::AppState state;
+    state.ProgramFolder = run;
+    veltor::TForm1 form1(state);
+    veltor::TForm4 orders(state, form1);
+    veltor::FormLinks links;
+    links.Form4 = &orders;
+    form1.setLinks(links);
+    form1.FormCreate();
+
+    auto shot = [&](const QString &name) {
+        settle();
+        orders.grab().save(out + "/orders-" + name + ".png");
+    };
+    form1.N6_4->trigger();
+    shot("journal");
+    orders.ZhurPanel->ZhurGrid->setRow(2);
+    orders.ZhurGridDblClick();
+    shot("stored");
+    orders.close();
+
+    veltor::TOrderFormPanel &f = *orders.DokumPanel;
+    for (int kind = 0; kind < veltor::OrderKindCount; ++kind) {
+        form1.N6_1->trigger();
+        f.DokumComboTipOper->setCurrentIndex(kind);
+        emit f.DokumComboTipOper->activated(kind);
+        f.DokumComboSotr->setCurrentIndex(1);
+        emit f.DokumComboSotr->activated(1);
+        shot(QStringLiteral("kind%1").arg(kind));
+        if (kind == veltor::Hire) {
+            veltor::Dialogs::queueAnswer(true);
+            f.DokumButPech->click();
+            if (!printed.empty())
+                QFile::copy(veltor::pathToQString(printed), out + "/orders-hire.rtf");
+        }
+        orders.close();
+    }
+    for (const QString &m : veltor::Dialogs::shownMessages())
+        std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+    return 0;
+}
