@@ -115,9 +115,9 @@ TFilterBox::TFilterBox(int number, QWidget *parent, std::function<void(int, cons
     dateMode = new TRadioGroup(u("Способ"), {QStringLiteral(">"), QStringLiteral("="), QStringLiteral("<")}, 3,
                                m_datePage);
     name(dateMode, n.dateMode);
-    dateMode->button(0)->setAccessibleName(u("Больше"));
-    dateMode->button(1)->setAccessibleName(u("Равно"));
-    dateMode->button(2)->setAccessibleName(u("Меньше"));
+    dateMode->button(0)->setAccessibleDescription(u("Позже указанной даты"));
+    dateMode->button(1)->setAccessibleDescription(u("Равна указанной дате"));
+    dateMode->button(2)->setAccessibleDescription(u("Раньше указанной даты"));
     date = createDatePicker(m_datePage, n.date);
     auto *dateRow = new QHBoxLayout(m_datePage);
     dateRow->setContentsMargins(0, 0, 0, 0);
