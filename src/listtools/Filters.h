@@ -55,18 +55,6 @@ const LoadedTable &FilterTableOf(const AppState &state, int field);
 // The name of the field in that table.
 std::string filterFieldName(int field);
 
-// KOD, or NOM, of every record of a data string, in order, each followed by ",".
-std::string CodesOfRecords(const TTableHeader &header, const std::string &data);
-std::string NumbersOfRecords(const TTableHeader &header, const std::string &data);
-// For every code of the list in order, the records whose KOD equals it as an integer, in table
-// order, concatenated. ConversionError where a code or a KOD containing it is not an integer.
-std::string SelectByCodeList(const TTableHeader &header, const std::string &data,
-                             const std::string &codeList);
-// For every entry of the comma list in order, the records whose field text equals the entry
-// exactly, concatenated.
-std::string RecordsWithFieldIn(const TTableHeader &header, const std::string &data,
-                               const std::string &list, std::string_view fieldName);
-
 // One box as it runs: its chosen field (-1 for none) and its value, which is the box's stored
 // criterion except for the position and department fields, whose value is the text of their
 // control at the moment the filters run.
