@@ -260,8 +260,23 @@ TEST_F(Filter, AFailedRunChangesNothingAndNoRunChangesATable)
     EXPECT_EQ(caption(), title);
     EXPECT_TRUE(tools->isVisible());
 
-    // Filtering and sorting read the tables only: memory and disk are as loaded.
     SetField(passport.Header, 3, FieldIndex(passport.Header, "DATA_ROZHD"), passport.Data, "10.03.1980");
+
+    // So does a history record whose code is not a number, met while box 2 narrows box 1.
+    LoadedTable &trud = state->Trud;
+    SetField(trud.Header, 3, FieldIndex(trud.Header, "KOD"), trud.Data, cp("12б"));
+    choose(1, filterfield::Works);
+    box(1).twoWay->button(0)->click();
+    choose(2, filterfield::HireDate);
+    date(2, 2, Date{2021, 1, 1});
+    EXPECT_EQ(run(), "2,4,");
+    EXPECT_EQ(messages().join("|").toStdString(), "\"12б\" не является целым числом");
+    EXPECT_EQ(grid().RowCount(), 3);
+    SetField(trud.Header, 3, FieldIndex(trud.Header, "KOD"), trud.Data, "2");
+    tools->close();
+    form->N1_3->trigger();
+
+    // Filtering and sorting read the tables only: memory and disk are as loaded.
     std::vector<std::pair<LoadedTable *, std::string>> tables = {
         {&state->Osnova, state->Osnova.Data}, {&state->Semja, state->Semja.Data},
         {&state->Trud, state->Trud.Data},     {&state->Passport, state->Passport.Data},
