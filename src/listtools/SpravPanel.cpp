@@ -19,6 +19,8 @@ TSpravPanel::TSpravPanel(TForm3 &host) : QWidget(&host), m_host(host)
     TabControl1->setAccessibleName(QString::fromUtf8("Справочник"));
     StringGrid1 = new TStringGrid(this);
     StringGrid1->setObjectName("StringGrid1");
+    // Named again by the caption of each opening.
+    StringGrid1->setAccessibleName(QString::fromUtf8("Справочник"));
     StringGrid1->setMinimumSize(560, 360);
 
     auto *layout = new QVBoxLayout(this);

@@ -6,6 +6,9 @@
 #include "listtools/SearchPanel.h"
 #include "listtools/SortPanel.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
@@ -81,7 +84,20 @@ TEST_F(SearchSort, OpenersShowOnePanelInAModelessWindowNamedByItsCaption)
         EXPECT_TRUE(panel->isHidden()) << panel->objectName().toStdString();
     EXPECT_EQ(tools->TabControl1->count(), 0);
 
-    // Every input is named by its label.
+    // Every input is named by its label, every button by its caption (the widgets the panels
+    // name; Qt's own parts of a control are left out).
+    for (QWidget *panel : tools->panels())
+        for (QWidget *control : panel->findChildren<QWidget *>()) {
+            const QString name = control->objectName();
+            if (name.isEmpty() || name.startsWith("qt_"))
+                continue;
+            const bool input = qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control)
+                || qobject_cast<QAbstractSpinBox *>(control) || qobject_cast<QAbstractItemView *>(control);
+            if (input)
+                EXPECT_FALSE(control->accessibleName().isEmpty()) << name.toStdString();
+            if (auto *button = qobject_cast<QAbstractButton *>(control))
+                EXPECT_FALSE(button->text().isEmpty() && button->accessibleName().isEmpty()) << name.toStdString();
+        }
     EXPECT_EQ(tools->PanelPoisk->Edit1->accessibleName().toStdString(), "Введите строку для поиска");
     EXPECT_EQ(tools->PanelSort->ComboBox1->accessibleName().toStdString(), "Выберите поле для сортировки");
     EXPECT_EQ(tools->PanelFiltr->ComboBox7->accessibleName().toStdString(), "Выберите поле для задания фильтра");
