@@ -377,8 +377,6 @@ FilterValueKind filterValueKind(int field)
     }
 }
 
-bool isDateField(int field) { return filterValueKind(field) == FilterValueKind::Date; }
-
 std::string dateCriterion(int modeItem, std::string_view dateText)
 {
     const char op = modeItem == 0 ? '>' : modeItem == 1 ? '=' : '<';

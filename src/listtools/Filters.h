@@ -40,7 +40,6 @@ std::vector<std::string> filterFieldNames(const AppState &state);
 // How a field's value is entered.
 enum class FilterValueKind { Text, Position, Department, WorkKind, TwoWay, Date, Family };
 FilterValueKind filterValueKind(int field);
-bool isDateField(int field);
 
 // The criterion a date box stores: the operator of the mode (">" for item 0, "=" for 1, "<" for
 // 2 and when none is chosen) followed by the date as dd.MM.yyyy.
