@@ -1,11 +1,154 @@
 #include "listtools/Unit3.h"
 
+#include "app/Guard.h"
+#include "app/Unit1.h"
+#include "listtools/FilterPanel.h"
+#include "listtools/SearchPanel.h"
+#include "listtools/SortPanel.h"
+#include "listtools/SpravPanel.h"
+
+#include <QAccessibleWidget>
+#include <QAction>
+#include <QHideEvent>
+#include <QScreen>
+#include <QTabBar>
+
 namespace veltor {
 
+namespace {
+
+QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+// A plain top-level widget would be announced as a bare client area; assistive technology is
+// told it is a window, named by its caption.
+QAccessibleInterface *toolsWindowAccessible(const QString &key, QObject *object)
+{
+    if (key == QLatin1String(TForm3::staticMetaObject.className()) && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_main(mainWindow)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_state(state), m_main(mainWindow)
 {
     setObjectName("Form3");
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(toolsWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
+    PanelPoisk = new TSearchPanel(*this);
+    PanelSort = new TSortPanel(*this);
+    PanelFiltr = new TFilterPanel(*this);
+    PanelSprav = new TSpravPanel(*this);
+    TabControl1 = PanelSprav->TabControl1;
+    for (QWidget *panel : {static_cast<QWidget *>(PanelPoisk), static_cast<QWidget *>(PanelSort),
+                           static_cast<QWidget *>(PanelFiltr), static_cast<QWidget *>(PanelSprav)})
+        addPanel(panel);
+
+    // The menu items and the tool-bar buttons that share their actions open the panels.
+    connect(m_main.N1_1, &QAction::triggered, this, guarded(&m_main, [this] { N1_1Click(); }));
+    connect(m_main.N1_2, &QAction::triggered, this, guarded(&m_main, [this] { N1_2Click(); }));
+    connect(m_main.N1_3, &QAction::triggered, this, guarded(&m_main, [this] { N1_3Click(); }));
+    connect(m_main.N1_6, &QAction::triggered, this, guarded(&m_main, [this] { N1_6Click(); }));
+    connect(m_main.N1_7, &QAction::triggered, this, guarded(&m_main, [this] { N1_7Click(); }));
+}
+
+void TForm3::addPanel(QWidget *panel)
+{
+    panel->setParent(this);
+    panel->hide();
+    m_panels.push_back(panel);
+}
+
+void TForm3::placePanel(QWidget *panel)
+{
+    panel->adjustSize();
+    setFixedSize(panel->size());
+    panel->move(0, 0);
+    for (QWidget *other : m_panels)
+        if (other != panel)
+            other->hide();
+    panel->show();
+}
+
+void TForm3::showPanel(QWidget *panel, const QString &caption, const std::function<void()> &prepare)
+{
+    placePanel(panel);
+    if (prepare)
+        prepare();
+    setWindowTitle(caption);
+    show();
+    raise();
+    activateWindow();
+    // The keyboard starts in the panel's first control.
+    panel->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm3::switchPanel(QWidget *panel, const QString &caption)
+{
+    placePanel(panel);
+    setWindowTitle(caption);
+    panel->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm3::FormClose()
+{
+    for (QWidget *panel : m_panels)
+        panel->hide();
+    while (TabControl1->count() > 0)
+        TabControl1->removeTab(0);
+}
+
+void TForm3::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TForm3::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // Minimising hides the window spontaneously; only a real close resets it.
+    if (!event->spontaneous())
+        FormClose();
+}
+
+void TForm3::N1_1Click()
+{
+    showPanel(PanelPoisk, u("Поиск"));
+}
+
+void TForm3::N1_2Click()
+{
+    showPanel(PanelSort, u("Сортировка"), [this] { PanelSort->prepare(); });
+}
+
+void TForm3::N1_3Click()
+{
+    showPanel(PanelFiltr, u("Фильтр"), [this] { PanelFiltr->prepare(); });
+}
+
+void TForm3::N1_6Click()
+{
+    N1_3Click();
+    PanelFiltr->showWorking(true);
+}
+
+void TForm3::N1_7Click()
+{
+    N1_3Click();
+    PanelFiltr->showWorking(false);
 }
 
 } // namespace veltor

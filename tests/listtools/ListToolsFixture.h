@@ -1,0 +1,155 @@
+#pragma once
+#include <QApplication>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/EmployeeList.h"
+#include "app/Startup.h"
+#include "app/StringGrid.h"
+#include "app/Unit1.h"
+#include "listtools/Unit3.h"
+#include "storage/DBFUnit.h"
+#include "storage/FileNames.h"
+#include "storage/Schema.h"
+#include "text/Cp1251.h"
+
+namespace veltor::test {
+
+using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
+
+// A database and program folder in a temporary directory, the main window and the tools dialog
+// over them as main() creates them. Tables are filled on disk before start(); the tests then
+// drive the dialog's panels and read the list and the files back.
+class ListToolsFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_temp.isValid());
+        root = m_temp.path().toStdString();
+        program = root / "program";
+        database = root / "database";
+        std::filesystem::create_directories(program);
+        schema::createEmptyDatabase(database);
+        schema::createProgramTables(program);
+        Dialogs::setTestMode(true);
+        Dialogs::clearRecorded();
+        for (int i = 1; i <= 7; ++i)
+            add(schema::KonstantyTable, {{"N", std::to_string(i)}, {"PEREMEN", "C" + std::to_string(i)}});
+    }
+
+    void TearDown() override
+    {
+        if (tools)
+            tools->hide();
+        tools.reset();
+        form.reset();
+        Dialogs::clearRecorded();
+    }
+
+    std::filesystem::path file(std::string_view name) const
+    {
+        for (const auto &t : schema::ProgramTables)
+            if (t.fileName == name)
+                return resolveFileName(program, name);
+        return resolveFileName(database, name);
+    }
+
+    void add(std::string_view table, const Fields &fields)
+    {
+        LoadedTable t = ReadTable(file(table));
+        AppendBlankRecord(t.Header, t.Data);
+        for (const auto &[name, value] : fields) {
+            const int f = FieldIndex(t.Header, name);
+            ASSERT_GT(f, 0) << name;
+            SetField(t.Header, t.Header.RecordCount, f, t.Data, cp(value));
+        }
+        WriteTable(file(table), t);
+    }
+
+    void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo)
+    {
+        add(schema::StolbTable, {{"NOM", "1"}, {"STOLB_GRID", caption}, {"SHIRINA", "30"},
+                                 {"POLE_BAZY", field}, {"NOMER_BAZY", tableNo}, {"POKAZ", "1"}});
+    }
+
+    void addEmployee(int code, const std::string &name, Fields main = {}, Fields passport = {})
+    {
+        main["KOD"] = std::to_string(code);
+        main["FIO"] = name;
+        add(schema::OsnovaTable, main);
+        passport["KOD"] = std::to_string(code);
+        add(schema::PassportTable, passport);
+        add(schema::DopolnTable, {{"KOD", std::to_string(code)}});
+    }
+
+    void addDopolnParameter(const std::string &caption)
+    {
+        LoadedTable k = ReadTable(file(schema::KonstantyTable));
+        const int n = k.Header.RecordCount + 1;
+        add(schema::KonstantyTable,
+            {{"N", std::to_string(n)}, {"PEREMEN", "DOPOLN" + std::to_string(n - 7)}, {"ZNACHEN", caption}});
+        LoadedTable d = ReadTable(file(schema::DopolnTable));
+        AddField(d.Header, d.Data, "DOPOLN" + std::to_string(n - 7), schema::DopolnFieldLength, 'C');
+        WriteTable(file(schema::DopolnTable), d);
+    }
+
+    // Loads everything as start-up does and creates the windows.
+    void start()
+    {
+        state = std::make_unique<AppState>();
+        state->ProgramFolder = program;
+        state->MainTablePath = pathToCp1251(database / "osnova.dbf");
+        state->Stolb = ReadTable(file(schema::StolbTable));
+        state->ColumnSettings = columnSettingsFromStolb(state->Stolb);
+        state->Konstanty = ReadTable(file(schema::KonstantyTable));
+        state->ExtraParamCount = extraParamCount(state->Konstanty);
+        loadPersonnelTables(*state);
+        form = std::make_unique<TForm1>(*state);
+        tools = std::make_unique<TForm3>(*state, *form);
+        FormLinks links;
+        links.Form3 = tools.get();
+        form->setLinks(links);
+        form->zapolnenieOsnovnojTablitsy(state->CurrentCodeList);
+        form->setWindowTitle(QString::fromUtf8("Перечень сотрудников"));
+    }
+
+    TStringGrid &grid() const { return *form->StringGrid1; }
+
+    // The list column `col` from row 1 down, as UTF-8.
+    std::vector<std::string> column(int col) const
+    {
+        std::vector<std::string> texts;
+        for (int r = 1; r < grid().RowCount(); ++r)
+            texts.push_back(cp1251ToUtf8(grid().Cell(col, r)));
+        return texts;
+    }
+
+    std::string caption() const { return form->windowTitle().toStdString(); }
+
+    std::string bytesOf(const std::filesystem::path &path) const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    QStringList messages() const { return Dialogs::shownMessages(); }
+
+    std::filesystem::path root, program, database;
+    std::unique_ptr<AppState> state;
+    std::unique_ptr<TForm1> form;
+    std::unique_ptr<TForm3> tools;
+
+private:
+    QTemporaryDir m_temp;
+};
+
+} // namespace veltor::test
