@@ -11,7 +11,8 @@ namespace veltor {
 // any other kind: empty text. Kinds 0 and 1 raise ConversionError for negative values.
 std::string AmountInWords(uint8_t kind, double value);
 
-// "Иванов Иван Иванович" -> "И.И. Иванов" (signatures).
+// "Иванов Иван Иванович" -> "И.И. Иванов" (signatures). Runs of blanks count as one; a name of
+// two words has no patronymic: "Смит Джон" -> "Д. Смит", "Смит Д.".
 std::string InitialsFirst(std::string_view fullName);
 // "Иванов Иван Иванович" -> "Иванов И.И." (headings).
 std::string InitialsLast(std::string_view fullName);
