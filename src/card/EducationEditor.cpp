@@ -65,7 +65,7 @@ void TEducationEditor::createPanel()
     StringGrid3->setRowSelect(true);
     StringGrid3->setFixedHeight(100);
     StringGrid3->installEventFilter(this);
-    layout->addWidget(StringGrid3, 1);
+    layout->addWidget(StringGrid3, 1, Qt::AlignTop);
     auto *buttons = new QVBoxLayout;
     buttons->setSpacing(2);
     Button14 = smallButton("+", "Button14", "Добавить новое учебное заведение.специальность", this);
@@ -198,8 +198,10 @@ void TEducationEditor::selectRow(int row)
 
 void TEducationEditor::showEditor()
 {
+    // The editor covers the panel; what it covers is out of reach of the mouse and of Tab.
     for (QWidget *w : {static_cast<QWidget *>(StringGrid3), static_cast<QWidget *>(Button14),
-                       static_cast<QWidget *>(Button15), static_cast<QWidget *>(Button16)})
+                       static_cast<QWidget *>(Button15), static_cast<QWidget *>(Button16),
+                       static_cast<QWidget *>(RadioGroup3)})
         w->setEnabled(false);
     GroupBox2->show();
     GroupBox2->raise();
@@ -211,6 +213,7 @@ void TEducationEditor::hideEditor()
     GroupBox2->hide();
     m_editingNew = false;
     StringGrid3->setEnabled(true);
+    RadioGroup3->setEnabled(true);
     setWritable(m_writable);
 }
 

@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/CardWidgets.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
 #include "card/FamilyEditor.h"
@@ -13,6 +14,8 @@
 #include "printing/TemplatePrinting.h"
 #include "text/Errors.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace veltor {
@@ -34,6 +38,15 @@ QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 const char *const CardCaption = "Карточка сотрудника";
 const char *const NewCardCaption = "Карточка нового сотрудника";
 
+// A plain QWidget is announced to assistive technology as a "filler"; the card is a window of
+// its own, named by its caption (which QAccessibleWidget reads for a window).
+QAccessibleInterface *cardAccessible(const QString &, QObject *object)
+{
+    if (auto *card = qobject_cast<TForm2 *>(object))
+        return new QAccessibleWidget(card, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
@@ -42,6 +55,8 @@ TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
       m_state(state), m_main(mainWindow)
 {
     setObjectName("Form2");
+    static const bool accessibleAsWindow = (QAccessible::installFactory(cardAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setWindowTitle(u(CardCaption));
     createControls();
 }
@@ -110,12 +125,31 @@ void TForm2::createControls()
     layout->addLayout(bottom);
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
+    arrangeTabOrder();
 
     connect(Button2, &QPushButton::clicked, this, guarded(this, [this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(this, [this] { Button3Click(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(this, [this] { Button1Click(); }));
     connect(Button5, &QPushButton::clicked, this, guarded(this, [this] { Button5Click(); }));
     connect(OsnovnList->Button4, &QPushButton::clicked, this, guarded(this, [this] { Button4Click(); }));
+}
+
+void TForm2::arrangeTabOrder()
+{
+    // Tab follows the eye: the name forms and the history open over the page beside the button
+    // that opens them, so their fields come right after it; the photo stands at the right of
+    // the name's line.
+    TCardMainPage &main = *OsnovnList;
+    setTabOrder(main.Button6, main.Edit16);
+    setTabOrder(main.Edit16, main.Edit17);
+    setTabOrder(main.Edit17, main.Foto2);
+    setTabOrder(main.Foto2, main.Edit2);
+    setTabOrder(KadrList->Button19, KadrList->StringGrid2);
+    // The bottom row, left to right.
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, SegodnjaData);
+    setTabOrder(SegodnjaData, Button1);
+    setTabOrder(Button1, Button5);
 }
 
 bool TForm2::newCardMode() const { return m_shownAsNew && windowTitle() == u(NewCardCaption); }

@@ -1,0 +1,206 @@
+// The card from the keyboard and to assistive technology: the Tab order of every page, Enter in
+// a one-line input, the window's accessible role, and a whole session without a mouse.
+#include "CardFixture.h"
+
+#include "app/StringGrid.h"
+#include "card/EducationEditor.h"
+#include "card/ExtraPage.h"
+#include "card/FamilyEditor.h"
+#include "card/HrPage.h"
+#include "card/MainPage.h"
+#include "card/ParamsPage.h"
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QCheckBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <cstdlib>
+
+namespace veltor::test {
+namespace {
+
+QString describe(QWidget *w, QWidget *top)
+{
+    const QPoint p = w->mapTo(top, QPoint(0, 0));
+    QString name = w->accessibleName();
+    if (auto *b = qobject_cast<QAbstractButton *>(w); b && name.isEmpty())
+        name = b->text();
+    return QStringLiteral("%1 \"%2\" (%3,%4 %5x%6)")
+        .arg(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(),
+             name)
+        .arg(p.x())
+        .arg(p.y())
+        .arg(w->width())
+        .arg(w->height());
+}
+
+class CardKeyboard : public CardFixture {
+protected:
+    void SetUp() override
+    {
+        CardFixture::SetUp();
+        add(schema::OtdelTable, {{"NOM", "1"}, {"OTDEL", "Бухгалтерия"}});
+        add(schema::DolzhTable, {{"NOM", "4"}, {"DOLZH", "Кладовщик"}});
+        addEmployee(1, "Иванов Иван Иванович", {{"OTDEL", "1"}, {"DOLZH", "4"}, {"OKLAD", "5000"}});
+        addHistory(1, 1, {{"OTDEL", "1"}, {"DOLZH", "4"}});
+        addDopolnParameter("Хобби");
+    }
+
+    // The widgets Tab visits, from the page's tab bar round to it again.
+    std::vector<QWidget *> tabChain()
+    {
+        QWidget *start = card->PageControl1->tabBar();
+        start->setFocus(Qt::TabFocusReason);
+        std::vector<QWidget *> chain;
+        for (int i = 0; i < 300; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            if (!focus)
+                break;
+            QTest::keyClick(focus, Qt::Key_Tab);
+            QWidget *next = QApplication::focusWidget();
+            if (next == start)
+                break;
+            if (chain.empty() || chain.back() != next)
+                chain.push_back(next);
+        }
+        return chain;
+    }
+};
+
+QRect rectIn(QWidget *w, QWidget *top) { return QRect(w->mapTo(top, QPoint(0, 0)), w->size()); }
+
+// Tab order as the eye reads: along a line to the right, then down to the next line. A column
+// standing to the right of a block (the buttons beside a list, the choices beside them) may
+// start above the widget Tab leaves, but not above the line where that block began.
+void expectReadingOrder(const std::vector<QWidget *> &chain, QWidget *top, const char *state)
+{
+    constexpr int sameLine = 8;
+    int blockTop = chain.empty() ? 0 : rectIn(chain.front(), top).top();
+    for (size_t i = 1; i < chain.size(); ++i) {
+        const QRect a = rectIn(chain[i - 1], top);
+        const QRect b = rectIn(chain[i], top);
+        const QString step = describe(chain[i - 1], top) + " -> " + describe(chain[i], top);
+        if (b.left() < a.left() && b.top() > a.top() + sameLine)
+            blockTop = b.top();
+        if (std::abs(b.top() - a.top()) <= sameLine)
+            EXPECT_GT(b.left(), a.left()) << state << ": " << qPrintable(step);
+        else if (b.top() < a.top())
+            EXPECT_TRUE(b.left() >= a.right() - sameLine && b.top() >= blockTop - sameLine)
+                << state << ": " << qPrintable(step);
+    }
+}
+
+QStringList namesOf(const std::vector<QWidget *> &chain)
+{
+    QStringList names;
+    for (QWidget *w : chain)
+        names.push_back(w->objectName());
+    return names;
+}
+
+// Tab used to reach the photo after the sex buttons, the name forms and the history after
+// everything else on their pages, and "Дата изменений" after the last button of the row.
+TEST_F(CardKeyboard, TabFollowsWhatTheEyeSeesOnEveryPage)
+{
+    start();
+    open(1);
+    card->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+    const QStringList bottomRow = {"Button2", "Button3", "SegodnjaData", "Button1", "Button5"};
+    auto check = [&](int page, const char *state) -> QStringList {
+        card->PageControl1->setCurrentIndex(page);
+        const std::vector<QWidget *> chain = tabChain();
+        if (chain.size() <= bottomRow.size()) {
+            ADD_FAILURE() << state << ": Tab reaches only " << chain.size() << " controls";
+            return {};
+        }
+        expectReadingOrder(chain, card.get(), state);
+        const QStringList names = namesOf(chain);
+        EXPECT_EQ(names.mid(names.size() - bottomRow.size()).join(' ').toStdString(),
+                  bottomRow.join(' ').toStdString())
+            << state;
+        return names;
+    };
+    // Every optional control shown: the visa date, the military group, the dismissal fields.
+    card->OsnovnList->CheckBox2->setChecked(true);
+    card->DopList->CheckBox3->setChecked(true);
+    card->Button13Click();
+    EXPECT_TRUE(check(0, "main page").contains("EditData8"));
+    check(1, "extra page");
+    check(2, "employment page");
+    check(3, "parameters page");
+
+    card->DopList->Family->Button9Click();
+    check(1, "family editor");
+    card->DopList->Family->Button11Click();
+    card->DopList->PanelObraz->Button16Click();
+    check(1, "education editor");
+    card->DopList->PanelObraz->Button18Click();
+
+    // Groups opened over a page come right after the button that opens them.
+    auto after = [](const QStringList &names, const QString &name) {
+        const qsizetype i = names.indexOf(name);
+        return (i < 0 ? QString() : names.value(i + 1)).toStdString();
+    };
+    card->OsnovnList->Button6Click();
+    card->PageControl1->setCurrentIndex(0);
+    const QStringList withNameForms = namesOf(tabChain());
+    EXPECT_EQ(after(withNameForms, "Button6"), "Edit16");
+    EXPECT_EQ(after(withNameForms, "Edit16"), "Edit17");
+    card->Button19Click();
+    card->PageControl1->setCurrentIndex(2);
+    EXPECT_EQ(after(namesOf(tabChain()), "Button19"), "StringGrid2");
+}
+
+// Enter in a one-line input used by a window is a press of its default button; the card has
+// none, so Enter neither saves nor closes it.
+TEST_F(CardKeyboard, EnterInAnInputNeverSavesOrCloses)
+{
+    start();
+    open(1);
+    card->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+    for (QPushButton *b : card->findChildren<QPushButton *>()) {
+        EXPECT_FALSE(b->isDefault()) << qPrintable(b->objectName());
+        EXPECT_FALSE(b->autoDefault()) << qPrintable(b->objectName());
+    }
+    const std::string before = bytesOf(schema::OsnovaTable);
+    card->DopList->Family->Button7Click();
+    int pressed = 0;
+    for (int page = 0; page < 4; ++page) {
+        card->PageControl1->setCurrentIndex(page);
+        for (QLineEdit *edit : card->findChildren<QLineEdit *>()) {
+            if (!edit->isVisible() || !edit->isEnabled())
+                continue;
+            edit->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(edit, Qt::Key_Return);
+            QTest::keyClick(edit, Qt::Key_Enter);
+            ASSERT_TRUE(card->isVisible()) << qPrintable(edit->objectName());
+            ++pressed;
+        }
+    }
+    EXPECT_GT(pressed, 30);
+    EXPECT_FALSE(card->DopList->Family->GroupBox4->isHidden());
+    EXPECT_EQ(bytesOf(schema::OsnovaTable), before);
+    EXPECT_EQ(messages(), QStringList());
+}
+
+// The card used to be announced as a "filler" without a name.
+TEST_F(CardKeyboard, AnnouncedAsAWindowWithItsCaption)
+{
+    start();
+    open(1);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(card.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Window);
+    EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8("Карточка сотрудника"));
+    card->setWindowTitle(QString::fromUtf8("Карточка нового сотрудника"));
+    EXPECT_EQ(accessible->text(QAccessible::Name), QString::fromUtf8("Карточка нового сотрудника"));
+    EXPECT_TRUE(card->isWindow());
+}
+
+} // namespace
+} // namespace veltor::test
