@@ -202,5 +202,93 @@ TEST_F(CardKeyboard, AnnouncedAsAWindowWithItsCaption)
     EXPECT_TRUE(card->isWindow());
 }
 
+// The whole way from the list to a saved card without a mouse, through the windows as main()
+// creates them: every key goes to the widget that has the focus.
+class KeyboardSession : public CardFixture {
+protected:
+    void SetUp() override
+    {
+        CardFixture::SetUp();
+        add(schema::StolbTable, {{"NOM", "1"}, {"STOLB_GRID", "ФИО"}, {"SHIRINA", "200"},
+                                 {"POLE_BAZY", "FIO"}, {"NOMER_BAZY", "1"}, {"POKAZ", "1"}});
+        add(schema::OtdelTable, {{"NOM", "1"}, {"OTDEL", "Бухгалтерия"}});
+        addEmployee(1, "Иванов Иван Иванович", {{"OTDEL", "1"}, {"OKLAD", "5000"}});
+        addEmployee(2, "Петров Петр Петрович", {{"OTDEL", "1"}, {"OKLAD", "7000"}});
+        addHistory(1, 1, {{"OTDEL", "1"}});
+        addHistory(2, 1, {{"OTDEL", "1"}, {"OKLAD", "7000"}});
+        std::ofstream(program / "config.ini", std::ios::binary)
+            << "[PUT]\r\n" << (database / "osnova.dbf").string() << "\r\n[DOK]\r\n"
+            << (root / "templates").string() << "\r\n[VYVOD]\r\n" << (root / "out").string()
+            << "/\r\n[INTERFACE]\r\n0\r\n[VID]\r\n10\r\n";
+    }
+
+    void startLikeMain()
+    {
+        state = std::make_unique<AppState>();
+        state->ProgramFolder = program;
+        form = std::make_unique<TForm1>(*state);
+        card = std::make_unique<TForm2>(*state, *form);
+        FormLinks links;
+        links.Form2 = card.get();
+        form->setLinks(links);
+        form->FormCreate();
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    static void press(Qt::Key key)
+    {
+        QWidget *focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, key);
+    }
+
+    // Presses Tab until the control a screen reader announces as `name` has the focus.
+    static void tabTo(const QString &name)
+    {
+        for (int i = 0; i < 100; ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            QAccessibleInterface *accessible = focus ? QAccessible::queryAccessibleInterface(focus) : nullptr;
+            if (accessible && accessible->text(QAccessible::Name) == name)
+                return;
+            press(Qt::Key_Tab);
+        }
+        FAIL() << "Tab never reaches " << name.toStdString();
+    }
+};
+
+TEST_F(KeyboardSession, SalaryChangedAndSavedFromTheKeyboardAlone)
+{
+    startLikeMain();
+    ASSERT_EQ(messages(), QStringList());
+    form->StringGrid1->setFocus(); // until the list takes the focus at start by itself
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(card->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(card.get()));
+    EXPECT_EQ(card->shownCode(), "2");
+
+    tabTo(QString::fromUtf8("Оклад"));
+    ASSERT_EQ(QApplication::focusWidget(), card->OsnovnList->Edit3);
+    // Tab into a line selects its text, so typing replaces it.
+    QTest::keyClicks(QApplication::focusWidget(), "7350");
+    tabTo(QString::fromUtf8("Сохранить"));
+    ASSERT_EQ(QApplication::focusWidget(), card->Button2);
+    press(Qt::Key_Space);
+
+    EXPECT_FALSE(card->isVisible());
+    EXPECT_EQ(messages(), QStringList());
+    const LoadedTable main = disk(schema::OsnovaTable);
+    EXPECT_EQ(field(main, 2, "OKLAD"), "7350");
+    EXPECT_EQ(field(main, 1, "OKLAD"), "5000");
+    const LoadedTable trud = disk(schema::TrudTable);
+    ASSERT_EQ(trud.Header.RecordCount, 3);
+    EXPECT_EQ(field(trud, 3, "KOD"), "2");
+    EXPECT_EQ(field(trud, 3, "N_IZM"), "2");
+    EXPECT_EQ(field(trud, 3, "OKLAD"), "7350");
+    EXPECT_EQ(field(trud, 3, "D_IZM"), dateToStr(today()));
+}
+
 } // namespace
 } // namespace veltor::test
