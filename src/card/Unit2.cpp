@@ -136,14 +136,13 @@ void TForm2::createControls()
 
 void TForm2::arrangeTabOrder()
 {
-    // Tab follows the eye: the name forms and the history open over the page beside the button
-    // that opens them, so their fields come right after it; the photo stands at the right of
-    // the name's line.
+    // Tab follows the eye: the photo stands at the right of the name's line; the name forms
+    // open below that line and the history below its button, over fields Tab then skips.
     TCardMainPage &main = *OsnovnList;
-    setTabOrder(main.Button6, main.Edit16);
+    setTabOrder(main.Button6, main.Foto2);
+    setTabOrder(main.Foto2, main.Edit16);
     setTabOrder(main.Edit16, main.Edit17);
-    setTabOrder(main.Edit17, main.Foto2);
-    setTabOrder(main.Foto2, main.Edit2);
+    setTabOrder(main.Edit17, main.Edit2);
     setTabOrder(KadrList->Button19, KadrList->StringGrid2);
     // The bottom row, left to right.
     setTabOrder(Button2, Button3);
