@@ -1,5 +1,6 @@
 #include "text/OrfoUnit.h"
 
+#include <algorithm>
 #include <array>
 
 #include "text/Convert.h"
@@ -315,6 +316,8 @@ std::string NthWord(std::string_view text, int32_t n)
 {
     std::string_view part;
     for (int32_t i = 0; i < n; ++i) {
+        // Runs of blanks count as one: a doubled blank does not make an empty word.
+        text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
         const std::size_t blank = text.find(' ');
         const std::size_t length = blank == std::string_view::npos ? text.size() : blank + 1;
         part = text.substr(0, length);

@@ -18,6 +18,7 @@ std::string InitialsFirst(std::string_view fullName);
 std::string InitialsLast(std::string_view fullName);
 
 // The n-th blank-separated word with the blank that follows it; empty when absent or n <= 0.
+// Runs of blanks count as one.
 std::string NthWord(std::string_view text, int32_t n);
 
 // a..z and а..я made capital; everything else (ё included) unchanged.

@@ -159,6 +159,21 @@ TEST(NthWord, KeepsTheBlankThatFollows)
         EXPECT_EQ(cp1251ToUtf8(NthWord(name, c.n)), c.word) << c.n;
 }
 
+// A doubled blank used to make the second word of "Иванов  Иван Иванович" a lone blank, so a
+// document's first name came out empty.
+TEST(NthWord, RunsOfBlanksCountAsOne)
+{
+    const std::string name = cp("Иванов  Иван   Иванович");
+    const struct {
+        int n;
+        const char *word;
+    } cases[] = {{1, "Иванов "}, {2, "Иван "}, {3, "Иванович"}, {4, ""}};
+    for (const auto &c : cases)
+        EXPECT_EQ(cp1251ToUtf8(NthWord(name, c.n)), c.word) << c.n;
+    EXPECT_EQ(cp1251ToUtf8(NthWord(cp(" Смит Джон"), 1)), "Смит ");
+    EXPECT_EQ(cp1251ToUtf8(NthWord(cp("Смит  "), 2)), "");
+}
+
 TEST(UpperCaseRu, RaisesLatinAndCyrillicButNotYo)
 {
     EXPECT_EQ(cp1251ToUtf8(UpperCaseRu(cp("абвгдеёжзийклмнопрстуфхцчшщъыьэюя"))),
