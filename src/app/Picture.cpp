@@ -1,8 +1,10 @@
 #include "app/Picture.h"
 
+#include "storage/FileNames.h"
 #include "text/Errors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <csetjmp>
 #include <cstdio>
@@ -70,11 +72,6 @@ bool decodeJpegInto(const unsigned char *bytes, size_t size, QImage *image, char
     return true;
 }
 
-std::string displayName(const std::filesystem::path &file)
-{
-    return QString::fromStdWString(file.wstring()).toStdString();
-}
-
 } // namespace
 
 QImage decodeJpeg(const unsigned char *bytes, size_t size, const std::string &nameForMessages)
@@ -89,16 +86,19 @@ QImage decodeJpeg(const unsigned char *bytes, size_t size, const std::string &na
 
 QImage loadPicture(const std::filesystem::path &file)
 {
-    const std::string name = displayName(file);
-    QFile f(QString::fromStdString(name));
+    // Through Qt's file names: the standard library's wide conversion of a path depends on the
+    // C locale and fails on Russian letters under the "C" locale.
+    const QString qtName = pathToQString(file);
+    const std::string name = qtName.toStdString();
+    QFile f(qtName);
     if (!f.open(QIODevice::ReadOnly))
         throw FileError("Не удается открыть файл изображения \"" + name + "\"");
     const QByteArray bytes = f.readAll();
     const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
     if (bytes.size() >= 2 && data[0] == 0xFF && data[1] == 0xD8)
         return decodeJpeg(data, static_cast<size_t>(bytes.size()), name);
-    const QString suffix = QString::fromStdString(file.extension().string()).toLower();
-    if (suffix == ".wmf" || suffix == ".emf")
+    const QString suffix = QFileInfo(qtName).suffix().toLower();
+    if (suffix == "wmf" || suffix == "emf")
         throw FileError("Метафайлы Windows не поддерживаются: \"" + name + "\"");
     QImage image;
     if (!image.loadFromData(bytes) || image.isNull())

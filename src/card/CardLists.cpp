@@ -39,6 +39,11 @@ TIndex employeeRecordIndex(const LoadedTable &table, const std::string &code)
     return index;
 }
 
+bool indexStillCurrent(const LoadedTable &table, const std::string &code, const TIndex &shown)
+{
+    return employeeRecordIndex(table, code) == shown;
+}
+
 int appendRecordWithCode(LoadedTable &table, const std::string &code)
 {
     AppendBlankRecord(table.Header, table.Data);

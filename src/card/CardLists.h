@@ -21,6 +21,11 @@ struct EmployeeSelection {
 EmployeeSelection selectEmployeeRecords(const LoadedTable &table, const std::string &code);
 TIndex employeeRecordIndex(const LoadedTable &table, const std::string &code);
 
+// True when `shown` still names the employee's records of the table, in order. The card is not
+// modal: while it is open the main window may delete an employee or re-read the tables, which
+// renumbers the records, and a number taken earlier may then name another employee's record.
+bool indexStillCurrent(const LoadedTable &table, const std::string &code, const TIndex &shown);
+
 // Appends a blank record carrying the code; returns its number.
 int appendRecordWithCode(LoadedTable &table, const std::string &code);
 // The last record carrying the code, 0 when none.

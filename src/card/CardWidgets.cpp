@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace veltor {
 
@@ -196,6 +198,8 @@ public:
         const bool parentChanged = watched != m_overlay &&
                                    (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest);
         const bool shown = watched == m_overlay && event->type() == QEvent::Show;
+        if (watched == m_overlay && event->type() == QEvent::Hide)
+            uncover();
         if (shown || parentChanged) {
             place();
             // The parent's layout moves the other children after this event: place once more
@@ -214,12 +218,43 @@ public:
         if (!m_overlay->isHidden()) {
             m_overlay->setGeometry(m_place());
             m_overlay->raise();
+            cover();
         }
     }
 
 private:
+    // The controls the open overlay hides from the eye leave the Tab order until it closes:
+    // Tab would otherwise land on fields nobody can see. Only their focus policy changes, so
+    // whatever enables or disables them meanwhile keeps its effect.
+    void cover()
+    {
+        uncover();
+        QWidget *parent = m_overlay->parentWidget();
+        if (!parent)
+            return;
+        const QRect area = m_overlay->geometry();
+        for (QWidget *w : parent->findChildren<QWidget *>()) {
+            if (w == m_overlay || m_overlay->isAncestorOf(w) || !(w->focusPolicy() & Qt::TabFocus) ||
+                !w->isVisibleTo(parent))
+                continue;
+            if (!area.intersects(QRect(w->mapTo(parent, QPoint(0, 0)), w->size())))
+                continue;
+            m_covered.push_back({w, w->focusPolicy()});
+            w->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+
+    void uncover()
+    {
+        for (const auto &[widget, policy] : m_covered)
+            if (widget)
+                widget->setFocusPolicy(policy);
+        m_covered.clear();
+    }
+
     QWidget *m_overlay;
     std::function<QRect()> m_place;
+    std::vector<std::pair<QPointer<QWidget>, Qt::FocusPolicy>> m_covered;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "card/EducationEditor.h"
 
+#include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -21,6 +22,10 @@ namespace veltor {
 namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
+
+const char *const StaleListMessage =
+    "Список образования изменился в другом окне (удален сотрудник или перечитаны таблицы) и "
+    "показан заново. Изменение не выполнено: выберите запись и повторите.";
 
 QPushButton *smallButton(const char *caption, const char *name, const char *hint, QWidget *parent)
 {
@@ -60,7 +65,7 @@ void TEducationEditor::createPanel()
     StringGrid3->setRowSelect(true);
     StringGrid3->setFixedHeight(100);
     StringGrid3->installEventFilter(this);
-    layout->addWidget(StringGrid3, 1);
+    layout->addWidget(StringGrid3, 1, Qt::AlignTop);
     auto *buttons = new QVBoxLayout;
     buttons->setSpacing(2);
     Button14 = smallButton("+", "Button14", "Добавить новое учебное заведение.специальность", this);
@@ -193,8 +198,10 @@ void TEducationEditor::selectRow(int row)
 
 void TEducationEditor::showEditor()
 {
+    // The editor covers the panel; what it covers is out of reach of the mouse and of Tab.
     for (QWidget *w : {static_cast<QWidget *>(StringGrid3), static_cast<QWidget *>(Button14),
-                       static_cast<QWidget *>(Button15), static_cast<QWidget *>(Button16)})
+                       static_cast<QWidget *>(Button15), static_cast<QWidget *>(Button16),
+                       static_cast<QWidget *>(RadioGroup3)})
         w->setEnabled(false);
     GroupBox2->show();
     GroupBox2->raise();
@@ -204,7 +211,9 @@ void TEducationEditor::showEditor()
 void TEducationEditor::hideEditor()
 {
     GroupBox2->hide();
+    m_editingNew = false;
     StringGrid3->setEnabled(true);
+    RadioGroup3->setEnabled(true);
     setWritable(m_writable);
 }
 
@@ -217,10 +226,20 @@ void TEducationEditor::clearEditor()
     ComboBox3->setCurrentIndex(-1);
 }
 
+bool TEducationEditor::listStillCurrent()
+{
+    if (indexStillCurrent(m_state.Obraz, m_code, EducationIndex))
+        return true;
+    zapolnenietablitsyObraz();
+    Dialogs::message(u(StaleListMessage), this);
+    return false;
+}
+
 void TEducationEditor::Button14Click()
 {
     if (!m_writable)
         return;
+    m_editingNew = true;
     clearEditor();
     appendRecordWithCode(m_state.Obraz, m_code);
     zapolnenietablitsyObraz();
@@ -230,7 +249,7 @@ void TEducationEditor::Button14Click()
 
 void TEducationEditor::Button16Click()
 {
-    if (!m_writable)
+    if (!m_writable || !listStillCurrent())
         return;
     if (EducationIndex.size() < 2) {
         clearEditor();
@@ -241,23 +260,32 @@ void TEducationEditor::Button16Click()
         Edit15->setText(toQ(e.speciality));
         Edit11->setText(toQ(e.qualification));
         Edit24->setText(toQ(e.graduationYear));
-        if (e.certificate)
-            ComboBox3->setCurrentIndex(*e.certificate >= 0 && *e.certificate < ComboBox3->count() ? *e.certificate : -1);
+        // An entry without a certificate shows none, not the previous entry's.
+        const int item = e.certificate.value_or(-1);
+        ComboBox3->setCurrentIndex(item >= 0 && item < ComboBox3->count() ? item : -1);
         Edit20->setText(toQ(e.series));
         Edit23->setText(toQ(e.number));
     }
+    m_editingNew = false;
     showEditor();
 }
 
 void TEducationEditor::Button17Click()
 {
     LoadedTable &obraz = m_state.Obraz;
-    if (EducationIndex.size() < 2) {
-        appendRecordWithCode(obraz, m_code);
-        EducationIndex = employeeRecordIndex(obraz, m_code);
-        EducationRow = 1;
+    int record = 0;
+    if (m_editingNew) {
+        // The record "+" appended is the employee's last, whatever was renumbered since.
+        record = lastRecordWithCode(obraz, m_code);
+    } else if (!listStillCurrent()) {
+        hideEditor();
+        return;
+    } else if (EducationIndex.size() < 2) {
+        record = appendRecordWithCode(obraz, m_code);
+    } else if (EducationRow >= 1 && EducationRow < static_cast<int>(EducationIndex.size())) {
+        record = EducationIndex[EducationRow];
     }
-    if (EducationRow >= 1 && EducationRow < static_cast<int>(EducationIndex.size())) {
+    if (record > 0) {
         EducationEntry e;
         e.school = fromQ(Edit14->text());
         e.speciality = fromQ(Edit15->text());
@@ -267,7 +295,7 @@ void TEducationEditor::Button17Click()
             e.certificate = ComboBox3->currentIndex();
         e.series = fromQ(Edit20->text());
         e.number = fromQ(Edit23->text());
-        writeEducationEntry(obraz, EducationIndex[EducationRow], e);
+        writeEducationEntry(obraz, record, e);
     }
     zapolnenietablitsyObraz();
     selectRow(StringGrid3->RowCount() - 1);
@@ -280,7 +308,7 @@ void TEducationEditor::Button15Click()
 {
     if (!m_writable || EducationIndex.size() < 2)
         return;
-    if (EducationRow < 1 || EducationRow >= static_cast<int>(EducationIndex.size()))
+    if (EducationRow < 1 || EducationRow >= static_cast<int>(EducationIndex.size()) || !listStillCurrent())
         return;
     DeleteRecord(m_state.Obraz.Header, m_state.Obraz.Data, EducationIndex[EducationRow]);
     zapolnenietablitsyObraz();

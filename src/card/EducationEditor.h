@@ -75,10 +75,12 @@ private:
     void showEditor();
     void hideEditor();
     void clearEditor();
+    bool listStillCurrent();
 
     AppState &m_state;
     std::string m_code;
     bool m_writable = true;
+    bool m_editingNew = false; // the editor was opened by "+" on the record it appended
 };
 
 } // namespace veltor

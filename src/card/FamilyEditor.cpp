@@ -1,6 +1,7 @@
 #include "card/FamilyEditor.h"
 
 #include "app/DatePicker.h"
+#include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -25,6 +26,9 @@ QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
 const char *const NewMemberCaption = "Введение нового члена семьи";
 const char *const EditMemberCaption = "Редактирование данных члена семьи";
+const char *const StaleListMessage =
+    "Список членов семьи изменился в другом окне (удален сотрудник или перечитаны таблицы) и "
+    "показан заново. Изменение не выполнено: выберите члена семьи и повторите.";
 
 QPushButton *smallButton(const char *caption, const char *name, const char *hint, QWidget *parent)
 {
@@ -196,6 +200,25 @@ void TFamilyEditor::selectRow(int row)
 
 bool TFamilyEditor::editingNew() const { return GroupBox4->title() == u(NewMemberCaption); }
 
+bool TFamilyEditor::listStillCurrent()
+{
+    if (indexStillCurrent(m_state.Semja, m_code, FamilyIndex))
+        return true;
+    zapolnenietablitsySemja();
+    Dialogs::message(u(StaleListMessage), this);
+    return false;
+}
+
+// Each member starts from an exact date of today; a member without a stored birth date then
+// shows an empty year, so it is written back without one.
+void TFamilyEditor::resetBirthDate()
+{
+    setPickerDate(*EditData6, today());
+    Edit28->clear();
+    CheckBox4->setChecked(true);
+    CheckBox4Click();
+}
+
 void TFamilyEditor::openEditor()
 {
     if (m_educationPanel)
@@ -226,7 +249,7 @@ void TFamilyEditor::Button7Click()
     Edit21->clear();
     LabeledEdit1->clear();
     LabeledEdit2->clear();
-    setPickerDate(*EditData6, today());
+    resetBirthDate();
     RadioGroup2->setItemIndex(1);
     appendRecordWithCode(m_state.Semja, m_code);
     zapolnenietablitsySemja();
@@ -236,7 +259,7 @@ void TFamilyEditor::Button7Click()
 
 void TFamilyEditor::Button9Click()
 {
-    if (!m_writable)
+    if (!m_writable || !listStillCurrent())
         return;
     const int kind = FieldIndex(m_state.Semja.Header, schema::S_TIP);
     auto cell = [this](std::string_view field) {
@@ -249,40 +272,48 @@ void TFamilyEditor::Button9Click()
     Edit21->setText(toQ(cell(schema::S_TIP_N)));
     LabeledEdit1->setText(toQ(cell(schema::S_FIO)));
     LabeledEdit2->setText(toQ(cell(schema::S_ADRES)));
-    if (birth) {
-        if (birth->exact) {
-            setPickerDate(*EditData6, birth->date);
-            CheckBox4->setChecked(true);
-        } else {
-            CheckBox4->setChecked(false);
-            Edit28->setText(toQ(birth->year));
-            setPickerDate(*EditData6, birth->date);
-        }
-        CheckBox4Click();
+    resetBirthDate();
+    if (!birth) {
+        // No birth date stored: an empty year, not the date the previous member left.
+        CheckBox4->setChecked(false);
+    } else if (birth->exact) {
+        setPickerDate(*EditData6, birth->date);
+    } else {
+        CheckBox4->setChecked(false);
+        Edit28->setText(toQ(birth->year));
+        setPickerDate(*EditData6, birth->date);
     }
+    CheckBox4Click();
     openEditor();
 }
 
 void TFamilyEditor::Button10Click()
 {
     LoadedTable &semja = m_state.Semja;
-    if (FamilyIndex.size() < 2) {
-        // The list was empty: "и" opened the editor on the blank row.
-        appendRecordWithCode(semja, m_code);
-        FamilyIndex = employeeRecordIndex(semja, m_code);
-        FamilyRow = 1;
-    }
-    if (FamilyRow < 1 || FamilyRow >= static_cast<int>(FamilyIndex.size()))
+    int record = 0;
+    if (editingNew()) {
+        // The record "+" appended is the employee's last, whatever was renumbered since.
+        record = lastRecordWithCode(semja, m_code);
+    } else if (!listStillCurrent()) {
+        closeEditorShowingPanel();
         return;
-    FamilyMember member;
-    member.kinship = RadioGroup2->ItemIndex();
-    member.who = fromQ(Edit21->text());
-    member.name = fromQ(LabeledEdit1->text());
-    member.address = fromQ(LabeledEdit2->text());
-    member.exactBirthDate = !EditData6->isHidden();
-    member.birthDate = pickerDate(*EditData6);
-    member.birthYear = fromQ(Edit28->text());
-    writeFamilyMember(semja, FamilyIndex[FamilyRow], member);
+    } else if (FamilyIndex.size() < 2) {
+        // The list was empty: "и" opened the editor on the blank row.
+        record = appendRecordWithCode(semja, m_code);
+    } else if (FamilyRow >= 1 && FamilyRow < static_cast<int>(FamilyIndex.size())) {
+        record = FamilyIndex[FamilyRow];
+    }
+    if (record > 0) {
+        FamilyMember member;
+        member.kinship = RadioGroup2->ItemIndex();
+        member.who = fromQ(Edit21->text());
+        member.name = fromQ(LabeledEdit1->text());
+        member.address = fromQ(LabeledEdit2->text());
+        member.exactBirthDate = !EditData6->isHidden();
+        member.birthDate = pickerDate(*EditData6);
+        member.birthYear = fromQ(Edit28->text());
+        writeFamilyMember(semja, record, member);
+    }
     zapolnenietablitsySemja();
     closeEditorShowingPanel();
 }
@@ -300,7 +331,7 @@ void TFamilyEditor::Button8Click()
 {
     if (!m_writable || FamilyIndex.size() < 2)
         return;
-    if (FamilyRow < 1 || FamilyRow >= static_cast<int>(FamilyIndex.size()))
+    if (FamilyRow < 1 || FamilyRow >= static_cast<int>(FamilyIndex.size()) || !listStillCurrent())
         return;
     DeleteRecord(m_state.Semja.Header, m_state.Semja.Data, FamilyIndex[FamilyRow]);
     zapolnenietablitsySemja();

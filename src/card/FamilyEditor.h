@@ -83,6 +83,8 @@ private:
     void closeEditorShowingPanel();
     void selectRow(int row);
     bool editingNew() const;
+    bool listStillCurrent();
+    void resetBirthDate();
 
     AppState &m_state;
     std::string m_code;

@@ -7,6 +7,7 @@
 #include "app/QtText.h"
 #include "card/CardWidgets.h"
 #include "storage/FileNames.h"
+#include "storage/Schema.h"
 #include "text/Errors.h"
 #include "text/OrfoUnit.h"
 
@@ -389,6 +390,13 @@ void TCardMainPage::Foto2Click()
     if (toQ(stored) != full)
         throw FileError("Путь к файлу \"" + full.toStdString() +
                         "\" содержит знаки, которые нельзя сохранить в базе; переименуйте файл или папку");
+    // A cut path would name no file, or another one: refuse it whole.
+    const int foto = FieldIndex(m_state.Osnova.Header, schema::FOTO);
+    const size_t room = foto > 0 ? static_cast<size_t>(m_state.Osnova.Header.FieldLengths[foto]) : 0;
+    if (stored.size() > room)
+        throw FileError("Путь к файлу \"" + full.toStdString() + "\" длиннее " + std::to_string(room)
+                        + " знаков, которые помещаются в базе; перенесите фотографию в папку с более "
+                          "коротким путем");
     QImage image = loadPicture(pathFromQString(full));
     Foto2->setPicture(std::move(image));
     PhotoPath = stored;

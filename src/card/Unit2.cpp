@@ -5,6 +5,7 @@
 #include "app/QtText.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/CardWidgets.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
 #include "card/FamilyEditor.h"
@@ -15,6 +16,8 @@
 #include "storage/Schema.h"
 #include "text/Errors.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -26,6 +29,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace veltor {
@@ -36,6 +40,15 @@ QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 const char *const CardCaption = "Карточка сотрудника";
 const char *const NewCardCaption = "Карточка нового сотрудника";
 
+// A plain QWidget is announced to assistive technology as a "filler"; the card is a window of
+// its own, named by its caption (which QAccessibleWidget reads for a window).
+QAccessibleInterface *cardAccessible(const QString &, QObject *object)
+{
+    if (auto *card = qobject_cast<TForm2 *>(object))
+        return new QAccessibleWidget(card, QAccessible::Window);
+    return nullptr;
+}
+
 } // namespace
 
 TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
@@ -44,6 +57,8 @@ TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
       m_state(state), m_main(mainWindow)
 {
     setObjectName("Form2");
+    static const bool accessibleAsWindow = (QAccessible::installFactory(cardAccessible), true);
+    Q_UNUSED(accessibleAsWindow);
     setWindowTitle(u(CardCaption));
     createControls();
 }
@@ -112,12 +127,30 @@ void TForm2::createControls()
     layout->addLayout(bottom);
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
+    arrangeTabOrder();
 
     connect(Button2, &QPushButton::clicked, this, guarded(this, [this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(this, [this] { Button3Click(); }));
     connect(Button1, &QPushButton::clicked, this, guarded(this, [this] { Button1Click(); }));
     connect(Button5, &QPushButton::clicked, this, guarded(this, [this] { Button5Click(); }));
     connect(OsnovnList->Button4, &QPushButton::clicked, this, guarded(this, [this] { Button4Click(); }));
+}
+
+void TForm2::arrangeTabOrder()
+{
+    // Tab follows the eye: the photo stands at the right of the name's line; the name forms
+    // open below that line and the history below its button, over fields Tab then skips.
+    TCardMainPage &main = *OsnovnList;
+    setTabOrder(main.Button6, main.Foto2);
+    setTabOrder(main.Foto2, main.Edit16);
+    setTabOrder(main.Edit16, main.Edit17);
+    setTabOrder(main.Edit17, main.Edit2);
+    setTabOrder(KadrList->Button19, KadrList->StringGrid2);
+    // The bottom row, left to right.
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, SegodnjaData);
+    setTabOrder(SegodnjaData, Button1);
+    setTabOrder(Button1, Button5);
 }
 
 bool TForm2::newCardMode() const { return m_shownAsNew && windowTitle() == u(NewCardCaption); }

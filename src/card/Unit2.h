@@ -85,6 +85,7 @@ protected:
 
 private:
     void createControls();
+    void arrangeTabOrder();
     void fillControls();
     void showNoEmployee();
     void setWritable(bool on);

@@ -1,5 +1,6 @@
 #include "text/OrfoUnit.h"
 
+#include <algorithm>
 #include <array>
 
 #include "text/Convert.h"
@@ -233,20 +234,48 @@ std::string_view takeWord(std::string_view &text)
 }
 
 struct NameParts {
-    std::string_view surname;
+    std::string surname;
     std::string firstInitial;
     std::string patronymicInitial;
 };
 
+// The name with blanks trimmed from both ends and every run of blanks made one, so a doubled
+// blank typed between two words does not shift the words.
+std::string squeezeBlanks(std::string_view text)
+{
+    std::string result;
+    result.reserve(text.size());
+    for (const char c : text) {
+        if (c == ' ' && (result.empty() || result.back() == ' '))
+            continue;
+        result += c;
+    }
+    if (!result.empty() && result.back() == ' ')
+        result.pop_back();
+    return result;
+}
+
 NameParts splitName(std::string_view fullName)
 {
     NameParts parts;
-    std::string_view rest = fullName;
-    parts.surname = takeWord(rest);
-    const std::string_view firstName = takeWord(rest);
+    const std::string name = squeezeBlanks(fullName);
+    std::string_view rest = name;
+    const bool hasSurname = rest.find(' ') != std::string_view::npos;
+    parts.surname = std::string(takeWord(rest));
+    // "Смит Джон": the one word after the surname is the first name, not a patronymic.
+    const bool firstNameOnly = hasSurname && rest.find(' ') == std::string_view::npos;
+    const std::string_view firstName = firstNameOnly ? rest : takeWord(rest);
     parts.firstInitial = initialOf(firstName);
-    parts.patronymicInitial = initialOf(rest);
+    parts.patronymicInitial = firstNameOnly ? std::string() : initialOf(rest);
     return parts;
+}
+
+// "И.И." for a first name and a patronymic, "Д." for a first name alone.
+std::string initials(const NameParts &parts)
+{
+    if (parts.patronymicInitial.empty() && !parts.firstInitial.empty())
+        return parts.firstInitial + ".";
+    return parts.firstInitial + "." + parts.patronymicInitial + ".";
 }
 
 } // namespace
@@ -274,19 +303,21 @@ std::string AmountInWords(uint8_t kind, double value)
 std::string InitialsFirst(std::string_view fullName)
 {
     const NameParts parts = splitName(fullName);
-    return parts.firstInitial + "." + parts.patronymicInitial + ". " + std::string(parts.surname);
+    return initials(parts) + " " + parts.surname;
 }
 
 std::string InitialsLast(std::string_view fullName)
 {
     const NameParts parts = splitName(fullName);
-    return std::string(parts.surname) + " " + parts.firstInitial + "." + parts.patronymicInitial + ".";
+    return parts.surname + " " + initials(parts);
 }
 
 std::string NthWord(std::string_view text, int32_t n)
 {
     std::string_view part;
     for (int32_t i = 0; i < n; ++i) {
+        // Runs of blanks count as one: a doubled blank does not make an empty word.
+        text.remove_prefix(std::min(text.find_first_not_of(' '), text.size()));
         const std::size_t blank = text.find(' ');
         const std::size_t length = blank == std::string_view::npos ? text.size() : blank + 1;
         part = text.substr(0, length);

@@ -11,12 +11,14 @@ namespace veltor {
 // any other kind: empty text. Kinds 0 and 1 raise ConversionError for negative values.
 std::string AmountInWords(uint8_t kind, double value);
 
-// "Иванов Иван Иванович" -> "И.И. Иванов" (signatures).
+// "Иванов Иван Иванович" -> "И.И. Иванов" (signatures). Runs of blanks count as one; a name of
+// two words has no patronymic: "Смит Джон" -> "Д. Смит", "Смит Д.".
 std::string InitialsFirst(std::string_view fullName);
 // "Иванов Иван Иванович" -> "Иванов И.И." (headings).
 std::string InitialsLast(std::string_view fullName);
 
 // The n-th blank-separated word with the blank that follows it; empty when absent or n <= 0.
+// Runs of blanks count as one.
 std::string NthWord(std::string_view text, int32_t n);
 
 // a..z and а..я made capital; everything else (ё included) unchanged.

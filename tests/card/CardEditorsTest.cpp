@@ -241,6 +241,171 @@ TEST_F(CardEditors, UnreadableStoredValuesKeepTheEditorClosed)
     EXPECT_TRUE(education().GroupBox2->isHidden());
 }
 
+// An entry without a birth date or a certificate, edited after one with them, used to be
+// written with the previous entry's date and certificate.
+TEST_F(CardEditors, BlankFieldsDoNotTakeThePreviousEntrysValues)
+{
+    addMember(1, "Иванова Анна", "05.06.1990");
+    addMember(1, "Иванов Петр", "      1975");
+    addMember(1, "Иванов Олег");
+    add(schema::ObrazTable, {{"KOD", "1"}, {"UCHEB", "ТГУ"}, {"DOK", "1"}});
+    add(schema::ObrazTable, {{"KOD", "1"}, {"UCHEB", "Курсы"}});
+    start();
+    open(1);
+    for (int row : {1, 2, 3}) {
+        selectGridRow(*family().StringGrid1, row);
+        family().Button9->click();
+        family().Button10->click();
+    }
+    for (int row : {1, 2}) {
+        selectGridRow(*education().StringGrid3, row);
+        education().Button16->click();
+        education().Button17->click();
+    }
+    save();
+    EXPECT_EQ(messages(), QStringList());
+    const LoadedTable semja = disk(schema::SemjaTable);
+    EXPECT_EQ(field(semja, 1, "S_ROZHD"), "05.06.1990");
+    EXPECT_EQ(rawField(semja, 2, "S_ROZHD"), "      1975");
+    EXPECT_EQ(field(semja, 3, "S_ROZHD"), "");
+    const LoadedTable obraz = disk(schema::ObrazTable);
+    EXPECT_EQ(field(obraz, 1, "DOK"), "1");
+    EXPECT_EQ(field(obraz, 2, "DOK"), "-1");
+
+    // A new member starts from an exact date, whatever the last one showed.
+    family().Button9->click(); // row 3: no date, the year field shown
+    family().Button11->click();
+    family().Button7->click();
+    EXPECT_TRUE(family().CheckBox4->isChecked());
+    EXPECT_FALSE(family().EditData6->isHidden());
+}
+
+// The card stays open while the main window deletes an employee, which renumbers the family and
+// education records. The editors used to delete or overwrite another employee's record then.
+class CardEditorsAfterDeletion : public CardEditors {
+protected:
+    void SetUp() override
+    {
+        CardEditors::SetUp();
+        addEmployee(3, "Сидоров Семен Семенович");
+        addHistory(3, 1);
+        addMember(1, "Иванова Анна");
+        addMember(2, "Петрова Ольга");
+        addMember(3, "Сидорова Вера");
+        add(schema::ObrazTable, {{"KOD", "1"}, {"UCHEB", "ТГУ"}});
+        add(schema::ObrazTable, {{"KOD", "2"}, {"UCHEB", "МГУ"}});
+        add(schema::ObrazTable, {{"KOD", "3"}, {"UCHEB", "ЛГУ"}});
+        start();
+        open(2);
+    }
+
+    // Deletes employee 1 through the main window's command, as the user would.
+    void deleteFirstEmployee()
+    {
+        form->StringGrid1SelectCell(1, 1);
+        ASSERT_EQ(field(state->Osnova, state->CurMainRec, "KOD"), "1");
+        Dialogs::queueAnswer(true);
+        form->N1_9->trigger();
+        ASSERT_EQ(state->Osnova.Header.RecordCount, 2);
+        Dialogs::clearRecorded();
+    }
+
+    std::vector<std::string> schools(int code) const
+    {
+        std::vector<std::string> names;
+        for (int r = 1; r <= state->Obraz.Header.RecordCount; ++r)
+            if (field(state->Obraz, r, "KOD") == std::to_string(code))
+                names.push_back(field(state->Obraz, r, "UCHEB"));
+        return names;
+    }
+};
+
+TEST_F(CardEditorsAfterDeletion, DeleteRefillsTheListAndTouchesNobodyElse)
+{
+    deleteFirstEmployee();
+    family().Button8->click();
+    education().Button15->click();
+    ASSERT_EQ(messages().size(), 2);
+    EXPECT_TRUE(messages()[0].contains(QString::fromUtf8("Список членов семьи изменился")));
+    EXPECT_TRUE(messages()[1].contains(QString::fromUtf8("Список образования изменился")));
+    EXPECT_EQ(namesOf(2), std::vector<std::string>{"Петрова Ольга"});
+    EXPECT_EQ(namesOf(3), std::vector<std::string>{"Сидорова Вера"});
+    EXPECT_EQ(schools(2), std::vector<std::string>{"МГУ"});
+    EXPECT_EQ(schools(3), std::vector<std::string>{"ЛГУ"});
+    EXPECT_EQ(family().FamilyIndex, (TIndex{0, 1}));
+
+    // The refilled list addresses the right records again.
+    family().Button8->click();
+    education().Button15->click();
+    save();
+    EXPECT_EQ(messages().size(), 2);
+    const LoadedTable semja = disk(schema::SemjaTable);
+    ASSERT_EQ(semja.Header.RecordCount, 1);
+    EXPECT_EQ(field(semja, 1, "S_FIO"), "Сидорова Вера");
+    const LoadedTable obraz = disk(schema::ObrazTable);
+    ASSERT_EQ(obraz.Header.RecordCount, 1);
+    EXPECT_EQ(field(obraz, 1, "UCHEB"), "ЛГУ");
+}
+
+TEST_F(CardEditorsAfterDeletion, EditedEntryIsNotWrittenOverAnotherEmployees)
+{
+    family().Button9->click();
+    education().Button16->click();
+    deleteFirstEmployee();
+    family().LabeledEdit1->setText(QString::fromUtf8("Петрова Ольга Ивановна"));
+    family().Button10->click();
+    education().Edit14->setText(QString::fromUtf8("МГТУ"));
+    education().Button17->click();
+    EXPECT_EQ(messages().size(), 2);
+    EXPECT_TRUE(family().GroupBox4->isHidden());
+    EXPECT_TRUE(education().GroupBox2->isHidden());
+    EXPECT_EQ(namesOf(2), std::vector<std::string>{"Петрова Ольга"});
+    EXPECT_EQ(namesOf(3), std::vector<std::string>{"Сидорова Вера"});
+    EXPECT_EQ(schools(2), std::vector<std::string>{"МГУ"});
+    EXPECT_EQ(schools(3), std::vector<std::string>{"ЛГУ"});
+}
+
+// A member or entry added with "+" is written into the record "+" appended, renumbered or not.
+TEST_F(CardEditorsAfterDeletion, AddedEntryReachesItsOwnRecord)
+{
+    family().Button7->click();
+    education().Button14->click();
+    deleteFirstEmployee();
+    family().LabeledEdit1->setText(QString::fromUtf8("Петров Илья"));
+    family().Button10->click();
+    education().Edit14->setText(QString::fromUtf8("МФТИ"));
+    education().Button17->click();
+    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(namesOf(2), (std::vector<std::string>{"Петрова Ольга", "Петров Илья"}));
+    EXPECT_EQ(namesOf(3), std::vector<std::string>{"Сидорова Вера"});
+    EXPECT_EQ(schools(2), (std::vector<std::string>{"МГУ", "МФТИ"}));
+    EXPECT_EQ(schools(3), std::vector<std::string>{"ЛГУ"});
+}
+
+// The card's own save finds the shown employee's records by code, not by the numbers it was
+// shown with.
+TEST_F(CardEditorsAfterDeletion, SaveWritesTheShownEmployeesRecords)
+{
+    deleteFirstEmployee();
+    card->OsnovnList->Edit3->setText("8100");
+    card->OsnovnList->Edit5->setText("7001 123456");
+    save();
+    EXPECT_EQ(messages(), QStringList());
+    const LoadedTable main = disk(schema::OsnovaTable);
+    ASSERT_EQ(main.Header.RecordCount, 2);
+    EXPECT_EQ(field(main, 1, "KOD"), "2");
+    EXPECT_EQ(field(main, 1, "OKLAD"), "8100");
+    EXPECT_EQ(field(main, 2, "OKLAD"), "");
+    const LoadedTable passport = disk(schema::PassportTable);
+    EXPECT_EQ(field(passport, 1, "PASSPORT"), "7001 123456");
+    EXPECT_EQ(field(passport, 2, "PASSPORT"), "");
+    const LoadedTable trud = disk(schema::TrudTable);
+    ASSERT_EQ(trud.Header.RecordCount, 3);
+    EXPECT_EQ(field(trud, 3, "KOD"), "2");
+    EXPECT_EQ(field(trud, 3, "OKLAD"), "8100");
+    EXPECT_EQ(field(trud, 2, "OKLAD"), "5000");
+}
+
 TEST_F(CardEditors, ClosingTheCardClosesTheEditors)
 {
     start();

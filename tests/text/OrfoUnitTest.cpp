@@ -126,6 +126,28 @@ TEST(Initials, BothFormsOfAFullName)
     }
 }
 
+// A name of two words used to give ".Д. Смит" (the first name taken for a patronymic), and a
+// doubled blank ".И. Иванов".
+TEST(Initials, NamesWithoutPatronymicOrWithExtraBlanks)
+{
+    const struct {
+        const char *fullName;
+        const char *first;
+        const char *last;
+    } cases[] = {
+        {"Смит Джон", "Д. Смит", "Смит Д."},
+        {"Смит Джон-Пол", "Д-П. Смит", "Смит Д-П."},
+        {"Иванов  Иван Иванович", "И.И. Иванов", "Иванов И.И."},
+        {"  Иванов Иван   Иванович  ", "И.И. Иванов", "Иванов И.И."},
+        {"Смит Джон ", "Д. Смит", "Смит Д."},
+        {"Оглы Рустам Али оглы", "Р.А. Оглы", "Оглы Р.А."},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(cp1251ToUtf8(InitialsFirst(cp(c.fullName))), c.first) << c.fullName;
+        EXPECT_EQ(cp1251ToUtf8(InitialsLast(cp(c.fullName))), c.last) << c.fullName;
+    }
+}
+
 TEST(NthWord, KeepsTheBlankThatFollows)
 {
     const std::string name = cp("Иванов Иван Иванович");
@@ -135,6 +157,21 @@ TEST(NthWord, KeepsTheBlankThatFollows)
     } cases[] = {{1, "Иванов "}, {2, "Иван "}, {3, "Иванович"}, {4, ""}, {0, ""}, {-1, ""}};
     for (const auto &c : cases)
         EXPECT_EQ(cp1251ToUtf8(NthWord(name, c.n)), c.word) << c.n;
+}
+
+// A doubled blank used to make the second word of "Иванов  Иван Иванович" a lone blank, so a
+// document's first name came out empty.
+TEST(NthWord, RunsOfBlanksCountAsOne)
+{
+    const std::string name = cp("Иванов  Иван   Иванович");
+    const struct {
+        int n;
+        const char *word;
+    } cases[] = {{1, "Иванов "}, {2, "Иван "}, {3, "Иванович"}, {4, ""}};
+    for (const auto &c : cases)
+        EXPECT_EQ(cp1251ToUtf8(NthWord(name, c.n)), c.word) << c.n;
+    EXPECT_EQ(cp1251ToUtf8(NthWord(cp(" Смит Джон"), 1)), "Смит ");
+    EXPECT_EQ(cp1251ToUtf8(NthWord(cp("Смит  "), 2)), "");
 }
 
 TEST(UpperCaseRu, RaisesLatinAndCyrillicButNotYo)
