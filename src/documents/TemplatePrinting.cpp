@@ -1,4 +1,4 @@
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 
 #include "storage/FileNames.h"
 #include "storage/Schema.h"

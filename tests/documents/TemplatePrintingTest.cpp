@@ -8,7 +8,7 @@
 
 #include "PrintingTestSupport.h"
 #include "printing/RtfDocument.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
