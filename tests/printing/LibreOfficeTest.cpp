@@ -54,6 +54,26 @@ const std::string NestedTableTemplate =
     "\\pard\\plain\\intbl\\itap1 <C>\\cell <D>\\cell\\row\n"
     "\\pard\\plain After <E>\\par}";
 
+// The same as Word writes it: runs in revision groups, row properties repeated before \\row.
+const std::string WordNestedTableTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
+    "\\pard\\plain\\ltrpar\\ql Header <A>\\par\n"
+    "\\trowd\\irow0\\irowband0\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 Outer\\par }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap2 {\\rtlch\\fcs1 \\insrsid1 Nested1}{\\rtlch\\fcs1 \\insrsid1 "
+    "\\nestcell }{\\rtlch\\fcs1 \\insrsid1 Nested2}{\\rtlch\\fcs1 \\insrsid1 \\nestcell }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap2 {\\*\\nesttableprops\\trowd\\irow0\\irowband0\\lastrow"
+    "\\ltrrow\\trgaph108\\trleft-108\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 Tail\\cell }{\\rtlch\\fcs1 "
+    "\\insrsid1 <B>\\cell }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 \\trowd\\irow0\\irowband0"
+    "\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000\\row }\n"
+    "\\trowd\\irow1\\irowband1\\lastrow\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {<C>\\cell <D>\\cell}\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\trowd\\irow1\\irowband1\\lastrow\\ltrrow\\trgaph108"
+    "\\trleft-108\\cellx4500\\cellx9000\\row }\n"
+    "\\pard\\plain\\ltrpar\\ql After <E>\\par}";
+
 // A template cut short: its own group and an inner one never close.
 const std::string UnclosedTemplate =
     "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
@@ -117,7 +137,8 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
         written->saveAs(folder / "certificate.doc");
 
         const std::pair<const char *, const std::string *> filled[] = {
-            {"nested.doc", &NestedTableTemplate}, {"unclosed.doc", &UnclosedTemplate}, {"star.doc", &StrayStarTemplate}};
+            {"nested.doc", &NestedTableTemplate}, {"word-nested.doc", &WordNestedTableTemplate},
+            {"unclosed.doc", &UnclosedTemplate},  {"star.doc", &StrayStarTemplate}};
         for (const auto &[name, bytes] : filled) {
             RtfDocument document(*bytes, "template.rtf");
             for (const char *placeholder : {"A", "B", "C", "D", "E"})
@@ -139,6 +160,7 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
          QString::fromStdString((folder / "Perechen.doc").string()),
          QString::fromStdString((folder / "certificate.doc").string()),
          QString::fromStdString((folder / "nested.doc").string()),
+         QString::fromStdString((folder / "word-nested.doc").string()),
          QString::fromStdString((folder / "unclosed.doc").string()),
          QString::fromStdString((folder / "star.doc").string())});
     process.start();
@@ -173,7 +195,9 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
     EXPECT_EQ(certificate.find('<'), std::string::npos) << certificate;
 
     // The nested table goes with the cell's old text; every later cell and paragraph stays.
-    EXPECT_EQ(readFile(out / "nested.txt"), "\xEF\xBB\xBFHeader valueA\nЯчейка\nvalueB\nvalueC\nvalueD\nAfter valueE\n");
+    for (const char *name : {"nested.txt", "word-nested.txt"})
+        EXPECT_EQ(readFile(out / name), "\xEF\xBB\xBFHeader valueA\nЯчейка\nvalueB\nvalueC\nvalueD\nAfter valueE\n")
+            << name;
     // The unclosed template opens, and its last paragraph is filled.
     EXPECT_EQ(readFile(out / "unclosed.txt"), "\xEF\xBB\xBF" "First valueA\nSecond valueB\nThird valueC\n");
     EXPECT_EQ(readFile(out / "star.txt"), "\xEF\xBB\xBFStart valueA middle valueB\nEnd valueC\n");
