@@ -12,7 +12,7 @@
 #include "GenerateDatabase.h"
 #include "app/EmployeeList.h"
 #include "app/Startup.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"

@@ -7,7 +7,7 @@
 #include "app/QtText.h"
 #include "app/Startup.h"
 #include "app/StringGrid.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"

@@ -12,7 +12,7 @@
 #include "card/HrPage.h"
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/Schema.h"
 #include "text/Errors.h"
 

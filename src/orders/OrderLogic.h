@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/AppState.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "text/Convert.h"
 
 // What the orders window computes without widgets: its own tables, order identities and

@@ -6,8 +6,11 @@
 // Reading and writing whole document files, with messages that name the file.
 namespace veltor {
 
-// The largest document read: positions in a document are kept in 29 bits.
-constexpr size_t MaxDocumentSize = 256u * 1024u * 1024u;
+// The largest document read. A template is well under a megabyte; pictures make some larger.
+constexpr size_t MaxDocumentSize = 64u * 1024u * 1024u;
+// The most characters of text a document read may hold: each costs about 25 bytes of memory
+// while it is filled. (Positions in a document are kept in 29 bits.)
+constexpr size_t MaxDocumentCharacters = 4000000;
 
 // A path as UTF-8 text for messages.
 std::string displayPath(const std::filesystem::path &path);

@@ -8,6 +8,7 @@
 #include "printing/DocumentFiles.h"
 #include "printing/RtfReader.h"
 #include "printing/RtfText.h"
+#include "printing/RtfTokenizer.h"
 #include "text/Errors.h"
 
 namespace veltor {
@@ -53,13 +54,10 @@ std::string notRtfMessage(std::string_view bytes, const std::string &name)
     return "Файл «" + name + "» не является документом RTF";
 }
 
-class CharacterCollector : public RtfSink {
+class CharacterCounter : public RtfSink {
 public:
-    explicit CharacterCollector(std::vector<RtfChar> &characters) : m_characters(characters) {}
-    void character(const RtfChar &c) override { m_characters.push_back(c); }
-
-private:
-    std::vector<RtfChar> &m_characters;
+    void character(const RtfChar &) override { ++count; }
+    size_t count = 0;
 };
 
 // What keeps text written after an open end from joining it.
@@ -74,6 +72,89 @@ std::string_view separatorAfter(RtfOpenEnd open)
 }
 
 bool isVisible(char32_t c) { return !isMark(c); }
+
+// What is left of RTF bytes that are dropped: the groups they close and the heads of the groups
+// they open ("{", "\\*" and the destination word), so that the groups around them stay balanced
+// and what follows stays in the destination it was in. A group both opened and closed in the
+// bytes goes entirely. "{}" when nothing is left, so that what comes before cannot join what
+// comes after.
+void appendGroupsOf(std::string &out, std::string_view bytes)
+{
+    const size_t before = out.size();
+    std::vector<size_t> opened; // where each group opened here starts in `out`
+    RtfTokenizer tokenizer(bytes);
+    bool head = false;      // the token follows "{" or "{\\*"
+    bool ignorable = false; // and that was "{\\*"
+    for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End; token = tokenizer.next()) {
+        const bool wasHead = head;
+        head = false;
+        if (!wasHead)
+            ignorable = false;
+        switch (token.type) {
+        case RtfToken::Type::GroupStart:
+            opened.push_back(out.size());
+            out.push_back('{');
+            head = true;
+            break;
+        case RtfToken::Type::GroupEnd:
+            if (opened.empty()) {
+                out.push_back('}');
+            } else {
+                out.resize(opened.back());
+                opened.pop_back();
+            }
+            break;
+        case RtfToken::Type::ControlSymbol:
+            if (wasHead && token.symbol == '*') {
+                out.append("\\*");
+                head = true;
+                ignorable = true;
+            }
+            break;
+        case RtfToken::Type::ControlWord:
+            if (wasHead && (ignorable || RtfReader::isDestinationWord(token.word))) {
+                out.append(bytes.substr(token.begin, token.end - token.begin));
+                if (!token.delimitedByBlank)
+                    out.push_back(' ');
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (out.size() == before)
+        out.append("{}");
+}
+
+// Closes the groups a damaged document leaves open at its end, its own included: word
+// processors refuse a document that does not close.
+void closeOpenGroups(std::string &out)
+{
+    RtfTokenizer tokenizer(out);
+    int depth = 0;
+    RtfToken last;
+    RtfToken binary; // the last \\binN
+    for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End; token = tokenizer.next()) {
+        if (token.type == RtfToken::Type::GroupStart)
+            ++depth;
+        else if (token.type == RtfToken::Type::GroupEnd && depth > 0)
+            --depth;
+        else if (token.type == RtfToken::Type::ControlWord && token.word == "bin")
+            binary = token;
+        last = token;
+    }
+    // \\binN data cut short would take the closing braces for data: the cut data goes.
+    if (last.type == RtfToken::Type::Binary && last.end - last.begin < static_cast<uint32_t>(binary.parameter)) {
+        out.resize(binary.begin);
+        closeOpenGroups(out);
+        return;
+    }
+    // A lone backslash at the end reads as one; followed by a brace it would make that brace
+    // text instead.
+    if (last.type == RtfToken::Type::ControlSymbol && last.symbol == '\\' && last.end - last.begin == 1)
+        out.push_back('\\');
+    out.append(static_cast<size_t>(depth), '}');
+}
 
 } // namespace
 
@@ -103,28 +184,50 @@ void RtfDocument::load(std::string bytes)
         throw DocumentError(notRtfMessage(bytes, m_name));
     if (bytes.size() > MaxDocumentSize)
         throw DocumentError("Документ «" + m_name + "» слишком велик");
+
+    // Each character of text costs about 25 bytes here. Counted first, so that the vectors are
+    // made once at their size and a document too large to hold is refused before any of it is.
+    CharacterCounter counter;
+    RtfReader(bytes).read(counter);
+    if (counter.count > MaxDocumentCharacters)
+        throw DocumentError("Документ «" + m_name + "» слишком велик: в нём больше "
+                            + std::to_string(MaxDocumentCharacters / 1000000)
+                            + " млн знаков текста. Шаблоны документов много меньше; проверьте, "
+                              "тот ли это файл");
     m_bytes = std::move(bytes);
 
-    std::vector<RtfChar> characters;
-    CharacterCollector collector(characters);
+    class Collector : public RtfSink {
+    public:
+        explicit Collector(RtfDocument &d) : m_d(d) {}
+        void character(const RtfChar &c) override
+        {
+            m_d.m_sources.push_back(Source{c.begin, c.end, c.unicodeSkip, c.openBefore});
+            m_d.m_text.push_back(c.code);
+        }
+
+    private:
+        RtfDocument &m_d;
+    };
+    const size_t count = counter.count;
+    m_sources.clear();
+    m_text.clear();
+    m_sources.reserve(count);
+    m_text.reserve(count);
+    Collector collector(*this);
     RtfReader reader(m_bytes);
     reader.read(collector);
 
-    const size_t count = characters.size();
-    m_sources.resize(count);
-    m_text.resize(count);
-    m_origin.resize(count);
-    m_folded.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        const RtfChar &c = characters[i];
-        m_sources[i] = Source{c.begin, c.end, c.unicodeSkip, c.openBefore};
-        m_text[i] = c.code;
+    m_origin.resize(m_text.size());
+    m_folded.resize(m_text.size());
+    for (size_t i = 0; i < m_text.size(); ++i) {
         m_origin[i] = static_cast<uint32_t>(i);
-        m_folded[i] = foldCase(c.code);
+        m_folded[i] = foldCase(m_text[i]);
     }
-    m_deleted.assign(count, 0);
+    m_deleted.assign(m_text.size(), 0);
     m_documentEnd = reader.documentEnd();
     m_openGroupsAtEnd = reader.openGroupsAtEnd();
+    m_nestedTables = reader.nestedTables();
+    m_nestedTableDeleted.assign(m_nestedTables.size(), 0);
     m_newTablesAt = m_documentEnd;
     m_tables.reset();
 }
@@ -372,6 +475,8 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
     // in the range (a footnote in the cell, the section's headers before a table at the start
     // of the document) is kept. The new text is written where the first visible character of
     // the range is, in its formatting; a range without one gets it before its cell mark.
+    // A nested table in the range goes as a whole (see RtfReader::nestedTables); the new text
+    // is never written inside it.
     uint32_t anchor = m_origin[end] & IndexMask;
     uint32_t anchorFormat = InheritFormat;
     int depth = 0;
@@ -381,7 +486,7 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
             ++depth;
         else if (c == StoryEndMark)
             --depth;
-        else if (depth == 0 && isVisible(c)) {
+        else if (depth == 0 && isVisible(c) && nestedTableOf(m_origin[i] & IndexMask) < 0) {
             anchor = m_origin[i] & IndexMask;
             anchorFormat = m_origin[i] & Inserted ? m_origin[i] & FormatMask : InheritFormat;
             break;
@@ -410,7 +515,12 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
             ++depth;
         else if (c == StoryEndMark)
             --depth;
-        if (inStory) {
+        const int nested = nestedTableOf(o & IndexMask);
+        if (nested >= 0) {
+            m_nestedTableDeleted[static_cast<size_t>(nested)] = 1;
+            if (!(o & Inserted))
+                m_deleted[o] = 1;
+        } else if (inStory) {
             if (!textPlaced && (o & IndexMask) >= anchor)
                 placeText();
             text2.push_back(c);
@@ -443,6 +553,18 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
                         cell.end = static_cast<uint32_t>(cell.end + delta);
                 }
     }
+}
+
+int RtfDocument::nestedTableOf(uint32_t character) const
+{
+    if (m_nestedTables.empty() || character >= m_sources.size())
+        return -1;
+    const uint32_t at = m_sources[character].begin;
+    auto it = std::upper_bound(m_nestedTables.begin(), m_nestedTables.end(), at,
+                               [](uint32_t position, const RtfSpan &t) { return position < t.begin; });
+    if (it == m_nestedTables.begin() || at >= (it - 1)->end)
+        return -1;
+    return static_cast<int>(it - 1 - m_nestedTables.begin());
 }
 
 std::string RtfDocument::textOf(uint32_t begin, uint32_t end, bool forCell) const
@@ -549,7 +671,7 @@ std::string RtfDocument::toBytes() const
         runs.push_back(Run{o & IndexMask, o & FormatMask, i, j});
         i = j;
     }
-    if (runs.empty() && m_newTables.empty()
+    if (runs.empty() && m_newTables.empty() && m_openGroupsAtEnd == 0
         && std::find(m_deleted.begin(), m_deleted.end(), 1) == m_deleted.end())
         return m_bytes;
 
@@ -563,13 +685,32 @@ std::string RtfDocument::toBytes() const
         out.append(separatorAfter(open));
         open = RtfOpenEnd::None;
     };
+    size_t nested = 0; // the first nested table not yet passed
     auto copyTo = [&](uint32_t to, RtfOpenEnd openAtTo) {
         if (to <= pos)
             return;
         closeOpenEnd();
-        out.append(m_bytes, pos, to - pos);
-        pos = to;
         open = openAtTo;
+        while (pos < to) {
+            while (nested < m_nestedTables.size()
+                   && (!m_nestedTableDeleted[nested] || m_nestedTables[nested].end <= pos))
+                ++nested;
+            if (nested == m_nestedTables.size() || m_nestedTables[nested].begin >= to) {
+                out.append(m_bytes, pos, to - pos);
+                pos = to;
+                break;
+            }
+            const RtfSpan &table = m_nestedTables[nested];
+            if (table.begin > pos) {
+                out.append(m_bytes, pos, table.begin - pos);
+                pos = table.begin;
+            }
+            const uint32_t stop = std::min(to, table.end);
+            appendGroupsOf(out, std::string_view(m_bytes).substr(pos, stop - pos));
+            pos = stop;
+            if (pos == to)
+                open = RtfOpenEnd::None;
+        }
     };
     bool newTablesWritten = m_newTables.empty();
     auto writeNewTables = [&] {
@@ -598,7 +739,9 @@ std::string RtfDocument::toBytes() const
                 out.push_back('}');
             ++run;
         }
-        if (m_deleted[k]) {
+        // A nested table that goes is written as a whole below (appendGroupsOf).
+        const int nestedTable = m_deleted[k] ? nestedTableOf(k) : -1;
+        if (m_deleted[k] && (nestedTable < 0 || !m_nestedTableDeleted[static_cast<size_t>(nestedTable)])) {
             copyTo(source.begin, source.openBefore);
             pos = std::max(pos, source.end);
         }
@@ -606,6 +749,8 @@ std::string RtfDocument::toBytes() const
     if (!newTablesWritten)
         writeNewTables();
     copyTo(static_cast<uint32_t>(m_bytes.size()), RtfOpenEnd::None);
+    if (m_openGroupsAtEnd > 0)
+        closeOpenGroups(out);
     return out;
 }
 

@@ -84,12 +84,16 @@ private:
     void checkTable(int table) const;
     void replaceRange(uint32_t begin, uint32_t end, std::u32string_view text, uint32_t format);
     std::string textOf(uint32_t begin, uint32_t end, bool forCell) const;
+    // The nested table a read character belongs to, or -1.
+    int nestedTableOf(uint32_t character) const;
     void appendNewTables(std::string &out) const;
 
     std::string m_name;
     std::string m_bytes;
     std::vector<Source> m_sources;  // characters as read, in source order
     std::vector<uint8_t> m_deleted; // per read character: its bytes are not written
+    std::vector<RtfSpan> m_nestedTables;       // see RtfReader::nestedTables
+    std::vector<uint8_t> m_nestedTableDeleted; // its cell was replaced: only its braces are written
     // The current text: the characters, their case-folded form for searching, and where each
     // came from (a read character, or text inserted at a read character; see RtfDocument.cpp).
     std::vector<char32_t> m_text;

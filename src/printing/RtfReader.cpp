@@ -17,6 +17,7 @@ enum class Action : uint8_t {
     TextDestination,    // field result, object result, the Unicode half of \upr
     FontTable,
     NestTableProps,
+    NoNestTables,       // skipped; ends a nested row for readers without nested tables
     Character,          // a character or mark given in the table
     Paragraph,
     Section,
@@ -135,7 +136,7 @@ constexpr ControlWordInfo ControlWords[] = {
     {"nestcell", Action::NestedCell, 0},
     {"nestrow", Action::NestedRow, 0},
     {"nesttableprops", Action::NestTableProps, 0},
-    {"nonesttables", Action::Skip, 0},
+    {"nonesttables", Action::NoNestTables, 0},
     {"nonshppict", Action::Skip, 0},
     {"objdata", Action::Skip, 0},
     {"object", Action::SeparatedContainer, 0},
@@ -219,6 +220,7 @@ bool isDestination(Action action)
     case Action::TextDestination:
     case Action::FontTable:
     case Action::NestTableProps:
+    case Action::NoNestTables:
         return true;
     default:
         return false;
@@ -226,6 +228,12 @@ bool isDestination(Action action)
 }
 
 } // namespace
+
+bool RtfReader::isDestinationWord(std::string_view word)
+{
+    const ControlWordInfo *info = findControlWord(word);
+    return info != nullptr && isDestination(info->action);
+}
 
 void RtfReader::read(RtfSink &sink)
 {
@@ -236,10 +244,17 @@ void RtfReader::read(RtfSink &sink)
         const RtfToken token = tokenizer.next();
         if (token.type == RtfToken::Type::End)
             break;
+        m_atGroupStart = m_lastWasGroupStart;
+        m_lastWasGroupStart = token.type == RtfToken::Type::GroupStart;
         if (m_unicodePending && token.type != RtfToken::Type::GroupStart
             && token.type != RtfToken::Type::GroupEnd) {
-            // Fallback characters of a \uN: a control word, a control symbol, \'hh, \bin data
-            // and every text byte count as one; a group boundary ends the skipping.
+            // Fallback characters of a \uN: a control word, a control symbol, \'hh, \binN with
+            // its data and every text byte count as one; a group boundary ends the skipping.
+            if (token.type == RtfToken::Type::ControlWord && token.word == "bin" && token.hasParameter
+                && token.parameter > 0) {
+                m_unicode.end = token.end; // its data comes next and counts with it
+                continue;
+            }
             if (token.type == RtfToken::Type::Text) {
                 const uint32_t length = token.end - token.begin;
                 const uint32_t skipped = std::min(length, m_skipRemaining);
@@ -272,6 +287,8 @@ void RtfReader::read(RtfSink &sink)
         case RtfToken::Type::GroupEnd:
             flushUnicode(sink);
             if (m_groups.size() > 1) {
+                if (m_groups.back().nestedRowEnd && m_inNestedTable)
+                    m_nestedTable.end = token.end;
                 if (m_groups.back().storyStart)
                     emitMark(sink, StoryEndMark, token.begin, token.begin);
                 m_groups.pop_back();
@@ -302,6 +319,9 @@ void RtfReader::read(RtfSink &sink)
         }
     }
     flushUnicode(sink);
+    if (m_inNestedTable)
+        m_nestedTables.push_back(m_nestedTable);
+    m_inNestedTable = false;
     m_openGroupsAtEnd = static_cast<int>(m_groups.size()) - 1;
 }
 
@@ -389,6 +409,11 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
         break;
     case Action::NestTableProps:
         state.destination = Destination::NestTableProps;
+        state.nestedRowEnd = true;
+        break;
+    case Action::NoNestTables:
+        state.destination = Destination::Skip;
+        state.nestedRowEnd = true;
         break;
     case Action::Character:
         if (inText) {
@@ -402,8 +427,7 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
         break;
     case Action::Paragraph:
         if (inText) {
-            const int level = state.tableLevel >= 0 ? state.tableLevel : (state.inTable ? 1 : 0);
-            emitMark(sink, level > 0 ? TableParagraphMark : BodyParagraphMark, token.begin,
+            emitMark(sink, tableLevel() > 0 ? TableParagraphMark : BodyParagraphMark, token.begin,
                      token.end);
         }
         break;
@@ -456,12 +480,19 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
     case Action::ParagraphDefaults:
         state.inTable = false;
         state.tableLevel = -1;
+        if (inText && !state.otherStory)
+            m_pardAt = token.begin;
         break;
     case Action::InTable:
         state.inTable = true;
         break;
     case Action::TableLevel:
         state.tableLevel = token.parameter;
+        if (inText && !state.otherStory && token.parameter >= 2 && !m_inNestedTable) {
+            // The nested table starts with the properties of its first paragraph.
+            m_inNestedTable = true;
+            m_nestedTable = RtfSpan{m_pardAt != UINT32_MAX ? m_pardAt : token.begin, token.end};
+        }
         break;
     case Action::AnsiCodePage:
         if (token.parameter > 0) {
@@ -486,7 +517,9 @@ void RtfReader::controlSymbol(const RtfToken &token, RtfSink &sink)
 {
     GroupState &state = m_groups.back();
     if (token.symbol == '*') {
-        if (state.destination != Destination::Skip)
+        // Only "{\*" marks an ignorable destination; a \* elsewhere is an unknown symbol that
+        // shows nothing, and the text after it stays visible.
+        if (m_atGroupStart && state.destination != Destination::Skip)
             state.ignorable = true;
         return;
     }
@@ -536,7 +569,34 @@ void RtfReader::text(const RtfToken &token, RtfSink &sink)
 
 void RtfReader::emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end)
 {
-    sink.character(RtfChar{code, begin, end, m_groups.back().unicodeSkip, openBefore(begin)});
+    deliver(sink, RtfChar{code, begin, end, m_groups.back().unicodeSkip, openBefore(begin)});
+}
+
+int RtfReader::tableLevel() const
+{
+    const GroupState &state = m_groups.back();
+    return state.tableLevel >= 0 ? state.tableLevel : (state.inTable ? 1 : 0);
+}
+
+void RtfReader::deliver(RtfSink &sink, const RtfChar &c)
+{
+    if (!m_groups.back().otherStory && c.code != StoryStartMark && c.code != StoryEndMark) {
+        // The marks of the top-level table end a nested one whatever the paragraph says.
+        const bool outer = c.code == CellMark || c.code == RowMark || c.code == BodyParagraphMark;
+        const bool nested = c.code == NestedCellMark || c.code == NestedRowMark
+                            || (!outer && tableLevel() >= 2);
+        if (nested && !m_inNestedTable) {
+            m_inNestedTable = true;
+            m_nestedTable = RtfSpan{m_pardAt != UINT32_MAX ? m_pardAt : c.begin, c.end};
+        } else if (nested) {
+            m_nestedTable.end = std::max(m_nestedTable.end, c.end);
+        } else if (m_inNestedTable) {
+            m_nestedTables.push_back(m_nestedTable);
+            m_inNestedTable = false;
+        }
+        m_pardAt = UINT32_MAX;
+    }
+    sink.character(c);
 }
 
 void RtfReader::emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t end)
@@ -554,7 +614,7 @@ void RtfReader::flushUnicode(RtfSink &sink)
         return;
     m_unicodePending = false;
     m_skipRemaining = 0;
-    sink.character(m_unicode);
+    deliver(sink, m_unicode);
 }
 
 int RtfReader::currentCodePage() const

@@ -53,11 +53,20 @@ public:
     virtual void character(const RtfChar &c) = 0;
 };
 
+// Source bytes [begin, end).
+struct RtfSpan {
+    uint32_t begin;
+    uint32_t end;
+};
+
 class RtfReader {
 public:
     explicit RtfReader(std::string_view bytes) : m_bytes(bytes) {}
 
     void read(RtfSink &sink);
+
+    // True for a control word that starts a destination the reader knows ({\fldrslt ...}).
+    static bool isDestinationWord(std::string_view word);
 
     // The document's code page (\ansicpg, else by \ansi, \mac, \pc, \pca; 1252 when none).
     int codePage() const { return m_documentCodePage; }
@@ -66,6 +75,12 @@ public:
     uint32_t documentEnd() const { return m_documentEnd; }
     // Groups still open at the end of the bytes, the document's own included; 0 when it closes.
     int openGroupsAtEnd() const { return m_openGroupsAtEnd; }
+    // The bytes of each run of nested-table rows in the main text, in source order: from the
+    // \pard of the first nested paragraph to the end of the last row's properties group (and
+    // the {\nonesttables ...} after it). Every character read from these bytes belongs to
+    // the nested table; a cell that loses its text must lose them too, or the row definitions
+    // and \itap paragraphs left behind break the rows around them.
+    const std::vector<RtfSpan> &nestedTables() const { return m_nestedTables; }
 
     enum class Destination : uint8_t {
         Text,           // visible text
@@ -81,6 +96,7 @@ private:
         bool otherStory = false;  // header, footer, footnote or text box
         bool storyStart = false;  // this group starts such a story
         bool ignorable = false;   // \* seen, its destination word not yet
+        bool nestedRowEnd = false; // {\*\nesttableprops ...} or {\nonesttables ...}
         uint8_t unicodeSkip = 1;
         int font = -1;            // -1: the default font
         bool inTable = false;
@@ -93,6 +109,8 @@ private:
     void emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end);
     void emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t end);
     void flushUnicode(RtfSink &sink);
+    void deliver(RtfSink &sink, const RtfChar &c);
+    int tableLevel() const;
     int currentCodePage() const;
     RtfOpenEnd openBefore(uint32_t position) const;
     void noteOpenEnd(const RtfToken &token);
@@ -108,6 +126,12 @@ private:
     int m_openGroupsAtEnd = 0;
     uint32_t m_openEndPosition = UINT32_MAX; // where the last open control word or \' ends
     RtfOpenEnd m_openEnd = RtfOpenEnd::None;
+    std::vector<RtfSpan> m_nestedTables;
+    bool m_inNestedTable = false;
+    RtfSpan m_nestedTable{0, 0};
+    uint32_t m_pardAt = UINT32_MAX; // a \pard with no character of the main text read since
+    bool m_lastWasGroupStart = false;
+    bool m_atGroupStart = false; // the token being read follows a "{"
     // A \uN whose fallback characters are still being skipped.
     bool m_unicodePending = false;
     RtfChar m_unicode;

@@ -40,8 +40,9 @@ public:
     // Tables.Item(table).Cell(row, column).Range.Text: the cell's text, paragraphs separated
     // by "\r", without the end-of-cell mark.
     virtual std::string cellText(int table, int row, int column) const = 0;
-    // Tables.Item(table).Cell(row, column).Range.Text <- text: the cell's whole content becomes
-    // `text` in the formatting of the cell's first character.
+    // Tables.Item(table).Cell(row, column).Range.Text <- text: the cell's whole content, tables
+    // nested in it included, becomes `text` in the formatting of the cell's first character
+    // outside a nested table.
     virtual void setCellText(int table, int row, int column, std::string_view text) = 0;
     // Cell(row, column).Range.Font.Bold <- bold.
     virtual void setCellBold(int table, int row, int column, bool bold) = 0;

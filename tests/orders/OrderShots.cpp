@@ -17,7 +17,7 @@
 #include "orders/OrderFormPanel.h"
 #include "orders/OrderJournalPanel.h"
 #include "orders/Unit4.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/FileNames.h"
 
 namespace {

@@ -76,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         NotRtfCase{"WordXmlDocument", std::string("PK\x03\x04\x14\0\x06\0", 8), "(.docx)"},
         NotRtfCase{"PlainText", "<OSNOVA.FIO>", "не является документом RTF"},
         NotRtfCase{"Empty", "", "не является документом RTF"},
-        NotRtfCase{"RtfAfterABlank", " {\\rtf1 x}", "не является документом RTF"}),
+        NotRtfCase{"RtfAfterABlank", " {\\rtf1 x}", "не является документом RTF"},
+        // More text than the engine holds in reasonable memory (about 25 bytes a character).
+        NotRtfCase{"TooMuchText", "{\\rtf1 " + std::string(4000001, 'a') + "}", "слишком велик"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Application, MissingTemplateNamesTheFile)

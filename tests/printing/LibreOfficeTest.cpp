@@ -40,6 +40,53 @@ const std::string OrderTemplate =
     "\\pard\\plain\\intbl\\f0 \\cell \\cell\\row\n"
     "\\pard\\plain\\par}\n";
 
+// A cell holding a nested table, filled as a whole; rows and paragraphs after it are filled too.
+const std::string NestedTableTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
+    "\\pard\\plain Header <A>\\par\n"
+    "\\trowd\\trgaph108\\cellx4500\\cellx9000\n"
+    "\\pard\\plain\\intbl\\itap1 Outer\\par\n"
+    "\\pard\\plain\\intbl\\itap2 Nested1\\nestcell Nested2\\nestcell\n"
+    "{\\*\\nesttableprops\\trowd\\trgaph108\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}\n"
+    "\\pard\\plain\\intbl\\itap1 Tail\\cell\n"
+    "\\pard\\plain\\intbl\\itap1 <B>\\cell\\row\n"
+    "\\trowd\\trgaph108\\cellx4500\\cellx9000\n"
+    "\\pard\\plain\\intbl\\itap1 <C>\\cell <D>\\cell\\row\n"
+    "\\pard\\plain After <E>\\par}";
+
+// The same as Word writes it: runs in revision groups, row properties repeated before \\row.
+const std::string WordNestedTableTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
+    "\\pard\\plain\\ltrpar\\ql Header <A>\\par\n"
+    "\\trowd\\irow0\\irowband0\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 Outer\\par }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap2 {\\rtlch\\fcs1 \\insrsid1 Nested1}{\\rtlch\\fcs1 \\insrsid1 "
+    "\\nestcell }{\\rtlch\\fcs1 \\insrsid1 Nested2}{\\rtlch\\fcs1 \\insrsid1 \\nestcell }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap2 {\\*\\nesttableprops\\trowd\\irow0\\irowband0\\lastrow"
+    "\\ltrrow\\trgaph108\\trleft-108\\cellx2000\\cellx4000\\nestrow}{\\nonesttables\\par}\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 Tail\\cell }{\\rtlch\\fcs1 "
+    "\\insrsid1 <B>\\cell }\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\rtlch\\fcs1 \\insrsid1 \\trowd\\irow0\\irowband0"
+    "\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000\\row }\n"
+    "\\trowd\\irow1\\irowband1\\lastrow\\ltrrow\\trgaph108\\trleft-108\\cellx4500\\cellx9000"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {<C>\\cell <D>\\cell}\n"
+    "\\pard\\plain\\ltrpar\\ql\\intbl\\itap1 {\\trowd\\irow1\\irowband1\\lastrow\\ltrrow\\trgaph108"
+    "\\trleft-108\\cellx4500\\cellx9000\\row }\n"
+    "\\pard\\plain\\ltrpar\\ql After <E>\\par}";
+
+// A template cut short: its own group and an inner one never close.
+const std::string UnclosedTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
+    "\\pard\\plain First <A>\\par\n"
+    "{\\pard\\plain Second <B>\\par\n"
+    "\\pard\\plain Third <C>\\par";
+
+// A \* that does not open a group: word processors show the text after it.
+const std::string StrayStarTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}}\n"
+    "\\pard\\plain {\\i Start \\*\\b <A>\\b0  middle <B>}\\par\n"
+    "\\pard\\plain End <C>\\par}";
+
 TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
 {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -88,6 +135,18 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
         written->replaceAll("<DATA>", "07.03.2025");
         written->setCellText(1, 2, 2, cp("новое"));
         written->saveAs(folder / "certificate.doc");
+
+        const std::pair<const char *, const std::string *> filled[] = {
+            {"nested.doc", &NestedTableTemplate}, {"word-nested.doc", &WordNestedTableTemplate},
+            {"unclosed.doc", &UnclosedTemplate},  {"star.doc", &StrayStarTemplate}};
+        for (const auto &[name, bytes] : filled) {
+            RtfDocument document(*bytes, "template.rtf");
+            for (const char *placeholder : {"A", "B", "C", "D", "E"})
+                document.replaceAll("<" + std::string(placeholder) + ">", "value" + std::string(placeholder));
+            if (document.tableCount() > 0)
+                document.setCellText(1, 1, 1, cp("Ячейка"));
+            document.saveAs(folder / name);
+        }
     }
 
     const auto out = folder / "txt";
@@ -99,7 +158,11 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
          QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"),
          QString::fromStdString(out.string()), QString::fromStdString((folder / "order.doc").string()),
          QString::fromStdString((folder / "Perechen.doc").string()),
-         QString::fromStdString((folder / "certificate.doc").string())});
+         QString::fromStdString((folder / "certificate.doc").string()),
+         QString::fromStdString((folder / "nested.doc").string()),
+         QString::fromStdString((folder / "word-nested.doc").string()),
+         QString::fromStdString((folder / "unclosed.doc").string()),
+         QString::fromStdString((folder / "star.doc").string())});
     process.start();
     ASSERT_TRUE(process.waitForFinished(180000)) << "soffice did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
@@ -130,6 +193,14 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
         EXPECT_NE(certificate.find(text), std::string::npos) << text << "\n" << certificate;
     EXPECT_EQ(certificate.find("старое"), std::string::npos) << certificate;
     EXPECT_EQ(certificate.find('<'), std::string::npos) << certificate;
+
+    // The nested table goes with the cell's old text; every later cell and paragraph stays.
+    for (const char *name : {"nested.txt", "word-nested.txt"})
+        EXPECT_EQ(readFile(out / name), "\xEF\xBB\xBFHeader valueA\nЯчейка\nvalueB\nvalueC\nvalueD\nAfter valueE\n")
+            << name;
+    // The unclosed template opens, and its last paragraph is filled.
+    EXPECT_EQ(readFile(out / "unclosed.txt"), "\xEF\xBB\xBF" "First valueA\nSecond valueB\nThird valueC\n");
+    EXPECT_EQ(readFile(out / "star.txt"), "\xEF\xBB\xBFStart valueA middle valueB\nEnd valueC\n");
 }
 
 } // namespace

@@ -85,6 +85,10 @@ const ReplaceCase ReplaceCases[] = {
      R"({\info{\title <A>}}{\stylesheet{\s1 <A>;}}{\*\generator <A>;}\pard <A>\par)",
      {{"<A>", "x"}}, "x\n"},
     {"BinaryDataIsSkipped", "{\\*\\blob\\bin4 <A>}}\\pard <A>\\par", {{"<A>", "x"}}, "x\n"},
+    // \binN with its data is one fallback character: it goes with the \uN, never left as markup.
+    {"BinaryFallbackGoesWithItsCharacter", "\\pard\\uc1 <\\u1071\\bin4 \\par>\\par", {{"<Я>", "x"}}, "x\n"},
+    {"StarOnlyAfterABraceHidesAGroup", R"(\pard {\i a\*\b <X>\b0 }{\*\b <X>}<X>\par)", {{"<X>", "x"}},
+     "axx\n"},
     {"UnicodeHalfOfUpr", R"(\pard {\upr{A<X>}{\*\ud{U<X>}}}\par)", {{"<X>", "x"}}, "Ux\n"},
     {"TextBoxButNotItsFallback",
      R"(\pard a{\shp{\*\shpinst{\sp{\sn t}{\sv <X>}}{\shptxt \pard <X>\par}}{\shprslt <X>}}b\par)",

@@ -61,6 +61,22 @@ TEST(Tables, CellTextKeepsTheCellsFormatting)
     EXPECT_EQ(cp1251ToUtf8(RtfDocument(bytes, "re").cellText(1, 1, 1)), "Новый");
 }
 
+TEST(Tables, CellTextReplacesANestedTableWhole)
+{
+    RtfDocument document(ThreeTables, "t.rtf");
+    document.setCellText(2, 1, 1, "no nested table");
+    const std::string bytes = document.toBytes();
+    // Left behind, the nested row's definition and its paragraphs would make word processors
+    // drop the rest of the table and the document after it.
+    for (const char *gone : {"itap2", "nesttableprops", "cellx2000", "N1"})
+        EXPECT_EQ(bytes.find(gone), std::string::npos) << gone << "\n" << bytes;
+    RtfDocument saved(bytes, "re");
+    EXPECT_EQ(saved.tableCount(), 3);
+    EXPECT_EQ(saved.cellText(2, 1, 1), "no nested table");
+    EXPECT_EQ(saved.cellText(2, 1, 2), "Right");
+    EXPECT_EQ(saved.cellText(3, 2, 3), "r2c");
+}
+
 TEST(Tables, CellsFilledInAnyOrderReadBackFromTheSavedFile)
 {
     RtfDocument document(ThreeTables, "t.rtf");

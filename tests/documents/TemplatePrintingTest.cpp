@@ -8,7 +8,7 @@
 
 #include "PrintingTestSupport.h"
 #include "printing/RtfDocument.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
@@ -324,17 +324,35 @@ TEST_F(TemplatePrinting, OrdersDecodeCodesDocumentsDoNot)
                                         "1"}));
 }
 
-TEST_F(TemplatePrinting, TheLastVacationRecordIsPrintedWhicheverOrderIsPrinted)
+// Each order prints its own vacation record, not the employee's latest one.
+TEST_F(TemplatePrinting, EachVacationOrderPrintsItsOwnRecord)
 {
     add(zhurDok, {{"ID_DOK", "9"}, {"KOD", "5"}, {"NOM_DOK", "13"}});
     add(otpusk, {{"ID_DOK", "9"}, {"KOD", "5"}, {"OTP_OSN", "28"}, {"RAB_OT", "01.01.2024"}});
     add(otpusk, {{"ID_DOK", "3"}, {"KOD", "1"}, {"OTP_OSN", "7"}});
     add(otpusk, {{"ID_DOK", "7"}, {"KOD", "5"}, {"OTP_OSN", "14"}, {"RAB_OT", "01.01.2025"}});
-    for (int orderId : {7, 9}) {
-        SCOPED_TRACE(orderId);
-        EXPECT_EQ(fill(Operation::Order, {"<OTPUSK.OTP_OSN>", "<OTPUSK.RAB_OT>", "<OTPUSK.ID_DOK>"}, orderId),
-                  (std::vector<std::string>{"14", "01.01.2025", "7"}));
-    }
+    const std::vector<std::string> placeholders = {"<OTPUSK.OTP_OSN>", "<OTPUSK.RAB_OT>", "<OTPUSK.ID_DOK>"};
+    EXPECT_EQ(fill(Operation::Order, placeholders, 7), (std::vector<std::string>{"14", "01.01.2025", "7"}));
+    EXPECT_EQ(fill(Operation::Order, placeholders, 9), (std::vector<std::string>{"28", "01.01.2024", "9"}));
+    // An order of which a table holds nothing (the vacation table for a business trip): the
+    // employee's last record stands in, as before.
+    EXPECT_EQ(fill(Operation::Order, placeholders, 11), (std::vector<std::string>{"14", "01.01.2025", "7"}));
+}
+
+// Reprinting the employee's older order from the journal: its number, dates and days, from the
+// journal and every order table, though a newer order of the same employee follows it.
+TEST_F(TemplatePrinting, ReprintingAnOlderOrderPrintsThatOrder)
+{
+    // Order 7 (set up above, journal number 12 of 01.03.2025) is the older one.
+    add(komand, {{"ID_DOK", "7"}, {"KOD", "5"}, {"KUDA", "Тверь"}});
+    add(uvol, {{"ID_DOK", "7"}, {"KOD", "5"}, {"DN_KOM", "5"}});
+    add(zhurDok, {{"ID_DOK", "8"}, {"KOD", "5"}, {"NOM_DOK", "19"}, {"DATA_DOK", "10.04.2025"}});
+    add(komand, {{"ID_DOK", "8"}, {"KOD", "5"}, {"KUDA", "Казань"}});
+    add(uvol, {{"ID_DOK", "8"}, {"KOD", "5"}, {"DN_KOM", "12"}});
+    const std::vector<std::string> placeholders = {"<ZHURDOK.NOM_DOK>", "<ZHURDOK.DATA_DOK>", "<KOMAND.KUDA>",
+                                                   "<UVOL.DN_KOM>"};
+    EXPECT_EQ(fill(Operation::Order, placeholders, 7), (std::vector<std::string>{"12", "01.03.2025", "Тверь", "5"}));
+    EXPECT_EQ(fill(Operation::Order, placeholders, 8), (std::vector<std::string>{"19", "10.04.2025", "Казань", "12"}));
 }
 
 TEST_F(TemplatePrinting, PreviousPlaceComesFromTheHistoryRecordBeforeTheOrders)

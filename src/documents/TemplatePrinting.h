@@ -43,7 +43,9 @@ void pechat(const AppState &state, const std::filesystem::path &templatePath,
 void printPechatTemplate(const AppState &state, int tag, const PrintProgress &progress = {});
 
 // An HR order for the employee of main-table record `employeeRecord`; `currentOrderId` is the
-// order whose history record <TRUD.PRED.OTDEL> and <TRUD.PRED.DOLZH> look behind.
+// order printed: the journal and order tables give its records (the employee's last record only
+// where a table holds none of it), and <TRUD.PRED.OTDEL> and <TRUD.PRED.DOLZH> look behind the
+// history record it wrote.
 void pechatdok(const AppState &state, const std::filesystem::path &templatePath,
                int employeeRecord, const OrderTables &orders, int currentOrderId);
 

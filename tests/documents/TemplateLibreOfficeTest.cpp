@@ -16,7 +16,7 @@
 #include "app/EmployeeList.h"
 #include "app/Startup.h"
 #include "printing/RtfDocument.h"
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"

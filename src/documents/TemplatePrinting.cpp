@@ -1,4 +1,4 @@
-#include "printing/TemplatePrinting.h"
+#include "documents/TemplatePrinting.h"
 
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
@@ -150,6 +150,21 @@ std::filesystem::path existingTemplate(const std::filesystem::path &templatePath
     if (!fileExists(templatePath))
         throw DocumentError("Файл шаблона не найден");
     return resolvePath(templatePath);
+}
+
+// Of the employee's records in an order table, the one written by the order being printed, so
+// that reprinting an older order from the journal prints that order and not the latest one;
+// the employee's last record where the table holds none of this order.
+int orderRecord(const LoadedTable &t, const std::vector<int> &records, int orderId)
+{
+    const int idField = FieldIndex(t.Header, schema::ID_DOK);
+    if (idField > 0)
+        for (auto r = records.rbegin(); r != records.rend(); ++r) {
+            int32_t id = 0;
+            if (tryStrToInt(GetField(t.Header, t.Data, *r, idField), id) && id == orderId)
+                return *r;
+        }
+    return records.back();
 }
 
 // The employee's code as the documents read it: an integer (ConversionError otherwise).
@@ -326,15 +341,16 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
     struct Named {
         const char *name;
         const LoadedTable *table;
+        bool ofOrder = false; // the journal and the order tables: the printed order's record
     };
     const Named set[] = {{"OSNOVA", &s.Osnova},
                          {"PASSPORT", &s.Passport},
                          {"TRUD", &s.Trud},
-                         {"ZHURDOK", &orNone(orders.ZhurDok)},
-                         {"PRIEM", &orNone(orders.Priem)},
-                         {"KOMAND", &orNone(orders.Komand)},
-                         {"UVOL", &orNone(orders.Uvol)},
-                         {"OTPUSK", &orNone(orders.Otpusk)}};
+                         {"ZHURDOK", &orNone(orders.ZhurDok), true},
+                         {"PRIEM", &orNone(orders.Priem), true},
+                         {"KOMAND", &orNone(orders.Komand), true},
+                         {"UVOL", &orNone(orders.Uvol), true},
+                         {"OTPUSK", &orNone(orders.Otpusk), true}};
 
     // The history record before the one this order wrote (by N_IZM), for <TRUD.PRED.*>.
     auto previousHistory = [&](const std::vector<int> &history) -> int {
@@ -361,7 +377,7 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
                 fill.replace("<TRUD>", "");
             continue;
         }
-        const int last = records.back();
+        const int last = n.ofOrder ? orderRecord(t, records, currentOrderId) : records.back();
         if (name == "OSNOVA")
             employeeMain = last;
         for (int f = 1; f <= FieldCount(t.Header); ++f) {
