@@ -409,6 +409,8 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
 
 void writeCardTables(const AppState &state)
 {
+    requireLoaded(state, {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
+                          &state.Voen, &state.Dopoln});
     WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
     writeDatabaseTable(state, "semja.dbf", state.Semja);
     writeDatabaseTable(state, "Passport.dbf", state.Passport);

@@ -12,6 +12,7 @@
 #include "card/HrPage.h"
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
+#include "app/Startup.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/Schema.h"
 #include "text/Errors.h"
@@ -284,6 +285,10 @@ void TForm2::Button2Click()
 {
     if (!m_loaded)
         throw VeltorError("Карточка не заполнена: сохранять нечего");
+    // A table that did not load at start-up would be written empty over its file: refuse the
+    // whole save before anything changes, in memory or on disk.
+    requireLoaded(m_state, {&m_state.Osnova, &m_state.Semja, &m_state.Passport, &m_state.Obraz,
+                            &m_state.Trud, &m_state.Voen, &m_state.Dopoln});
     const CardSaveResult result = storeCard(m_state, m_code, readControls());
     // The history now holds the pending dismissal or restoration; saving again after a failed
     // write must not record it twice.

@@ -438,5 +438,26 @@ TEST_F(CardSave, ChosenPhotoPathIsStored)
     EXPECT_EQ(field(disk(schema::OsnovaTable), 2, "FOTO"), photo.string());
 }
 
+TEST_F(CardSave, ATableThatDidNotLoadStopsTheWholeSaveBeforeAnythingIsWritten)
+{
+    start();
+    open(1);
+    // As after a start-up that stopped before the military table was read.
+    state->Voen = LoadedTable{};
+    std::map<std::string, std::string> before;
+    for (std::string_view t : {schema::OsnovaTable, schema::SemjaTable, schema::PassportTable,
+                               schema::ObrazTable, schema::TrudTable, schema::DopolnTable})
+        before[std::string(t)] = bytesOf(t);
+    card->OsnovnList->Edit3->setText("5500");
+    save();
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages()[0].contains("Voen.dbf", Qt::CaseInsensitive)) << messages()[0].toStdString();
+    for (const auto &[t, bytes] : before)
+        EXPECT_EQ(bytesOf(t), bytes) << t << " was written";
+    EXPECT_EQ(field(state->Osnova, 1, "OKLAD"), field(disk(schema::OsnovaTable), 1, "OKLAD"))
+        << "the refused save changed the table in memory";
+    EXPECT_TRUE(card->isVisible());
+}
+
 } // namespace
 } // namespace veltor::test
