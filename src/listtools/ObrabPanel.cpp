@@ -141,20 +141,19 @@ void TObrabPanel::prepare()
     ValueList->setCellText(1, 0, QString());
     ValueList->setColWidth(0, 260);
     ValueList->setColWidth(1, 240);
-    const LoadedTable &main = state.Osnova;
-    const int fio = FieldIndex(main.Header, schema::FIO);
-    // One pass over the code list; the employee's record by the same look-up the list uses.
+    // The names in one pass over the main table: a look-up per row would make the opening
+    // quadratic in the number of employees.
+    m_attribute.reset();
     const std::vector<std::string> list = splitCodeList(codes);
-    ValueList->beginUpdate();
-    for (size_t i = 0; i < m_codes.size() && i < list.size(); ++i) {
+    for (size_t i = 0; i < m_codes.size() && i < list.size(); ++i)
         m_codes[i] = list[i];
-        int code = 0;
-        const int r = tryStrToInt(list[i], code) ? nomerstrokipokodu(main.Header, main.Data, code) : 0;
-        ValueList->setCell(0, static_cast<int>(i) + 1, r > 0 ? GetField(main.Header, main.Data, r, fio) : std::string());
-    }
+    const std::vector<std::string> names =
+        currentStreamValues(state, streamAttributeOf(state, {{}, 0, std::string(schema::FIO), "1", {}}), m_codes);
+    ValueList->beginUpdate();
+    for (size_t i = 0; i < names.size(); ++i)
+        ValueList->setCell(0, static_cast<int>(i) + 1, names[i]);
     ValueList->endUpdate();
 
-    m_attribute.reset();
     m_columns.clear();
     ComboBox4->clear();
     // Columns of tables this entry cannot write (anything but tables 1 to 5) are not offered.

@@ -13,8 +13,11 @@
 #include "listtools/Unit3.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
+#include "text/Convert.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -225,6 +228,24 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     for (QWidget *w : {static_cast<QWidget *>(Edit3), static_cast<QWidget *>(Edit4),
                        static_cast<QWidget *>(Edit5), static_cast<QWidget *>(SpinEdit1)})
         keys->watch(w);
+    // In the director's list Enter or Esc returns to the grid; arrow keys on the closed list
+    // change the choice without leaving it, a pick from the open list leaves at once.
+    auto *listKeys = new PanelKeys(this, [this] { leaveComboBox9(); }, [this] { leaveComboBox9(); });
+    listKeys->watch(ComboBox9);
+    ComboBox9->view()->installEventFilter(this);
+}
+
+bool TSettingsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ComboBox9->view() && event->type() == QEvent::Show)
+        m_pickingFromList = true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TSettingsPanel::leaveComboBox9()
+{
+    ComboBox9->hide();
+    StringGrid3->setFocus(Qt::OtherFocusReason);
 }
 
 void TSettingsPanel::prepare()
@@ -275,6 +296,7 @@ void TSettingsPanel::loadKonstanty()
             g.setCell(4, r, constantShownValue(state, r));
     for (int c = 0; c < g.ColCount(); ++c)
         g.setColumnEditable(c, c == 4);
+    widenColumnsToText(g, 400);
     m_konstRow = 0;
 }
 
@@ -288,6 +310,7 @@ void TSettingsPanel::loadPechat()
     g.setCellText(2, 0, u("Наименование шаблона"));
     g.setColWidth(3, 310);
     g.setCellText(3, 0, u("Расположение шаблона печати"));
+    widenColumnsToText(g, 310);
     m_pechatRow = 0;
 }
 
@@ -302,6 +325,7 @@ void TSettingsPanel::loadStolb()
     g.setCellText(3, 0, u("Ширина"));
     g.setCellText(4, 0, u("Поле в базе"));
     g.setCellText(5, 0, u("Номер базы"));
+    widenColumnsToText(g);
     m_stolbRow = 0;
 }
 
@@ -337,7 +361,14 @@ void TSettingsPanel::StringGrid3SelectCell(int col, int row)
     ComboBox9->clear();
     for (int r = 1; r <= main.Header.RecordCount; ++r)
         ComboBox9->addItem(toQ(GetField(main.Header, main.Data, r, fio)));
-    ComboBox9->setCurrentIndex(-1);
+    // The list starts at the employee chosen now, if any.
+    int code = 0;
+    const LoadedTable &k = state.Konstanty;
+    const int current = tryStrToInt(GetField(k.Header, k.Data, row, FieldIndex(k.Header, schema::ZNACHEN)), code)
+        ? nomerstrokipokodu(main.Header, main.Data, code)
+        : 0;
+    ComboBox9->setCurrentIndex(current - 1);
+    m_pickingFromList = false;
     placeOver(ComboBox9, *StringGrid3, col, row, false);
 }
 
@@ -352,8 +383,10 @@ void TSettingsPanel::ComboBox9Change(int item)
     LoadedTable &k = state.Konstanty;
     SetField(k.Header, m_konstRow, FieldIndex(k.Header, schema::ZNACHEN), k.Data,
              GetField(main.Header, main.Data, r, FieldIndex(main.Header, schema::KOD)));
-    ComboBox9->hide();
-    StringGrid3->setFocus(Qt::OtherFocusReason);
+    if (m_pickingFromList) {
+        m_pickingFromList = false;
+        leaveComboBox9();
+    }
 }
 
 void TSettingsPanel::StringGrid4SelectCell(int col, int row)

@@ -49,7 +49,11 @@ public:
     QToolButton *SpeedButton3 = nullptr, *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr;
     QPushButton *Button4 = nullptr, *Button5 = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void leaveComboBox9();
     void loadKonstanty();
     void loadPechat();
     void loadStolb();
@@ -59,6 +63,7 @@ private:
 
     TForm3 &m_host;
     int m_konstRow = 0, m_pechatRow = 0, m_stolbRow = 0;
+    bool m_pickingFromList = false;
 };
 
 } // namespace veltor

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -157,7 +158,11 @@ TEST_F(Settings, DirectorTemplatesAndColumnsAndCancel)
     panel().StringGrid3SelectCell(4, 2);
     ASSERT_TRUE(panel().ComboBox9->isVisible());
     EXPECT_EQ(panel().ComboBox9->count(), 2);
-    panel().ComboBox9Change(1);
+    // Keyboard alone: arrows choose, Enter returns to the grid.
+    QTest::keyClick(panel().ComboBox9, Qt::Key_Down);
+    QTest::keyClick(panel().ComboBox9, Qt::Key_Down);
+    EXPECT_TRUE(panel().ComboBox9->isVisible());
+    QTest::keyClick(panel().ComboBox9, Qt::Key_Return);
     EXPECT_EQ(cp1251ToUtf8(konst.Cell(4, 2)), "Петрова Анна Сергеевна");
     EXPECT_FALSE(panel().ComboBox9->isVisible());
 
