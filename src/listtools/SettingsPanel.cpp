@@ -296,7 +296,7 @@ void TSettingsPanel::loadKonstanty()
             g.setCell(4, r, constantShownValue(state, r));
     for (int c = 0; c < g.ColCount(); ++c)
         g.setColumnEditable(c, c == 4);
-    widenColumnsToText(g, 400);
+    widenColumnsToText(g, 280);
     m_konstRow = 0;
 }
 

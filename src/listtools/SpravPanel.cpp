@@ -91,7 +91,7 @@ void TSpravPanel::reload()
 {
     const LoadedTable &t = table();
     TableToGrid(t.Header, t.Data, *StringGrid1);
-    if (m_editing) {
+    if (m_titled) {
         layOutColumns(*StringGrid1, t.Header,
                       {{schema::NOM, 50, "№ п/п"},
                        {schema::OTDEL, 250, "Наименование отдела"},
@@ -99,7 +99,7 @@ void TSpravPanel::reload()
                        {schema::DOLZH_KOGO, 200, "Должность род.падеж (кого?)"},
                        {schema::DOLZH_KOMU, 200, "Должность дат.падеж (кому?)"}});
     } else {
-        // Picking for a filter shows the field names as they are.
+        // Picking for a filter box shows the field names as they are.
         layOutColumns(*StringGrid1, t.Header,
                       {{schema::NOM, 50, nullptr},
                        {schema::DOLZH, 250, nullptr},
@@ -115,6 +115,7 @@ void TSpravPanel::prepareReferenceList(bool departments)
     m_picked = {};
     m_departments = departments;
     m_editing = true;
+    m_titled = true;
     m_rowAdded = false;
     setButtonsVisible(true);
     reload();
@@ -122,11 +123,12 @@ void TSpravPanel::prepareReferenceList(bool departments)
     m_row = selectGridRow(*StringGrid1, 1);
 }
 
-void TSpravPanel::preparePositionPick(std::function<void(const std::string &)> picked)
+void TSpravPanel::preparePositionPick(std::function<void(const std::string &)> picked, bool titled)
 {
     m_picked = std::move(picked);
     m_departments = false;
     m_editing = false;
+    m_titled = titled;
     setButtonsVisible(false);
     reload();
     StringGrid1->setAccessibleName(m_host.windowTitle());

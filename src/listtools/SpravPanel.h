@@ -25,8 +25,9 @@ public:
     // Opens a reference list for editing: departments when `departments`, else positions.
     void prepareReferenceList(bool departments);
     // Shows dolzh.dbf with whole rows picked and no edit buttons; `picked` gets the DOLZH text
-    // of the row the user picks (CP1251).
-    void preparePositionPick(std::function<void(const std::string &position)> picked);
+    // of the row the user picks (CP1251). The columns keep their field names as headings
+    // unless `titled` (the card's chooser shows the reference list's titles).
+    void preparePositionPick(std::function<void(const std::string &position)> picked, bool titled = false);
     void StringGrid1DblClick();
     void SpeedButton1Click(); // add a row
     void SpeedButton2Click(); // remove the selected row
@@ -47,6 +48,7 @@ private:
     std::function<void(const std::string &)> m_picked;
     bool m_departments = false;
     bool m_editing = false;
+    bool m_titled = false;
     bool m_rowAdded = false;
     int m_row = 0;
 };

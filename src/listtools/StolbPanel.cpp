@@ -72,6 +72,28 @@ void TStolbPanel::prepare()
     m_filling = false;
 }
 
+// The Stolb record a column entry was built from. Entry i came from record i + 1 at start-up,
+// but columns added or removed in the settings since then shift the records; a record is taken
+// only when it still describes the same column, so a check mark never lands on another one.
+static int stolbRecordOf(const LoadedTable &stolb, const TColumnSetting &column, int entry)
+{
+    const TTableHeader &h = stolb.Header;
+    const int caption = FieldIndex(h, schema::STOLB_GRID);
+    const int field = FieldIndex(h, schema::POLE_BAZY);
+    const int table = FieldIndex(h, schema::NOMER_BAZY);
+    auto same = [&](int r) {
+        return GetField(h, stolb.Data, r, field) == column.FieldName &&
+               GetField(h, stolb.Data, r, table) == column.TableNo &&
+               GetField(h, stolb.Data, r, caption) == column.Caption;
+    };
+    if (entry + 1 <= h.RecordCount && same(entry + 1))
+        return entry + 1;
+    for (int r = 1; r <= h.RecordCount; ++r)
+        if (same(r))
+            return r;
+    return 0;
+}
+
 void TStolbPanel::CheckListBox1ClickCheck()
 {
     if (m_filling)
@@ -83,7 +105,8 @@ void TStolbPanel::CheckListBox1ClickCheck()
     for (int i = 0; i < n; ++i) {
         const std::string shown = CheckListBox1->item(i)->checkState() == Qt::Checked ? "1" : "0";
         state.ColumnSettings[i].Shown = shown;
-        SetField(stolb.Header, i + 1, pokaz, stolb.Data, shown);
+        if (const int r = stolbRecordOf(stolb, state.ColumnSettings[i], i))
+            SetField(stolb.Header, r, pokaz, stolb.Data, shown);
     }
 }
 

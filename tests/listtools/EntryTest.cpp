@@ -169,6 +169,16 @@ TEST_F(Entry, UncheckedColumnLeavesTheListAndIsStored)
     EXPECT_EQ(dbfColumn(dbfread(file(schema::StolbTable)), "POKAZ"), (Strings{"1", "0", "1", "1", "1"}));
     EXPECT_EQ(grid().ColCount(), columns - 1);
     EXPECT_EQ(stolb.CheckListBox1->accessibleName().toStdString(), "Выберите колонки основной таблицы");
+
+    // A column removed in the settings during the run: the list's entries no longer match the
+    // Stolb records by position, and a check mark must not land on the neighbouring column.
+    DeleteRecord(state->Stolb.Header, state->Stolb.Data, 1);
+    form->N2_7->trigger();
+    stolb.CheckListBox1->item(3)->setCheckState(Qt::Unchecked); // "Дата рождения"
+    stolb.Button15->click();
+    const QJsonObject stored = dbfread(file(schema::StolbTable));
+    EXPECT_EQ(dbfColumn(stored, "POLE_BAZY"), (Strings{"OKLAD", "VID_RAB", "DATA_ROZHD", "ZVANIE"}));
+    EXPECT_EQ(dbfColumn(stored, "POKAZ"), (Strings{"0", "1", "0", "1"}));
 }
 
 } // namespace
