@@ -57,8 +57,10 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
     });
     ValueComboBox = new QComboBox(ValueList->viewport());
     ValueComboBox->setObjectName("ValueComboBox");
+    ValueComboBox->setAccessibleName(u("Значение"));
     ValueComboBox->hide();
     ValueData = createDatePicker(ValueList->viewport(), "ValueData");
+    ValueData->setAccessibleName(u("Значение"));
     ValueData->hide();
     DataIzm = createDatePicker(this, "DataIzm");
     Label = new QLabel(u("Изменения на дату:                 Текущие данные:"), this);

@@ -109,9 +109,12 @@ bool switchDatabase(AppState &state, const std::string &mainTablePath, std::stri
 
 void writeProgramTables(const AppState &state)
 {
-    WriteTable(state.programFile(schema::StolbTable), state.Stolb);
-    WriteTable(state.programFile(schema::KonstantyTable), state.Konstanty);
-    WriteTable(state.programFile(schema::PechatTable), state.Pechat);
+    // A table without fields was never read; writing it would replace the file with nothing.
+    for (const auto &[name, table] : {std::pair{schema::StolbTable, &state.Stolb},
+                                      std::pair{schema::KonstantyTable, &state.Konstanty},
+                                      std::pair{schema::PechatTable, &state.Pechat}})
+        if (FieldCount(table->Header) > 0)
+            WriteTable(state.programFile(name), *table);
 }
 
 bool isPersonConstant(const AppState &state, int record)

@@ -8,10 +8,15 @@
 #include "listtools/SpravPanel.h"
 #include "listtools/StolbPanel.h"
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QDateEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 namespace veltor::test {
@@ -119,8 +124,13 @@ TEST_F(Entry, DatesAndListItemsForAFilteredList)
     obrab().Button21->click();
     obrab().ValueListSelectCell(1, 2);
     ASSERT_TRUE(obrab().ValueComboBox->isVisible());
-    obrab().ValueComboBoxChange(1);
+    // Keyboard alone: arrows choose, Enter goes back to the grid.
+    QTest::keyClick(obrab().ValueComboBox, Qt::Key_Down);
+    QTest::keyClick(obrab().ValueComboBox, Qt::Key_Down);
+    QTest::keyClick(obrab().ValueComboBox, Qt::Key_Return);
+    EXPECT_FALSE(obrab().ValueComboBox->isVisible());
     EXPECT_EQ(cp1251ToUtf8(obrab().ValueList->Cell(1, 2)), "Внешний совместитель");
+    EXPECT_EQ(obrab().ValueList->Cell(2, 2), "1");
     Dialogs::queueAnswer(true);
     obrab().Button17->click();
     const QJsonObject trud = dbfread(file(schema::TrudTable));
@@ -179,6 +189,41 @@ TEST_F(Entry, UncheckedColumnLeavesTheListAndIsStored)
     const QJsonObject stored = dbfread(file(schema::StolbTable));
     EXPECT_EQ(dbfColumn(stored, "POLE_BAZY"), (Strings{"OKLAD", "VID_RAB", "DATA_ROZHD", "ZVANIE"}));
     EXPECT_EQ(dbfColumn(stored, "POKAZ"), (Strings{"0", "1", "0", "1"}));
+}
+
+// Every control a person uses on these panels is announced by a name, and the window by its
+// caption.
+TEST_F(Entry, EveryInputOfThePanelsHasAnAccessibleName)
+{
+    for (QAction *opener : {form->N2_1, form->N3_1, form->N2_3, form->N2_7, form->N1_8}) {
+        opener->trigger();
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(tools.get());
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->text(QAccessible::Name), tools->windowTitle());
+        QWidget *panel = nullptr;
+        for (QWidget *p : tools->panels())
+            if (p->isVisible())
+                panel = p;
+        ASSERT_TRUE(panel);
+        for (QWidget *w : panel->findChildren<QWidget *>()) {
+            const bool input = qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w) ||
+                               qobject_cast<QAbstractSpinBox *>(w) || qobject_cast<QLineEdit *>(w) ||
+                               qobject_cast<QAbstractItemView *>(w) || qobject_cast<QPlainTextEdit *>(w);
+            // Parts of a composite control are announced through the control itself.
+            QWidget *parent = w->parentWidget();
+            const bool part = qobject_cast<QAbstractSpinBox *>(parent) || qobject_cast<QComboBox *>(parent) ||
+                              w->inherits("QTableCornerButton") || w->inherits("QComboBoxListView") ||
+                              w->inherits("QHeaderView");
+            if (!input || part || w->isHidden())
+                continue;
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            ASSERT_TRUE(a);
+            EXPECT_FALSE(a->text(QAccessible::Name).trimmed().isEmpty())
+                << opener->text().toStdString() << ": " << w->metaObject()->className() << " "
+                << w->objectName().toStdString();
+        }
+        tools->close();
+    }
 }
 
 } // namespace
