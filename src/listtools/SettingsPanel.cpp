@@ -139,6 +139,8 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     RadioGroup1 = new TRadioGroup(u("Сохранять распечатанные документы?"), {u("ДА"), u("НЕТ")}, 2, PechatList);
     RadioGroup1->setObjectName("RadioGroup1");
     RadioGroup1->setItemIndex(0);
+    // Not stored anywhere: printing reads the choice for the rest of the run.
+    RadioGroup1->onClick([this] { m_host.state().SavePrintedDocuments = RadioGroup1->ItemIndex() == 0; });
     Edit4 = new QLineEdit(PechatList);
     Edit4->setObjectName("Edit4");
     auto *label4 = makeLabel(u("Каталог с шаблонами приказов:"), Edit4, PechatList);

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTabWidget>
@@ -200,6 +201,8 @@ TEST_F(Settings, ConfigLinesAndThePayrollInterface)
     open();
     panel().RadioGroup2->setItemIndex(0);
     panel().RadioGroup9->setItemIndex(1);
+    panel().RadioGroup1->button(1)->click();
+    EXPECT_FALSE(state->SavePrintedDocuments);
     ok();
     EXPECT_EQ(messages().value(0).toStdString(), "Не найден файл Config.ini, сейчас он будет создан");
     std::string ini = bytesOf(program / "config.ini");
