@@ -119,10 +119,7 @@ bool TObrabPanel::eventFilter(QObject *watched, QEvent *event)
 
 void TObrabPanel::leaveEditor()
 {
-    if (ValueData->isVisible() && m_row >= 1) {
-        ValueList->setCell(1, m_row, pickerDateText(*ValueData));
-        markEntered(m_row);
-    }
+    keepPickedDate();
     ValueComboBox->hide();
     ValueData->hide();
     ValueList->setFocus(Qt::OtherFocusReason);
@@ -213,10 +210,7 @@ void TObrabPanel::placeOverCell(QWidget *overlay, int row)
 
 void TObrabPanel::ValueListSelectCell(int col, int row)
 {
-    if (ValueData->isVisible() && m_row >= 1) {
-        ValueList->setCell(1, m_row, pickerDateText(*ValueData));
-        markEntered(m_row);
-    }
+    keepPickedDate();
     ValueComboBox->hide();
     ValueData->hide();
     m_row = row;
@@ -228,6 +222,7 @@ void TObrabPanel::ValueListSelectCell(int col, int row)
         placeOverCell(ValueComboBox, row);
     } else if (m_attribute->kind == StreamAttribute::Date) {
         Date date;
+        m_dateTouched = false;
         const QSignalBlocker quiet(ValueData);
         setPickerDate(*ValueData, tryStrToDate(ValueList->Cell(1, row), date) ? date : today());
         placeOverCell(ValueData, row);
@@ -253,6 +248,16 @@ void TObrabPanel::ValueDataChange()
 {
     if (!ValueData->isVisible() || m_row < 1)
         return;
+    m_dateTouched = true;
+    keepPickedDate();
+}
+
+// The picker's date goes into the cell it lies over once the user has changed it; a date cell
+// merely passed through keeps what it held and is not written.
+void TObrabPanel::keepPickedDate()
+{
+    if (!ValueData->isVisible() || m_row < 1 || !m_dateTouched)
+        return;
     ValueList->setCell(1, m_row, pickerDateText(*ValueData));
     markEntered(m_row);
 }
@@ -272,11 +277,7 @@ void TObrabPanel::Button17Click()
         m_host.close();
         return;
     }
-    // A date still being picked counts as entered for its row.
-    if (ValueData->isVisible() && m_row >= 1) {
-        ValueList->setCell(1, m_row, pickerDateText(*ValueData));
-        markEntered(m_row);
-    }
+    keepPickedDate();
     const int valueCol = ValueList->ColCount() >= 3 ? 2 : 1;
     std::vector<StreamValue> values;
     for (size_t i = 0; i < m_codes.size(); ++i)

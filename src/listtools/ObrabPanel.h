@@ -45,6 +45,7 @@ protected:
 
 private:
     void leaveEditor();
+    void keepPickedDate();
     void placeOverCell(QWidget *overlay, int row);
     void markEntered(int row);
 
@@ -56,6 +57,7 @@ private:
     std::string m_caption;
     int m_row = 0;
     bool m_pickingFromList = false;
+    bool m_dateTouched = false;
 };
 
 } // namespace veltor

@@ -117,6 +117,17 @@ TEST_F(Entry, DatesAndListItemsForAFilteredList)
     EXPECT_EQ(dbfColumn(passport, "DATA_ROZHD"), (Strings{"07.07.1977", "", "05.06.1990"}));
     EXPECT_EQ(dbfread(file(schema::TrudTable))["count"].toInt(), 3);
 
+    // Passing through date cells without changing them enters nothing.
+    form->N1_8->trigger();
+    obrab().ComboBox4Change(3);
+    obrab().ValueListSelectCell(1, 1);
+    obrab().ValueListSelectCell(1, 2);
+    Dialogs::clearRecorded();
+    obrab().Button17->click();
+    EXPECT_TRUE(Dialogs::askedQuestions().isEmpty());
+    EXPECT_EQ(messages().size(), 1);
+    tools->close();
+
     // A list attribute stores the item's code; only the chosen row gets a history record.
     form->N1_8->trigger();
     obrab().ComboBox4Change(2);
