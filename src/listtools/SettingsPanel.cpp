@@ -360,9 +360,12 @@ void TSettingsPanel::StringGrid3SelectCell(int col, int row)
     }
     const LoadedTable &main = state.Osnova;
     const int fio = FieldIndex(main.Header, schema::FIO);
+    const int kod = FieldIndex(main.Header, schema::KOD);
     ComboBox9->clear();
+    // Each item keeps its employee's code: the main table may be re-read while the list is open.
     for (int r = 1; r <= main.Header.RecordCount; ++r)
-        ComboBox9->addItem(toQ(GetField(main.Header, main.Data, r, fio)));
+        ComboBox9->addItem(toQ(GetField(main.Header, main.Data, r, fio)),
+                           QString::fromStdString(GetField(main.Header, main.Data, r, kod)));
     // The list starts at the employee chosen now, if any.
     int code = 0;
     const LoadedTable &k = state.Konstanty;
@@ -376,15 +379,12 @@ void TSettingsPanel::StringGrid3SelectCell(int col, int row)
 
 void TSettingsPanel::ComboBox9Change(int item)
 {
-    AppState &state = m_host.state();
-    const LoadedTable &main = state.Osnova;
-    const int r = item + 1;
-    if (m_konstRow < 1 || m_konstRow > state.Konstanty.Header.RecordCount || r < 1 || r > main.Header.RecordCount)
+    LoadedTable &k = m_host.state().Konstanty;
+    if (m_konstRow < 1 || m_konstRow > k.Header.RecordCount || item < 0 || item >= ComboBox9->count())
         return;
-    StringGrid3->setCell(4, m_konstRow, GetField(main.Header, main.Data, r, FieldIndex(main.Header, schema::FIO)));
-    LoadedTable &k = state.Konstanty;
+    StringGrid3->setCell(4, m_konstRow, fromQ(ComboBox9->itemText(item)));
     SetField(k.Header, m_konstRow, FieldIndex(k.Header, schema::ZNACHEN), k.Data,
-             GetField(main.Header, main.Data, r, FieldIndex(main.Header, schema::KOD)));
+             ComboBox9->itemData(item).toString().toStdString());
     if (m_pickingFromList) {
         m_pickingFromList = false;
         leaveComboBox9();
