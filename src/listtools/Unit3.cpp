@@ -6,6 +6,9 @@
 #include "listtools/SearchPanel.h"
 #include "listtools/SortPanel.h"
 #include "listtools/SpravPanel.h"
+#include "listtools/ObrabPanel.h"
+#include "listtools/SettingsPanel.h"
+#include "listtools/StolbPanel.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -49,6 +52,13 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
     for (QWidget *panel : {static_cast<QWidget *>(PanelPoisk), static_cast<QWidget *>(PanelSort),
                            static_cast<QWidget *>(PanelFiltr), static_cast<QWidget *>(PanelSprav)})
         addPanel(panel);
+    PanelNastr = new TSettingsPanel(*this);
+    PanelAbout = new TAboutPanel(*this);
+    PanelStolb = new TStolbPanel(*this);
+    PanelObrab = new TObrabPanel(*this);
+    for (QWidget *panel : {static_cast<QWidget *>(PanelNastr), static_cast<QWidget *>(PanelAbout),
+                           static_cast<QWidget *>(PanelStolb), static_cast<QWidget *>(PanelObrab)})
+        addPanel(panel);
 
     // The menu items and the tool-bar buttons that share their actions open the panels.
     connect(m_main.N1_1, &QAction::triggered, this, guarded(&m_main, [this] { N1_1Click(); }));
@@ -56,6 +66,12 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
     connect(m_main.N1_3, &QAction::triggered, this, guarded(&m_main, [this] { N1_3Click(); }));
     connect(m_main.N1_6, &QAction::triggered, this, guarded(&m_main, [this] { N1_6Click(); }));
     connect(m_main.N1_7, &QAction::triggered, this, guarded(&m_main, [this] { N1_7Click(); }));
+    connect(m_main.N1_8, &QAction::triggered, this, guarded(&m_main, [this] { N1_8Click(); }));
+    connect(m_main.N2_1, &QAction::triggered, this, guarded(&m_main, [this] { N2_1Click(); }));
+    connect(m_main.N2_3, &QAction::triggered, this, guarded(&m_main, [this] { N2_3Click(); }));
+    connect(m_main.N2_4, &QAction::triggered, this, guarded(&m_main, [this] { N2_4Click(); }));
+    connect(m_main.N2_7, &QAction::triggered, this, guarded(&m_main, [this] { N2_7Click(); }));
+    connect(m_main.N3_1, &QAction::triggered, this, guarded(&m_main, [this] { N3_1Click(); }));
 }
 
 void TForm3::addPanel(QWidget *panel)
@@ -149,6 +165,36 @@ void TForm3::N1_7Click()
 {
     N1_3Click();
     PanelFiltr->showWorking(false);
+}
+
+void TForm3::N1_8Click()
+{
+    showPanel(PanelObrab, u("Общая обработка"), [this] { PanelObrab->prepare(); });
+}
+
+void TForm3::N2_1Click()
+{
+    showPanel(PanelNastr, u("Параметры программы"), [this] { PanelNastr->prepare(); });
+}
+
+void TForm3::N2_3Click()
+{
+    showPanel(PanelSprav, u("Справочник отделов"), [this] { PanelSprav->prepareReferenceList(true); });
+}
+
+void TForm3::N2_4Click()
+{
+    showPanel(PanelSprav, u("Справочник должностей"), [this] { PanelSprav->prepareReferenceList(false); });
+}
+
+void TForm3::N2_7Click()
+{
+    showPanel(PanelStolb, u("Подбор колонок"), [this] { PanelStolb->prepare(); });
+}
+
+void TForm3::N3_1Click()
+{
+    showPanel(PanelAbout, u("О программе"));
 }
 
 } // namespace veltor

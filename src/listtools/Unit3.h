@@ -14,6 +14,10 @@ class TForm1;
 class TSearchPanel;
 class TSortPanel;
 class TSpravPanel;
+class TSettingsPanel;
+class TAboutPanel;
+class TStolbPanel;
+class TObrabPanel;
 
 // The tools dialog: one window that shows one of its panels at a time (search, sort, filters,
 // settings, reference lists, columns, streaming entry). Whoever opens a panel sizes the window
@@ -44,11 +48,21 @@ public:
     void N1_3Click(); // filter
     void N1_6Click(); // show working employees
     void N1_7Click(); // show employees not working
+    void N1_8Click(); // streaming entry
+    void N2_1Click(); // settings
+    void N2_3Click(); // departments
+    void N2_4Click(); // positions
+    void N2_7Click(); // column choice
+    void N3_1Click(); // about
 
     TSearchPanel *PanelPoisk = nullptr;
     TSortPanel *PanelSort = nullptr;
     TFilterPanel *PanelFiltr = nullptr;
     TSpravPanel *PanelSprav = nullptr;
+    TSettingsPanel *PanelNastr = nullptr;
+    TAboutPanel *PanelAbout = nullptr;
+    TStolbPanel *PanelStolb = nullptr;
+    TObrabPanel *PanelObrab = nullptr;
     QTabBar *TabControl1 = nullptr; // on PanelSprav
 
 protected:
