@@ -71,6 +71,7 @@ void removeExtraParams(AppState &state, int n, int m)
         if (const int f = FieldIndex(state.Dopoln.Header, key); f > 0) {
             LoadedTable shorter;
             DeleteField(state.Dopoln.Header, state.Dopoln.Data, f, shorter.Data, shorter.Header);
+            shorter.Loaded = state.Dopoln.Loaded;
             state.Dopoln = std::move(shorter);
         }
         if (const int s = recordWithValue(state.Stolb, schema::POLE_BAZY, key))
