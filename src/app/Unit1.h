@@ -53,6 +53,8 @@ public:
     void N1_5Click();  // show all
     void N1_9Click();  // delete
     void N2_9Click();  // preview panel toggle
+    void N2_5Click();  // archive the database folder
+    void N2_2Click();  // main table DOS->WIN
     void N3_2Click();  // help
     void N4Click();    // exit
     void N5Show();     // the documents menu is opening
