@@ -5,6 +5,7 @@
 #include "app/QtText.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/CardCommands.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
 #include "card/FamilyEditor.h"
@@ -287,7 +288,22 @@ void TForm2::Button13Click() { KadrList->Button13Click(); }
 
 void TForm2::Button19Click() { KadrList->Button19Click(); }
 
-void TForm2::Button1Click() {}
+void TForm2::Button1Click()
+{
+    // One item per Pechat template, tagged with its record.
+    PopupMenu->clear();
+    const LoadedTable &pechat = m_state.Pechat;
+    const int name = FieldIndex(pechat.Header, schema::SHABLON);
+    for (int r = 1; r <= pechat.Header.RecordCount; ++r) {
+        QAction *item = PopupMenu->addAction(toQ(GetField(pechat.Header, pechat.Data, r, name)));
+        item->setData(r);
+        // The card's own employee, even when the list's current row has moved meanwhile.
+        connect(item, &QAction::triggered, this, guarded(this, [this, r] {
+                    printForCardEmployee(m_state, m_code, r, progressOn(ProgressBarPech));
+                }));
+    }
+    popupBelow(PopupMenu, Button1);
+}
 
 void TForm2::Button4Click() {}
 
@@ -304,19 +320,13 @@ void TForm2::Button5Click()
         item->setData(r);
         connect(item, &QAction::triggered, this, guarded(this, [this, r] { ButKadrClick(r); }));
     }
-    PopupMenu->popup(Button5->mapToGlobal(QPoint(0, Button5->height())));
+    popupBelow(PopupMenu, Button5);
 }
 
 void TForm2::ButPechatClick(int tag)
 {
-    PrintProgress progress;
-    progress.show = [this] {
-        ProgressBarPech->setRange(0, 100);
-        ProgressBarPech->show();
-    };
-    progress.set = [this](int value) { ProgressBarPech->setValue(value); };
-    progress.hide = [this] { ProgressBarPech->hide(); };
-    printPechatTemplate(m_state, tag, progress);
+    if (tag > 0)
+        printPechatTemplate(m_state, tag, progressOn(ProgressBarPech));
 }
 
 void TForm2::ButKadrClick(int tag)
