@@ -585,6 +585,9 @@ void TForm1::N5Show()
         item->setData(i);
         item->setObjectName(QString("N5_template%1").arg(i));
         connect(item, &QAction::triggered, this, guarded(this, [this, i] {
+                    // Nothing is current after a new employee was cancelled: the highlighted row is.
+                    if (m_state.CurMainRec <= 0 && StringGrid1->Row() >= 1)
+                        StringGrid1SelectCell(1, StringGrid1->Row());
                     if (m_links.printTemplate)
                         m_links.printTemplate(i);
                 }));

@@ -1,6 +1,7 @@
 #include "card/Unit2.h"
 
 #include "app/DatePicker.h"
+#include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -325,8 +326,14 @@ void TForm2::Button5Click()
 
 void TForm2::ButPechatClick(int tag)
 {
-    if (tag > 0)
-        printPechatTemplate(m_state, tag, progressOn(ProgressBarPech));
+    if (tag <= 0)
+        return;
+    // The documents menu of the main window prints for the list's current employee.
+    if (m_state.CurMainRec <= 0 || m_state.CurMainRec > m_state.Osnova.Header.RecordCount) {
+        Dialogs::message(u("Выберите сотрудника в перечне."), this);
+        return;
+    }
+    printPechatTemplate(m_state, tag, progressOn(ProgressBarPech));
 }
 
 void TForm2::ButKadrClick(int tag)
