@@ -44,6 +44,10 @@ ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const
 QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate &date, QObject *parent,
                        std::function<void(bool ok, const QString &text)> done)
 {
+    // No database configured: there is no folder to archive (an empty path would mean the
+    // working folder).
+    if (databaseFolder.empty())
+        return nullptr;
     const ArchiveCommand command = archiveCommand(databaseFolder, date);
     const QString archive = command.arguments.at(3);
     auto *process = new QProcess(parent);

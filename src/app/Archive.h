@@ -25,7 +25,7 @@ ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const
 
 // Starts the archiver without waiting for it. `done` runs when it ends: ok, and the text the
 // user is told (the archive made, or why it failed). Returns nullptr when the archiver cannot be
-// started; then `done` never runs. The process belongs to `parent`.
+// started, or there is no database folder; then `done` never runs. The process belongs to `parent`.
 QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate &date, QObject *parent,
                        std::function<void(bool ok, const QString &text)> done);
 

@@ -114,6 +114,16 @@ TEST_F(ArchiveTest, ArchiverMissingFromThePathIsReported)
     EXPECT_FALSE(fs::exists(archive()));
 }
 
+TEST_F(ArchiveTest, NoDatabaseConfiguredArchivesNothing)
+{
+    writeConfig("[VYVOD]\r\n" + (root / "out").string() + "/\r\n");
+    start();
+    Dialogs::clearRecorded();
+    archiveNow();
+    EXPECT_EQ(Dialogs::shownMessages(), QStringList{u("Немогу выполнить архивирование!")});
+    EXPECT_EQ(form->findChild<QProcess *>(), nullptr);
+}
+
 // A main table as a DOS program left it: the name in CP866.
 class DosConversionTest : public AppFixture {
 protected:
