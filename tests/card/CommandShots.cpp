@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -67,6 +68,12 @@ int main(int argc, char **argv)
     form1.N2->popup(form1.mapToGlobal(QPoint(300, 20)));
     screen("main-settings-menu");
     form1.N2->hide();
+    // Archiving, answered Yes: the status bar tells when the archive is made.
+    veltor::Dialogs::queueAnswer(true);
+    form1.N2_5->trigger();
+    if (auto *zip = form1.findChild<QProcess *>())
+        zip->waitForFinished(60000);
+    screen("main-archive-done");
     for (const QString &m : veltor::Dialogs::shownMessages())
         std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
     return 0;
