@@ -1,5 +1,7 @@
 #include "app/Unit1.h"
 
+#include "app/Archive.h"
+#include "app/CodePageConversion.h"
 #include "app/Dialogs.h"
 #include "app/EmployeeCommands.h"
 #include "app/Guard.h"
@@ -105,6 +107,8 @@ void TForm1::createActions()
     connect(N1_5, &QAction::triggered, this, guarded(this, [this] { N1_5Click(); }));
     connect(N1_9, &QAction::triggered, this, guarded(this, [this] { N1_9Click(); }));
     connect(N2_9, &QAction::triggered, this, guarded(this, [this] { N2_9Click(); }));
+    connect(N2_5, &QAction::triggered, this, guarded(this, [this] { N2_5Click(); }));
+    connect(N2_2, &QAction::triggered, this, guarded(this, [this] { N2_2Click(); }));
     connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
     connect(N4, &QAction::triggered, this, [this] { N4Click(); });
     connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
@@ -658,6 +662,34 @@ void TForm1::N2_9Click()
         StringGrid1SelectCell(1, 1);
 }
 
+void TForm1::N2_5Click()
+{
+    if (!Dialogs::question(QString::fromUtf8("Вы хотите произвести архивирование"), this))
+        return;
+    // The archiver runs on its own; its end, good or bad, is told when it comes.
+    auto done = [this](bool ok, const QString &text) {
+        statusBar()->showMessage(text, ok ? 15000 : 0);
+        if (!ok)
+            Dialogs::error(text, this);
+    };
+    if (!startArchive(m_state.databaseFolder(), QDate::currentDate(), this, done))
+        Dialogs::message(QString::fromUtf8("Немогу выполнить архивирование!"), this);
+}
+
+void TForm1::N2_2Click()
+{
+    if (!Dialogs::question(QString::fromUtf8("Вы уверены, что хотите перевести базу в WIN кодировку"), this))
+        return;
+    convertMainTableFromDos(m_state);
+    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    if (Dialogs::question(QString::fromUtf8("Вы уверены, что хотите сохранить новую кодировку"), this)) {
+        saveMainTable(m_state);
+        return;
+    }
+    rereadMainTable(m_state);
+    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+}
+
 void TForm1::N3_2Click()
 {
     Dialogs::message(QString::fromUtf8("Руководство пользователя находится в файле \"Help.doc\"."), this);
@@ -680,6 +712,9 @@ void TForm1::N5Show()
         item->setData(i);
         item->setObjectName(QString("N5_template%1").arg(i));
         connect(item, &QAction::triggered, this, guarded(this, [this, i] {
+                    // Nothing is current after a new employee was cancelled: the highlighted row is.
+                    if (m_state.CurMainRec <= 0 && StringGrid1->Row() >= 1)
+                        StringGrid1SelectCell(1, StringGrid1->Row());
                     if (m_links.printTemplate)
                         m_links.printTemplate(i);
                 }));

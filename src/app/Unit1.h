@@ -26,6 +26,8 @@ struct FormLinks {
     // Prints Pechat template `tag` (1-based) for the current employee, as the card's print
     // button does.
     std::function<void(int tag)> printTemplate;
+    // Shows the positions list as a chooser; `picked` gets the dolzh.dbf record the user picks.
+    std::function<void(std::function<void(int record)> picked)> choosePosition;
 };
 
 // The main window: the employee list, the preview panel, the menu and tool bar.
@@ -60,6 +62,8 @@ public:
     void N1_5Click();  // show all
     void N1_9Click();  // delete
     void N2_9Click();  // preview panel toggle
+    void N2_5Click();  // archive the database folder
+    void N2_2Click();  // main table DOS->WIN
     void N3_2Click();  // help
     void N4Click();    // exit
     void N5Show();     // the documents menu is opening

@@ -1,10 +1,13 @@
 #include "card/Unit2.h"
 
 #include "app/DatePicker.h"
+#include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
+#include "app/Startup.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/CardCommands.h"
 #include "card/CardWidgets.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
@@ -12,7 +15,6 @@
 #include "card/HrPage.h"
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
-#include "app/Startup.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/Schema.h"
 #include "text/Errors.h"
@@ -325,9 +327,45 @@ void TForm2::Button13Click() { KadrList->Button13Click(); }
 
 void TForm2::Button19Click() { KadrList->Button19Click(); }
 
-void TForm2::Button1Click() {}
+void TForm2::Button1Click()
+{
+    // One item per Pechat template, tagged with its record.
+    PopupMenu->clear();
+    const LoadedTable &pechat = m_state.Pechat;
+    const int name = FieldIndex(pechat.Header, schema::SHABLON);
+    for (int r = 1; r <= pechat.Header.RecordCount; ++r) {
+        QAction *item = PopupMenu->addAction(toQ(GetField(pechat.Header, pechat.Data, r, name)));
+        item->setData(r);
+        // The card's own employee, even when the list's current row has moved meanwhile.
+        connect(item, &QAction::triggered, this, guarded(this, [this, r] {
+                    printForCardEmployee(m_state, m_code, r, progressOn(ProgressBarPech));
+                }));
+    }
+    popupBelow(PopupMenu, Button1);
+}
 
-void TForm2::Button4Click() {}
+void TForm2::Button4Click()
+{
+    const auto &choose = m_main.links().choosePosition;
+    if (choose)
+        choose([this](int record) { positionChosen(record); });
+}
+
+void TForm2::positionChosen(int dolzhRecord)
+{
+    LoadedTable &dolzh = m_state.Dolzh;
+    if (dolzhRecord < 1 || dolzhRecord > dolzh.Header.RecordCount)
+        return;
+    // The card's own employee, found by code: the list's current row may have moved meanwhile.
+    int32_t code = 0;
+    const int record = tryStrToInt(m_code, code) ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) : 0;
+    if (record < 1)
+        throw VeltorError("Сотрудника этой карточки больше нет в базе: должность не изменена");
+    const std::string number = GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::NOM));
+    SetField(m_state.Osnova.Header, record, FieldIndex(m_state.Osnova.Header, schema::DOLZH), m_state.Osnova.Data,
+             number);
+    OsnovnList->Edit2->setText(toQ(GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::DOLZH))));
+}
 
 void TForm2::Button5Click()
 {
@@ -342,19 +380,19 @@ void TForm2::Button5Click()
         item->setData(r);
         connect(item, &QAction::triggered, this, guarded(this, [this, r] { ButKadrClick(r); }));
     }
-    PopupMenu->popup(Button5->mapToGlobal(QPoint(0, Button5->height())));
+    popupBelow(PopupMenu, Button5);
 }
 
 void TForm2::ButPechatClick(int tag)
 {
-    PrintProgress progress;
-    progress.show = [this] {
-        ProgressBarPech->setRange(0, 100);
-        ProgressBarPech->show();
-    };
-    progress.set = [this](int value) { ProgressBarPech->setValue(value); };
-    progress.hide = [this] { ProgressBarPech->hide(); };
-    printPechatTemplate(m_state, tag, progress);
+    if (tag <= 0)
+        return;
+    // The documents menu of the main window prints for the list's current employee.
+    if (m_state.CurMainRec <= 0 || m_state.CurMainRec > m_state.Osnova.Header.RecordCount) {
+        Dialogs::message(u("Выберите сотрудника в перечне."), this);
+        return;
+    }
+    printPechatTemplate(m_state, tag, progressOn(ProgressBarPech));
 }
 
 void TForm2::ButKadrClick(int tag)

@@ -47,6 +47,7 @@ public:
     // Commands leading out of the card, wired by the windows they lead to.
     void Button1Click(); // documents pop-up
     void Button4Click(); // the position chooser
+    void positionChosen(int dolzhRecord);
     void Button5Click(); // HR orders pop-up
     // Prints Pechat template `tag` for the current employee.
     void ButPechatClick(int tag);

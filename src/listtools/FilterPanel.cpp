@@ -384,7 +384,7 @@ void TFilterPanel::pickPosition(int box)
 {
     TSpravPanel *sprav = m_host.PanelSprav;
     m_host.switchPanel(sprav, u("Фильтр №%1 по должностям").arg(box + 1));
-    sprav->preparePositionPick([this, box](const std::string &position) {
+    sprav->preparePositionPick([this, box](const std::string &position, int) {
         boxes[box]->edit->setText(toQ(position));
         m_host.switchPanel(this, u("Фильтр"));
         boxes[box]->edit->setFocus(Qt::OtherFocusReason);

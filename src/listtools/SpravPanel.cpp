@@ -125,7 +125,7 @@ void TSpravPanel::prepareReferenceList(bool departments)
     m_row = selectGridRow(*StringGrid1, 1);
 }
 
-void TSpravPanel::preparePositionPick(std::function<void(const std::string &)> picked, bool titled)
+void TSpravPanel::preparePositionPick(std::function<void(const std::string &, int)> picked, bool titled)
 {
     m_picked = std::move(picked);
     m_departments = false;
@@ -194,7 +194,7 @@ void TSpravPanel::StringGrid1DblClick()
     const int field = FieldIndex(dolzh.Header, schema::DOLZH);
     if (field < 1)
         return;
-    m_picked(StringGrid1->Cell(field, row));
+    m_picked(StringGrid1->Cell(field, row), row);
 }
 
 } // namespace veltor

@@ -27,7 +27,8 @@ public:
     // Shows dolzh.dbf with whole rows picked and no edit buttons; `picked` gets the DOLZH text
     // of the row the user picks (CP1251). The columns keep their field names as headings
     // unless `titled` (the card's chooser shows the reference list's titles).
-    void preparePositionPick(std::function<void(const std::string &position)> picked, bool titled = false);
+    void preparePositionPick(std::function<void(const std::string &position, int record)> picked,
+                             bool titled = false);
     void StringGrid1DblClick();
     void SpeedButton1Click(); // add a row
     void SpeedButton2Click(); // remove the selected row
@@ -45,7 +46,7 @@ private:
     void cellEdited(int col, int row);
 
     TForm3 &m_host;
-    std::function<void(const std::string &)> m_picked;
+    std::function<void(const std::string &, int)> m_picked;
     bool m_departments = false;
     bool m_editing = false;
     bool m_titled = false;

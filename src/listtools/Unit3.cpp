@@ -192,6 +192,18 @@ void TForm3::N2_7Click()
     showPanel(PanelStolb, u("Подбор колонок"), [this] { PanelStolb->prepare(); });
 }
 
+void TForm3::choosePosition(std::function<void(int record)> picked)
+{
+    showPanel(PanelSprav, u("Выберите должность сотрудника"), [this, picked = std::move(picked)] {
+        PanelSprav->preparePositionPick(
+            [this, picked](const std::string &, int record) {
+                picked(record);
+                close();
+            },
+            true);
+    });
+}
+
 void TForm3::N3_1Click()
 {
     showPanel(PanelAbout, u("О программе"));

@@ -54,6 +54,9 @@ public:
     void N2_4Click(); // positions
     void N2_7Click(); // column choice
     void N3_1Click(); // about
+    // The card's position chooser: the positions list with its titles; a double click hands the
+    // dolzh.dbf record to `picked` and closes the window.
+    void choosePosition(std::function<void(int record)> picked);
 
     TSearchPanel *PanelPoisk = nullptr;
     TSortPanel *PanelSort = nullptr;

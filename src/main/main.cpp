@@ -58,6 +58,7 @@ int main(int argc, char *argv[])
     links.Form4 = &form4;
     // The documents menu prints as the card's print button does.
     links.printTemplate = [&form2](int tag) { form2.ButPechatClick(tag); };
+    links.choosePosition = [&form3](std::function<void(int)> picked) { form3.choosePosition(std::move(picked)); };
     form1.setLinks(links);
 
     form1.FormCreate();

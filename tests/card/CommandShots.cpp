@@ -1,0 +1,80 @@
+// Screenshots of the card's documents and HR-order pop-ups and of the main window's settings
+// menu, on the demo database, taken of the whole screen so the pop-ups show where they open:
+//   xvfb-run -a -s "-screen 0 1280x900x24" card_command_shots <output folder>
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <cstdio>
+
+#include "DemoInstall.h"
+#include "app/Dialogs.h"
+#include "app/StringGrid.h"
+#include "app/Unit1.h"
+#include "card/Unit2.h"
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 10; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: card_command_shots <output folder>\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    veltor::Dialogs::setTestMode(true);
+
+    QTemporaryDir temp;
+    const std::filesystem::path run = std::filesystem::path(temp.path().toStdString()) / "run";
+    veltor::demo::installDemo(DEMO_FOLDER, run);
+
+    veltor::AppState state;
+    state.ProgramFolder = run;
+    veltor::TForm1 form1(state);
+    veltor::TForm2 card(state, form1);
+    veltor::FormLinks links;
+    links.Form2 = &card;
+    form1.setLinks(links);
+    form1.FormCreate();
+    form1.show();
+    form1.StringGrid1->setRow(2);
+    card.show();
+    card.move(200, 60);
+    settle();
+    auto screen = [&](const QString &name) {
+        settle();
+        QGuiApplication::primaryScreen()->grabWindow(0).save(out + "/" + name + ".png");
+    };
+    card.Button1Click();
+    screen("card-documents-popup");
+    card.PopupMenu->hide();
+    card.Button5Click();
+    screen("card-orders-popup");
+    card.PopupMenu->hide();
+    card.hide();
+    form1.N2->popup(form1.mapToGlobal(QPoint(300, 20)));
+    screen("main-settings-menu");
+    form1.N2->hide();
+    // Archiving, answered Yes: the status bar tells when the archive is made.
+    veltor::Dialogs::queueAnswer(true);
+    form1.N2_5->trigger();
+    if (auto *zip = form1.findChild<QProcess *>())
+        zip->waitForFinished(60000);
+    screen("main-archive-done");
+    for (const QString &m : veltor::Dialogs::shownMessages())
+        std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
+    return 0;
+}
