@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -14,7 +15,9 @@
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/MainPage.h"
 #include "card/Unit2.h"
+#include "listtools/Unit3.h"
 
 namespace {
 
@@ -45,8 +48,11 @@ int main(int argc, char **argv)
     state.ProgramFolder = run;
     veltor::TForm1 form1(state);
     veltor::TForm2 card(state, form1);
+    veltor::TForm3 tools(state, form1);
     veltor::FormLinks links;
     links.Form2 = &card;
+    links.Form3 = &tools;
+    links.choosePosition = [&tools](std::function<void(int)> picked) { tools.choosePosition(std::move(picked)); };
     form1.setLinks(links);
     form1.FormCreate();
     form1.show();
@@ -64,6 +70,14 @@ int main(int argc, char **argv)
     card.Button5Click();
     screen("card-orders-popup");
     card.PopupMenu->hide();
+    card.hide();
+    // The position chooser, reachable when positions are not picked from a drop-down list.
+    state.PositionListMode = 0;
+    card.show();
+    card.OsnovnList->Button4->click();
+    tools.move(420, 240);
+    screen("card-position-chooser");
+    tools.close();
     card.hide();
     form1.N2->popup(form1.mapToGlobal(QPoint(300, 20)));
     screen("main-settings-menu");
