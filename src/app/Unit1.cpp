@@ -72,6 +72,8 @@ void TForm1::createActions()
     make(N1_4, "N1_4", "Новый сотрудник");
     make(N1_8, "N1_8", "Потоковый ввод данных");
     make(N1_9, "N1_9", "Удалить запись");
+    make(N1_11, "N1_11", "Экспорт перечня…");
+    make(N1_12, "N1_12", "Проверка данных");
     make(N6_1, "N6_1", "На одного сотрудника");
     make(N6_2, "N6_2", "На нескольких сотрудников");
     make(N6_3, "N6_3", "Табель");
@@ -108,6 +110,8 @@ void TForm1::createActions()
     connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
     connect(N4, &QAction::triggered, this, [this] { N4Click(); });
     connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
+    connect(N1_11, &QAction::triggered, this, guarded(this, [this] { N1_11Click(); }));
+    connect(N1_12, &QAction::triggered, this, guarded(this, [this] { N1_12Click(); }));
 }
 
 void TForm1::createMenus()
@@ -129,6 +133,9 @@ void TForm1::createMenus()
     N1->addAction(N1_6);
     N1->addAction(N1_7);
     N1->addAction(N1_5);
+    N1->addSeparator();
+    N1->addAction(N1_11);
+    N1->addAction(N1_12);
     N1->addSeparator();
     N1->addAction(N1_4);
     N1->addAction(N1_8);
@@ -219,6 +226,7 @@ void TForm1::createToolBar()
     SpeedButton9Slot = button(SpeedButton9, "SpeedButton9", N1_9, "Удалить запись из базы", QStyle::SP_TrashIcon);
     ToolBar1->addSeparator();
     button(SpeedButton10, "SpeedButton10", N5_1, "Печать перечня сотрудников", QStyle::SP_DialogSaveButton);
+    button(SpeedButton11, "SpeedButton11", N1_11, "Экспорт перечня", QStyle::SP_DriveFDIcon);
     button(SpeedButton6, "SpeedButton6", N2_7, "Выбор колонок", QStyle::SP_FileDialogDetailedView);
     button(SpeedButton5, "SpeedButton5", N2_1, "Настройки", QStyle::SP_ComputerIcon);
 }
@@ -500,6 +508,11 @@ QColor TForm1::StringGrid1DrawCell(int row) const
         const_cast<TForm1 *>(this)->m_rowMainRecords[row] = rec;
     }
     return isDismissed(m_state, rec) ? QColor(255, 0, 0) : face;
+}
+
+bool TForm1::rowDismissed(int row) const
+{
+    return StringGrid1DrawCell(row) == QColor(255, 0, 0);
 }
 
 void TForm1::StringGrid1SelectCell(int, int row)

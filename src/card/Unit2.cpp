@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "card/CardDataChecks.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
 #include "card/FamilyEditor.h"
@@ -249,7 +250,10 @@ void TForm2::Button2Click()
 {
     if (!m_loaded)
         throw VeltorError("Карточка не заполнена: сохранять нечего");
-    const CardSaveResult result = storeCard(m_state, m_code, readControls());
+    const CardSaveInput input = readControls();
+    if (!confirmCardData(m_state, m_code, input.values, this))
+        return;
+    const CardSaveResult result = storeCard(m_state, m_code, input);
     // The history now holds the pending dismissal or restoration; saving again after a failed
     // write must not record it twice.
     if (result.historyAdded)
