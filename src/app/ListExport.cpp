@@ -230,18 +230,27 @@ void writeListExport(const std::filesystem::path &file, const ExportTable &table
             throwWriteError(file, out.errorString().toStdString());
         return;
     }
-    // The workbook is made beside the target and renamed over it only when complete.
-    QTemporaryFile temporary(pathToQString(file) + QStringLiteral(".XXXXXX"));
-    if (!temporary.open())
-        throwWriteError(file, temporary.errorString().toStdString());
-    temporary.close();
-    const std::filesystem::path partial = pathFromQString(temporary.fileName());
-    writeWorkbook(file, partial, table);
-    std::error_code error;
-    std::filesystem::rename(partial, file, error);
-    if (error)
-        throwWriteError(file, error.message());
-    temporary.setAutoRemove(false);
+    // The workbook is made beside the target under a free name and renamed over it only when
+    // complete. The name is only reserved here: the library creates the file itself, with the
+    // permissions any new file gets.
+    std::filesystem::path partial;
+    {
+        QTemporaryFile reserve(pathToQString(file) + QStringLiteral(".XXXXXX"));
+        if (!reserve.open())
+            throwWriteError(file, reserve.errorString().toStdString());
+        partial = pathFromQString(reserve.fileName());
+    }
+    try {
+        writeWorkbook(file, partial, table);
+        std::error_code error;
+        std::filesystem::rename(partial, file, error);
+        if (error)
+            throwWriteError(file, error.message());
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        throw;
+    }
 }
 
 } // namespace veltor

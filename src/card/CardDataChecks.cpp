@@ -33,9 +33,10 @@ bool confirmCardData(const AppState &state, const std::string &code, const CardV
     const std::vector<std::string> faults = cardDataFaults(state, code, values, veltor::today());
     if (faults.empty())
         return true;
-    return Dialogs::question(QString::fromStdString("Проверьте данные: " + joinedFaults(faults) +
-                                                    ".\n\nСохранить всё равно?"),
-                             parent);
+    std::string text = "Проверьте данные:";
+    for (const std::string &fault : faults)
+        text += "\n— " + fault;
+    return Dialogs::question(QString::fromStdString(text + "\n\nСохранить всё равно?"), parent);
 }
 
 } // namespace veltor

@@ -14,7 +14,8 @@ namespace veltor {
 std::vector<std::string> cardDataFaults(const AppState &state, const std::string &code,
                                         const CardValues &values, const Date &today);
 
-// Lists the faults in one question, "Проверьте данные: …", and asks whether to save anyway.
+// Lists the faults in one question, "Проверьте данные: …" with a line for each, and asks
+// whether to save anyway.
 // True when there is nothing to report or the user chose to save.
 bool confirmCardData(const AppState &state, const std::string &code, const CardValues &values,
                      QWidget *parent);

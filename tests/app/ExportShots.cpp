@@ -75,9 +75,12 @@ int main(int argc, char **argv)
     person.dismissal = {1984, 12, 31};
     auto box = veltor::Dialogs::box(
         veltor::Dialogs::Kind::Question,
-        QString::fromStdString("Проверьте данные: " +
-                               veltor::joinedFaults(veltor::dataFaults(person, {2026, 1, 1})) +
-                               ".\n\nСохранить всё равно?"));
+        [&] {
+            std::string text = "Проверьте данные:";
+            for (const std::string &fault : veltor::dataFaults(person, {2026, 1, 1}))
+                text += "\n— " + fault;
+            return QString::fromStdString(text + "\n\nСохранить всё равно?");
+        }());
     box->show();
     settle();
     box->grab().save(out + "/data-warning.png");

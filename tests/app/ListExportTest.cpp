@@ -93,6 +93,16 @@ TEST_F(ListExport, WorkbookReadByLibreOfficeKeepsCellsAndTypes)
               R"({"state":"frozen","topLeftCell":"A2","ySplit":"1"})");
 }
 
+// The workbook was made under a reserved temporary name and kept its owner-only permissions.
+TEST_F(ListExport, WorkbookGetsThePermissionsOfAnyNewFile)
+{
+    exportTo(root / "list.xlsx");
+    exportTo(root / "list.csv");
+    EXPECT_EQ(std::filesystem::status(root / "list.xlsx").permissions(),
+              std::filesystem::status(root / "list.csv").permissions());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), {}), 4); // program, database, list.*
+}
+
 TEST_F(ListExport, AFileThatCannotBeWrittenIsReportedAndNothingIsLeft)
 {
     const auto file = root / "missing-folder" / "list.xlsx";

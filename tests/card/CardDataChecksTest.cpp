@@ -46,7 +46,7 @@ TEST_F(CardDataChecks, GoingBackWritesNothingAndKeepsTheCardOpen)
     save();
     ASSERT_EQ(Dialogs::askedQuestions().size(), 1);
     EXPECT_TRUE(Dialogs::askedQuestions()[0].startsWith(
-        QString::fromUtf8("Проверьте данные: ИНН «500100732258»")))
+        QString::fromUtf8("Проверьте данные:\n— ИНН «500100732258»")))
         << Dialogs::askedQuestions()[0].toStdString();
     EXPECT_FALSE(card->isHidden());
     EXPECT_EQ(tableBytes(), before);
