@@ -88,6 +88,7 @@ void TForm1::createActions()
     make(N2_7, "N2_7", "Выбор колонок");
     make(N2_9, "N2_9", HidePreviewCaption);
     make(N2_5, "N2_5", "Архивировать");
+    make(N2_11, "N2_11", "Восстановить из архива…");
     make(N2_6, "N2_6", "Разархивировать");
     make(N2_2, "N2_2", "Перевести DOS->WIN");
     make(N3_2, "N3_2", "Справка");
@@ -112,6 +113,7 @@ void TForm1::createActions()
     connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
     connect(N1_11, &QAction::triggered, this, guarded(this, [this] { N1_11Click(); }));
     connect(N1_12, &QAction::triggered, this, guarded(this, [this] { N1_12Click(); }));
+    connect(N2_11, &QAction::triggered, this, guarded(this, [this] { N2_11Click(); }));
 }
 
 void TForm1::createMenus()
@@ -172,6 +174,7 @@ void TForm1::createMenus()
     N2_8->addAction(N2_9);
     N2->addSeparator();
     N2->addAction(N2_5);
+    N2->addAction(N2_11);
     N2->addAction(N2_6);
     N2->addAction(N2_2);
 

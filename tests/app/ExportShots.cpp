@@ -1,7 +1,7 @@
 // Screenshots of the list commands, to look at them as a person would:
 //   xvfb-run -a export_shots <output folder>
-// Saves the list menu, the export dialog, a data warning and the demo list exported as a
-// workbook and as CSV (open them in a spreadsheet).
+// Saves the list menu, the export dialog, a data warning, the restore list and the demo list
+// exported as a workbook and as CSV (open them in a spreadsheet).
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "DemoInstall.h"
+#include "app/ArchiveRestoreDialog.h"
 #include "app/DataChecks.h"
 #include "app/Dialogs.h"
 #include "app/Language.h"
@@ -85,6 +86,15 @@ int main(int argc, char **argv)
     settle();
     box->grab().save(out + "/data-warning.png");
     box->hide();
+
+    const std::filesystem::path database = state.databaseFolder();
+    veltor::archiveTables(database, database / "arhiv_2025_03_6.zip");
+    veltor::archiveTables(database, veltor::preRestoreArchivePath(database, QDateTime::currentDateTime()));
+    veltor::ArchiveRestoreDialog restore(veltor::listArchives(database), &form1);
+    restore.show();
+    settle();
+    restore.grab().save(out + "/restore-list.png");
+    restore.hide();
 
     for (const char *name : {"/perechen.xlsx", "/perechen.csv"}) {
         veltor::Dialogs::queuePath(out + name);
