@@ -133,6 +133,11 @@ TEST(Interop, DbfreadReadsAHistoryTablePast65535Records)
     ASSERT_EQ(records.size(), 70000);
     EXPECT_EQ(records[69999].toArray()[0].toString(), QStringLiteral("70000"));
     EXPECT_EQ(ReadTable(dir / "trud.dbf").Header.RecordCount, 70000);
+    const QString ogrinfo = QStandardPaths::findExecutable(QStringLiteral("ogrinfo"));
+    if (!ogrinfo.isEmpty()) {
+        const ProcessResult gdal = run(ogrinfo, {"-so", "-al", pathToQString(dir / "trud.dbf")});
+        EXPECT_NE(gdal.out.indexOf("Feature Count: 70000"), -1) << gdal.out.toStdString();
+    }
 
     // Up to 65535 records the header is as before: bytes 6-7 zero.
     t.Header.RecordCount = 65535;
