@@ -2,6 +2,9 @@
 #include "AppFixture.h"
 
 #include "app/DataChecks.h"
+#include "printing/RtfDocument.h"
+#include "printing/TemplatePrinting.h"
+#include "printing/WordApi.h"
 
 #include <QAction>
 
@@ -56,6 +59,27 @@ TEST_F(DataCheckReport, ListsEachEmployeeWithFaultsInListOrder)
                   "Ранний|103|дата рождения 05.03.2010 позже даты приема 01.02.2005; "
                   "дата увольнения 01.01.2004 раньше даты приема 01.02.2005",
               }));
+}
+
+TEST_F(DataCheckReport, PrintsThroughTheListPrinting)
+{
+    addPerson(1, "Верный", {{"INN", "500100732259"}}, "05.03.1980", "01.02.2005");
+    addPerson(2, "Ошибкин", {{"INN", "123"}}, "05.03.1980", "01.02.2005");
+    std::filesystem::create_directories(root / "out");
+    start();
+    std::vector<std::filesystem::path> shown;
+    const ApplicationFactory previous = documentApplicationFactory();
+    setDocumentApplicationFactory(rtfApplicationFactory([&](const std::filesystem::path &f) { shown.push_back(f); }));
+    form->N1_12->trigger();
+    setDocumentApplicationFactory(previous);
+    ASSERT_EQ(Dialogs::shownMessages(), QStringList());
+    ASSERT_EQ(shown, std::vector<std::filesystem::path>{root / "out" / "Perechen.doc"});
+    const auto document = RtfDocument::open(shown[0]);
+    ASSERT_EQ(document->rowCount(1), 2);
+    EXPECT_EQ(cp1251ToUtf8(document->cellText(1, 1, 3)), "Проверьте данные");
+    EXPECT_EQ(cp1251ToUtf8(document->cellText(1, 2, 1)), "Ошибкин");
+    EXPECT_EQ(cp1251ToUtf8(document->cellText(1, 2, 3)),
+              "ИНН «123» не из 12 цифр с верными контрольными цифрами");
 }
 
 TEST_F(DataCheckReport, NothingToReportSaysSo)
