@@ -4,12 +4,12 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev
-  zip xdg-utils xvfb xauth fonts-dejavu-core qt6-translations-l10n
+  qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev libxlsxwriter-dev
+  zip unzip xdg-utils xvfb xauth fonts-dejavu-core qt6-translations-l10n
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-dbfread gdal-bin
-             libreoffice-writer-nogui)
+             libreoffice-writer-nogui libreoffice-calc-nogui)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -67,7 +67,7 @@ void BM_FillList(benchmark::State &bm)
     for (auto _ : bm)
         form->zapolnenieOsnovnojTablitsy("-1");
 }
-BENCHMARK(BM_FillList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillList)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_SelectRow(benchmark::State &bm)
 {
@@ -102,7 +102,22 @@ void BM_StartUp(benchmark::State &bm)
         benchmark::DoNotOptimize(form.get());
     }
 }
-BENCHMARK(BM_StartUp)->Arg(10000)->Unit(benchmark::kMillisecond);
+// The shown list saved as a workbook (0) or as CSV (1).
+void BM_ExportList(benchmark::State &bm)
+{
+    AppState state;
+    auto form = startedWindow(state, static_cast<int>(bm.range(0)));
+    QTemporaryDir out;
+    const auto file = std::filesystem::path(out.path().toStdString()) / (bm.range(1) ? "list.csv" : "list.xlsx");
+    for (auto _ : bm) {
+        Dialogs::queuePath(QString::fromStdString(file.string()));
+        form->N1_11->trigger();
+    }
+    bm.SetLabel(std::to_string(form->StringGrid1->ColCount() - 1) + " columns");
+}
+BENCHMARK(BM_ExportList)->Args({10000, 0})->Args({10000, 1})->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_StartUp)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace veltor

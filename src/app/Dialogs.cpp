@@ -102,6 +102,14 @@ QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr, OwnDialog);
 }
 
+QString Dialogs::saveFile(const QString &caption, const QString &filter, QString *selectedFilter,
+                          QWidget *parent)
+{
+    if (hooks().on)
+        return takePath();
+    return QFileDialog::getSaveFileName(parent, caption, QString(), filter, selectedFilter, OwnDialog);
+}
+
 QString Dialogs::openPicture(QWidget *parent)
 {
     if (hooks().on)

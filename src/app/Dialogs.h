@@ -22,6 +22,10 @@ public:
     static bool question(const QString &text, QWidget *parent = nullptr);
     // A file-open dialog; empty when cancelled. `filter` in Qt's syntax.
     static QString openFile(const QString &caption, const QString &filter, QWidget *parent = nullptr);
+    // A file-save dialog asking before replacing a file; empty when cancelled. The filter the
+    // user chose goes to *selectedFilter.
+    static QString saveFile(const QString &caption, const QString &filter,
+                            QString *selectedFilter = nullptr, QWidget *parent = nullptr);
     // A picture-open dialog (JPEG, bitmap, icon); empty when cancelled.
     static QString openPicture(QWidget *parent = nullptr);
     // A folder chooser; empty when cancelled.

@@ -74,6 +74,8 @@ void TForm1::createActions()
     make(N1_4, "N1_4", "Новый сотрудник");
     make(N1_8, "N1_8", "Потоковый ввод данных");
     make(N1_9, "N1_9", "Удалить запись");
+    make(N1_11, "N1_11", "Экспорт перечня…");
+    make(N1_12, "N1_12", "Проверка данных");
     make(N6_1, "N6_1", "На одного сотрудника");
     make(N6_2, "N6_2", "На нескольких сотрудников");
     make(N6_3, "N6_3", "Табель");
@@ -88,6 +90,7 @@ void TForm1::createActions()
     make(N2_7, "N2_7", "Выбор колонок");
     make(N2_9, "N2_9", HidePreviewCaption);
     make(N2_5, "N2_5", "Архивировать");
+    make(N2_11, "N2_11", "Восстановить из архива…");
     make(N2_6, "N2_6", "Разархивировать");
     make(N2_2, "N2_2", "Перевести DOS->WIN");
     make(N3_2, "N3_2", "Справка");
@@ -121,6 +124,9 @@ void TForm1::createActions()
         if (m_links.Form4)
             QMetaObject::invokeMethod(m_links.Form4, "openJournal");
     });
+    connect(N1_11, &QAction::triggered, this, guarded(this, [this] { N1_11Click(); }));
+    connect(N1_12, &QAction::triggered, this, guarded(this, [this] { N1_12Click(); }));
+    connect(N2_11, &QAction::triggered, this, guarded(this, [this] { N2_11Click(); }));
 }
 
 void TForm1::createMenus()
@@ -142,6 +148,9 @@ void TForm1::createMenus()
     N1->addAction(N1_6);
     N1->addAction(N1_7);
     N1->addAction(N1_5);
+    N1->addSeparator();
+    N1->addAction(N1_11);
+    N1->addAction(N1_12);
     N1->addSeparator();
     N1->addAction(N1_4);
     N1->addAction(N1_8);
@@ -178,6 +187,7 @@ void TForm1::createMenus()
     N2_8->addAction(N2_9);
     N2->addSeparator();
     N2->addAction(N2_5);
+    N2->addAction(N2_11);
     N2->addAction(N2_6);
     N2->addAction(N2_2);
 
@@ -232,6 +242,7 @@ void TForm1::createToolBar()
     SpeedButton9Slot = button(SpeedButton9, "SpeedButton9", N1_9, "Удалить запись из базы", QStyle::SP_TrashIcon);
     ToolBar1->addSeparator();
     button(SpeedButton10, "SpeedButton10", N5_1, "Печать перечня сотрудников", QStyle::SP_DialogSaveButton);
+    button(SpeedButton11, "SpeedButton11", N1_11, "Экспорт перечня", QStyle::SP_DriveFDIcon);
     button(SpeedButton6, "SpeedButton6", N2_7, "Выбор колонок", QStyle::SP_FileDialogDetailedView);
     button(SpeedButton5, "SpeedButton5", N2_1, "Настройки", QStyle::SP_ComputerIcon);
 }
@@ -513,6 +524,11 @@ QColor TForm1::StringGrid1DrawCell(int row) const
         const_cast<TForm1 *>(this)->m_rowMainRecords[row] = rec;
     }
     return isDismissed(m_state, rec) ? QColor(255, 0, 0) : face;
+}
+
+bool TForm1::rowDismissed(int row) const
+{
+    return StringGrid1DrawCell(row) == QColor(255, 0, 0);
 }
 
 void TForm1::StringGrid1SelectCell(int, int row)

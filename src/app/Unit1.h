@@ -68,6 +68,11 @@ public:
     void N4Click();    // exit
     void N5Show();     // the documents menu is opening
     void N5_1Click();  // print the list
+    void N1_11Click(); // export the shown list to a workbook or CSV
+    void N1_12Click(); // print the data check report of the shown list
+    void N2_11Click(); // restore the tables from an archive
+    // True when the employee of a grid row is dismissed (the red marker).
+    bool rowDismissed(int row) const;
     void StringGrid1DblClick();
 
     // Controls, named as the rest of the program knows them.
@@ -91,6 +96,8 @@ public:
 
     QMenu *N1 = nullptr, *N6 = nullptr, *N7 = nullptr, *N5 = nullptr, *N2 = nullptr,
           *N2_10 = nullptr, *N2_8 = nullptr, *N3 = nullptr;
+    QAction *N1_11 = nullptr, *N1_12 = nullptr, *N2_11 = nullptr;
+    QToolButton *SpeedButton11 = nullptr;
     QAction *N1_10 = nullptr, *N1_1 = nullptr, *N1_2 = nullptr, *N1_3 = nullptr, *N1_6 = nullptr,
             *N1_7 = nullptr, *N1_5 = nullptr, *N1_4 = nullptr, *N1_8 = nullptr, *N1_9 = nullptr;
     QAction *N6_1 = nullptr, *N6_2 = nullptr, *N6_3 = nullptr, *N6_4 = nullptr;

@@ -8,6 +8,7 @@
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "card/CardCommands.h"
+#include "card/CardDataChecks.h"
 #include "card/CardWidgets.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
@@ -291,7 +292,10 @@ void TForm2::Button2Click()
     // whole save before anything changes, in memory or on disk.
     requireLoaded(m_state, {&m_state.Osnova, &m_state.Semja, &m_state.Passport, &m_state.Obraz,
                             &m_state.Trud, &m_state.Voen, &m_state.Dopoln});
-    const CardSaveResult result = storeCard(m_state, m_code, readControls());
+    const CardSaveInput input = readControls();
+    if (!confirmCardData(m_state, m_code, input.values, this))
+        return;
+    const CardSaveResult result = storeCard(m_state, m_code, input);
     // The history now holds the pending dismissal or restoration; saving again after a failed
     // write must not record it twice.
     if (result.historyAdded)

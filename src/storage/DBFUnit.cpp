@@ -21,6 +21,9 @@ constexpr char HeaderTerminator = 0x0D;
 constexpr char EndOfData = 0x1A;
 constexpr int FieldNameBytes = 11;   // as read: the whole name area of a descriptor
 constexpr int WrittenNameBytes = 10; // as written: the 11th byte is always zero
+// A written table stays below 2 GB, which readers seeking with signed 32-bit offsets reach; the
+// record count (32 bits in the file) is limited by that alone.
+constexpr int64_t MaxWrittenFileSize = 0x7FFFFFFF;
 
 int headerLengthFor(int fieldCount)
 {
@@ -62,6 +65,12 @@ void putLe16(std::string &bytes, size_t at, uint32_t value)
 {
     bytes[at] = static_cast<char>(value & 0xFF);
     bytes[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+}
+
+void putLe32(std::string &bytes, size_t at, uint32_t value)
+{
+    putLe16(bytes, at, value & 0xFFFF);
+    putLe16(bytes, at + 2, value >> 16);
 }
 
 std::string quoted(const std::filesystem::path &fileName)
@@ -177,8 +186,9 @@ std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t reco
 
     std::string bytes(static_cast<size_t>(headerLengthFor(fieldCount)), '\0');
     bytes[0] = 0x03;
-    // Bytes 6-7 stay zero: a written record count is 16 bits.
-    putLe16(bytes, 4, static_cast<uint32_t>(recordCount));
+    // The count is 32 bits (bytes 4-7); up to 65535 records bytes 6-7 are zero, as older
+    // versions of the program wrote them.
+    putLe32(bytes, 4, static_cast<uint32_t>(recordCount));
     putLe16(bytes, 8, static_cast<uint32_t>(headerLengthFor(fieldCount)));
     putLe16(bytes, 10, static_cast<uint32_t>(recordLength));
     for (int i = 0; i < fieldCount; ++i) {
@@ -212,12 +222,17 @@ std::vector<FieldDescriptor> descriptorsOf(const TTableHeader &header)
     return fields;
 }
 
-void checkRecordCount(const std::filesystem::path &fileName, int32_t recordCount)
+// A count is refused when negative or when the file it describes would reach 2 GB.
+void checkRecordCount(const std::filesystem::path &fileName, int32_t recordCount, int headerLength,
+                      int recordLength)
 {
-    if (recordCount < 0 || recordCount > MaxWrittenRecords) {
+    const int64_t size = int64_t{headerLength} + int64_t{recordCount} * recordLength + 1;
+    if (recordCount < 0 || size > MaxWrittenFileSize) {
         throwWriteError(fileName, "число записей " + std::to_string(recordCount) +
                                       " не помещается в файл (допустимо от 0 до " +
-                                      std::to_string(MaxWrittenRecords) + ")");
+                                      std::to_string((MaxWrittenFileSize - 1 - headerLength) /
+                                                     std::max(1, recordLength)) +
+                                      ")");
     }
 }
 
@@ -477,8 +492,9 @@ void WriteTable(const std::filesystem::path &fileName, TTableHeader header, cons
     // The header is written from the fields themselves, not through a structure string: a
     // table read with more fields than a structure string may hold is written whole.
     const std::filesystem::path path = resolvePath(fileName);
-    checkRecordCount(fileName, recordCount);
     const std::vector<FieldDescriptor> fields = descriptorsOf(header);
+    checkRecordCount(fileName, recordCount, headerLengthFor(static_cast<int>(fields.size())),
+                     writtenRecordLength(fields));
     std::string copy;
     replaceFile(path, headerBytes(fields, recordCount),
                 withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
@@ -497,8 +513,10 @@ void CreateTableFile(const std::filesystem::path &fileName, std::string_view str
                      int32_t recordCount)
 {
     const std::filesystem::path path = resolvePath(fileName);
-    checkRecordCount(fileName, recordCount);
-    replaceFile(path, headerBytes(parseStructure(structure, fileName), recordCount), {});
+    const std::vector<FieldDescriptor> fields = parseStructure(structure, fileName);
+    checkRecordCount(fileName, recordCount, headerLengthFor(static_cast<int>(fields.size())),
+                     writtenRecordLength(fields));
+    replaceFile(path, headerBytes(fields, recordCount), {});
 }
 
 int FieldIndex(const TTableHeader &header, std::string_view name)

@@ -13,7 +13,6 @@ namespace veltor {
 
 constexpr int MaxFields = 200;          // slots of a TTableHeader
 constexpr int MaxStructureItems = 100;  // fields CreateTableFile accepts
-constexpr int MaxWrittenRecords = 65535; // the record count is 16 bits in a written file
 
 struct TTableHeader {
     int32_t RecordCount = 0;
@@ -55,8 +54,9 @@ void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages
 // Recreates the file from the header's fields and Data, stating recordCount. Every record is
 // written with a blank deletion flag: records are never marked deleted here, and a '*' that
 // other software left would make every other reader drop the record. The file is replaced
-// atomically: a failed write raises FileError and leaves the old file whole. A record count
-// outside 0..65535 (16 bits in the file) raises FileError and writes nothing.
+// atomically: a failed write raises FileError and leaves the old file whole. The record count
+// takes 32 bits in the file (bytes 6-7 stay zero up to 65535 records); a negative count, or one
+// that would make the file reach 2 GB, raises FileError and writes nothing.
 void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
                 int32_t recordCount);
 // As above with the table's own record count. A table that is not Loaded raises FileError

@@ -334,6 +334,7 @@ TEST_F(CardSave, MissingRecordsAreShownEmptyAndAppended)
     EXPECT_EQ(card->KadrList->Edit18->text(), "");
     card->OsnovnList->Edit5->setText("4600 000001");
     card->DopList->Edit27->setText("3");
+    Dialogs::queueAnswer(true); // saved anyway past the warning on the passport number's form
     save();
 
     const LoadedTable passport = disk(schema::PassportTable);

@@ -148,11 +148,12 @@ TEST(RefusedWrite, LeavesTheOldFileByteIdentical)
     for (int i = 0; i < 101; ++i)
         structure101 += "F" + std::to_string(i) + "%C(1)";
     const std::vector<RefusedWrite> cases = {
-        {"65536 records", [&](const auto &f) { WriteTable(f, table.Header, table.Data, 65536); },
-         "65536"},
+        {"a count past 2 GB", [&](const auto &f) { WriteTable(f, table.Header, table.Data, 600000000); },
+         "600000000"},
         {"negative count", [&](const auto &f) { WriteTable(f, table.Header, table.Data, -1); },
          "-1"},
-        {"create with 65536", [&](const auto &f) { CreateTableFile(f, "A%C(1)", 65536); }, "65536"},
+        {"create past 2 GB", [&](const auto &f) { CreateTableFile(f, "A%C(1)", 1100000000); },
+         "1100000000"},
         {"101 structure items", [&](const auto &f) { CreateTableFile(f, structure101, 0); },
          "больше 100 полей"},
         {"no closing parenthesis", [&](const auto &f) { CreateTableFile(f, "A%C(10", 0); },

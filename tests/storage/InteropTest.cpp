@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "storage/DBFUnit.h"
+#include "storage/Schema.h"
 #include "text/Cp1251.h"
 
 namespace veltor {
@@ -105,6 +106,44 @@ TEST(Interop, DbfreadSeesEveryRecordOfARewrittenTable)
     const QJsonArray records = dbfread(python, dir / "t.dbf")["records"].toArray();
     EXPECT_EQ(QJsonDocument(records).toJson(QJsonDocument::Compact).toStdString(),
               R"([["1"],["2"],["3"]])");
+}
+
+// A history table of a large organisation passes 65535 records; the count then takes all four
+// header bytes. This used to refuse the save.
+TEST(Interop, DbfreadReadsAHistoryTablePast65535Records)
+{
+    const QString python = pythonWithDbfread();
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 with dbfread (python3-dbfread) not found";
+    TempFolder dir;
+    CreateTableFile(dir / "trud.dbf", schema::TrudStructure, 0);
+    LoadedTable t = ReadTable(dir / "trud.dbf");
+    const int kod = FieldIndex(t.Header, schema::KOD);
+    for (int r = 1; r <= 70000; ++r) {
+        AppendBlankRecord(t.Header, t.Data);
+        SetField(t.Header, r, kod, t.Data, std::to_string(r));
+    }
+    WriteTable(dir / "trud.dbf", t);
+    const std::string bytes = test::readBytes(dir / "trud.dbf");
+    EXPECT_EQ(bytes.substr(4, 4), std::string("\x70\x11\x01\x00", 4));
+
+    const QJsonObject read = dbfread(python, dir / "trud.dbf");
+    EXPECT_EQ(read["count"].toInt(), 70000);
+    const QJsonArray records = read["records"].toArray();
+    ASSERT_EQ(records.size(), 70000);
+    EXPECT_EQ(records[69999].toArray()[0].toString(), QStringLiteral("70000"));
+    EXPECT_EQ(ReadTable(dir / "trud.dbf").Header.RecordCount, 70000);
+    const QString ogrinfo = QStandardPaths::findExecutable(QStringLiteral("ogrinfo"));
+    if (!ogrinfo.isEmpty()) {
+        const ProcessResult gdal = run(ogrinfo, {"-so", "-al", pathToQString(dir / "trud.dbf")});
+        EXPECT_NE(gdal.out.indexOf("Feature Count: 70000"), -1) << gdal.out.toStdString();
+    }
+
+    // Up to 65535 records the header is as before: bytes 6-7 zero.
+    t.Header.RecordCount = 65535;
+    t.Data.resize(static_cast<size_t>(65535) * t.Header.RecordLength);
+    WriteTable(dir / "trud.dbf", t);
+    EXPECT_EQ(test::readBytes(dir / "trud.dbf").substr(4, 4), std::string("\xFF\xFF\x00\x00", 4));
 }
 
 TEST(Interop, EngineReadsWhatGdalWrites)
