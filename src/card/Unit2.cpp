@@ -6,6 +6,7 @@
 #include "app/QtText.h"
 #include "app/Startup.h"
 #include "app/StringGrid.h"
+#include "app/WindowSupport.h"
 #include "app/Unit1.h"
 #include "card/CardCommands.h"
 #include "card/CardDataChecks.h"
@@ -44,15 +45,6 @@ QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 const char *const CardCaption = "Карточка сотрудника";
 const char *const NewCardCaption = "Карточка нового сотрудника";
 
-// A plain QWidget is announced to assistive technology as a "filler"; the card is a window of
-// its own, named by its caption (which QAccessibleWidget reads for a window).
-QAccessibleInterface *cardAccessible(const QString &, QObject *object)
-{
-    if (auto *card = qobject_cast<TForm2 *>(object))
-        return new QAccessibleWidget(card, QAccessible::Window);
-    return nullptr;
-}
-
 } // namespace
 
 TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
@@ -61,8 +53,7 @@ TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
       m_state(state), m_main(mainWindow)
 {
     setObjectName("Form2");
-    static const bool accessibleAsWindow = (QAccessible::installFactory(cardAccessible), true);
-    Q_UNUSED(accessibleAsWindow);
+    announceAsWindow(this);
     setWindowTitle(u(CardCaption));
     createControls();
 }
@@ -164,11 +155,7 @@ void TForm2::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
     runGuarded(this, [this] { FormShow(); });
 }
 

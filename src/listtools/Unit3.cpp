@@ -2,6 +2,7 @@
 
 #include "app/Guard.h"
 #include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "listtools/FilterPanel.h"
 #include "listtools/SearchPanel.h"
 #include "listtools/SortPanel.h"
@@ -22,15 +23,6 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-// A plain top-level widget would be announced as a bare client area; assistive technology is
-// told it is a window, named by its caption.
-QAccessibleInterface *toolsWindowAccessible(const QString &key, QObject *object)
-{
-    if (key == QLatin1String(TForm3::staticMetaObject.className()) && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
-    return nullptr;
-}
-
 } // namespace
 
 TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
@@ -39,11 +31,7 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
       m_state(state), m_main(mainWindow)
 {
     setObjectName("Form3");
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(toolsWindowAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessibleInstalled);
+    announceAsWindow(this);
     PanelPoisk = new TSearchPanel(*this);
     PanelSort = new TSortPanel(*this);
     PanelFiltr = new TFilterPanel(*this);
@@ -125,11 +113,7 @@ void TForm3::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
 }
 
 void TForm3::hideEvent(QHideEvent *event)

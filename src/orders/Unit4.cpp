@@ -4,6 +4,7 @@
 #include "app/Guard.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "orders/OrderFormPanel.h"
 #include "orders/OrderJournalPanel.h"
 #include "storage/FileNames.h"
@@ -24,15 +25,6 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-// A plain top-level QWidget is announced as a client area; assistive technology should meet
-// this window as a window, named by its caption.
-QAccessibleInterface *orderWindowAccessible(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("veltor::TForm4") && object && object->isWidgetType())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
-    return nullptr;
-}
-
 } // namespace
 
 TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
@@ -41,11 +33,7 @@ TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
       m_state(state), m_main(mainWindow)
 {
     setObjectName("Form4");
-    static const bool accessibleInstalled = [] {
-        QAccessible::installFactory(orderWindowAccessible);
-        return true;
-    }();
-    (void)accessibleInstalled;
+    announceAsWindow(this);
     setWindowTitle(u("Кадровый приказ"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -143,11 +131,7 @@ void TForm4::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    if (QScreen *screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
     runGuarded(this, [this] { FormShow(); });
 }
 
