@@ -29,9 +29,15 @@ QString archivePath(const std::filesystem::path &folder, const QDate &date)
 ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const QDate &date)
 {
     const std::filesystem::path folder = std::filesystem::absolute(databaseFolder);
+    return archiveCommand(folder, std::filesystem::path(archivePath(folder, date).toStdU16String()));
+}
+
+ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const std::filesystem::path &archive)
+{
+    const std::filesystem::path folder = std::filesystem::absolute(databaseFolder);
     // -1 fastest, -j without paths, -nw: names are taken as they are, never as patterns.
     ArchiveCommand command{QStringLiteral("zip"), {QStringLiteral("-1"), QStringLiteral("-j"), QStringLiteral("-nw")}};
-    command.arguments << archivePath(folder, date);
+    command.arguments << nativeText(archive);
     QDir dir(nativeText(folder));
     QStringList tables = dir.entryList({QStringLiteral("*.dbf")}, QDir::Files | QDir::Hidden,
                                        QDir::Name | QDir::IgnoreCase);

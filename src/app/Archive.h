@@ -22,6 +22,8 @@ struct ArchiveCommand {
     QStringList arguments;
 };
 ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const QDate &date);
+// The same command writing the archive of the given path.
+ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const std::filesystem::path &archive);
 
 // Starts the archiver without waiting for it. `done` runs when it ends: ok, and the text the
 // user is told (the archive made, or why it failed). Returns nullptr when the archiver cannot be

@@ -1,5 +1,6 @@
 #include "app/ArchiveRestore.h"
 
+#include "app/Archive.h"
 #include "app/Startup.h"
 #include "storage/FileNames.h"
 #include "text/Errors.h"
@@ -102,10 +103,9 @@ std::filesystem::path preRestoreArchivePath(const std::filesystem::path &folder,
 
 void archiveTables(const std::filesystem::path &databaseFolder, const std::filesystem::path &target)
 {
-    QStringList arguments = {QStringLiteral("-1"), QStringLiteral("-j"), QStringLiteral("-q"), pathToQString(target)};
-    for (const std::filesystem::path &file : tableFiles(databaseFolder))
-        arguments << pathToQString(file);
-    const std::string failure = runTool(QStringLiteral("zip"), arguments);
+    ArchiveCommand command = archiveCommand(databaseFolder, target);
+    command.arguments.insert(0, QStringLiteral("-q"));
+    const std::string failure = runTool(command.program, command.arguments);
     if (!failure.empty() || !std::filesystem::exists(target))
         throw FileError("Не удалось заархивировать текущие таблицы в " + quoted(target) + ": " +
                         (failure.empty() ? "архив не создан" : failure));

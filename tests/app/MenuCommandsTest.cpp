@@ -44,8 +44,9 @@ protected:
     {
         Dialogs::queueAnswer(true);
         form->N2_5->trigger();
-        if (auto *zip = form->findChild<QProcess *>())
+        if (auto *zip = form->findChild<QProcess *>()) {
             ASSERT_TRUE(zip->waitForFinished(60000));
+        }
         QCoreApplication::processEvents();
     }
 
