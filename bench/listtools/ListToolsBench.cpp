@@ -91,7 +91,7 @@ void BM_ThreeBoxFilter(benchmark::State &bm)
     }
     bm.SetLabel(std::to_string(found) + " found");
 }
-BENCHMARK(BM_ThreeBoxFilter)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThreeBoxFilter)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace veltor
