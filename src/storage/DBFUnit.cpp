@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "storage/FileNames.h"
+#include "storage/WriteHook.h"
 #include "text/Convert.h"
 #include "text/Cp1251.h"
 #include "text/Errors.h"
@@ -223,13 +224,31 @@ void checkRecordCount(const std::filesystem::path &fileName, int32_t recordCount
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, which is
 // flushed to disk and renamed over the old file only when everything was written.
+TableWriteHook &writeHook()
+{
+    static TableWriteHook hook;
+    return hook;
+}
+
 void replaceFile(const std::filesystem::path &fileName, std::string_view header,
                  std::string_view data)
 {
+    // Unbuffered: Qt's commit() does not report a failure to flush its buffer (a full disk)
+    // and would rename the short temporary file over the table; every write is checked here.
     QSaveFile file(pathToQString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throwWriteError(fileName, file.errorString().toStdString());
+    bool first = true;
     for (const std::string_view part : {header, data}) {
+        if (!first && writeHook()) {
+            try {
+                writeHook()(fileName);
+            } catch (const std::exception &e) {
+                file.cancelWriting();
+                throwWriteError(fileName, e.what());
+            }
+        }
+        first = false;
         if (file.write(part.data(), static_cast<qint64>(part.size())) !=
             static_cast<qint64>(part.size())) {
             const std::string why = file.errorString().toStdString();
@@ -685,6 +704,11 @@ int nomerstrokipokodu(const TTableHeader &header, const std::string &data, int c
                     return false;
                 });
     return found;
+}
+
+void setTableWriteHook(TableWriteHook hook)
+{
+    writeHook() = std::move(hook);
 }
 
 } // namespace veltor
