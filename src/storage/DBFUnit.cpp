@@ -460,6 +460,13 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
     parseHeader(headerPart, name, parsed);
 
     const qint64 dataSize = fileSize - std::max(headerLength, FileHeaderSize);
+    // A file cut short (a copy or a write that stopped part-way): the records past its end
+    // would read as blanks, and a record added to it would land past the end and be dropped.
+    const qint64 needed = static_cast<qint64>(parsed.RecordCount) * parsed.RecordLength;
+    if (dataSize < needed)
+        throwDamaged(name, "в заголовке записей " + std::to_string(parsed.RecordCount) +
+                               ", а файл обрывается на записи " +
+                               std::to_string(parsed.RecordLength > 0 ? dataSize / parsed.RecordLength + 1 : 0));
     data.resize(static_cast<size_t>(dataSize));
     if (dataSize > 0 && file.read(data.data(), dataSize) != dataSize) {
         data.clear();
