@@ -10,9 +10,12 @@
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,6 +50,47 @@ void edit(TStringGrid &g, int col, int row, const QString &text)
 {
     g.model()->setData(g.model()->index(row - g.FixedRows(), col), text, Qt::EditRole);
 }
+
+// Folders made read-only for this thread. Root writes into read-only folders anyway, so its
+// capabilities to override file permissions are dropped from the effective set meanwhile.
+class ReadOnlyFolders {
+public:
+    explicit ReadOnlyFolders(std::vector<fs::path> folders) : m_folders(std::move(folders))
+    {
+        for (const fs::path &f : m_folders)
+            fs::permissions(f, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                            fs::perm_options::remove);
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        if (syscall(SYS_capget, &m_header, m_saved) == 0) {
+            __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+            reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_FOWNER));
+            m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+        }
+    }
+    ~ReadOnlyFolders()
+    {
+        if (m_dropped)
+            syscall(SYS_capset, &m_header, m_saved);
+        for (const fs::path &f : m_folders)
+            fs::permissions(f, fs::perms::owner_write, fs::perm_options::add);
+    }
+    // False where the folders can still be written (the test then proves nothing).
+    bool effective() const
+    {
+        const fs::path probe = m_folders.front() / "probe";
+        if (std::ofstream(probe).good()) {
+            fs::remove(probe);
+            return false;
+        }
+        return true;
+    }
+
+private:
+    std::vector<fs::path> m_folders;
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+};
 
 struct SavePath {
     const char *name;
@@ -244,6 +288,24 @@ TEST_P(FailedWrite, AFullDiskChangesNoFile)
     for (const auto &entry : fs::recursive_directory_iterator(s.run))
         EXPECT_FALSE(entry.is_regular_file() && entry.file_size() == 0 && isTableFile(entry.path()))
             << entry.path() << " left empty";
+}
+
+TEST_P(FailedWrite, AReadOnlyFolderChangesNoFile)
+{
+    const Outcome ok = succeed();
+    Session s;
+    s.start();
+    path().open(s);
+    {
+        ReadOnlyFolders readOnly({s.run / "database", s.run});
+        if (!readOnly.effective())
+            GTEST_SKIP() << "folders cannot be made read-only here";
+        path().save(s);
+    }
+    expectSame(s.tableFiles(), ok.before);
+    EXPECT_TRUE(namedInMessage(ok.written.front()) || namedInMessage("config.ini"))
+        << Dialogs::shownMessages().join("\n").toStdString();
+    EXPECT_TRUE(s.form1->isVisible());
 }
 
 TEST_P(FailedWrite, AProcessKilledInTheMiddleOfEachWriteLeavesOldOrNewFiles)

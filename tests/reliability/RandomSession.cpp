@@ -8,12 +8,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
 #include <deque>
 #include <random>
 
 #include "Session.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
+#include "card/MainPage.h"
+#include "listtools/ObrabPanel.h"
+#include "listtools/SettingsPanel.h"
+#include "listtools/SpravPanel.h"
+#include "orders/OrderFormPanel.h"
 #include "storage/FileNames.h"
 #include "text/Cp1251.h"
 
@@ -130,15 +137,137 @@ private:
         return actions;
     }
 
+    QString plausibleText()
+    {
+        static const char *const samples[] = {"25000", "31000", "7", "15.05.2015", "01.09.2024", "Сидоров Пётр",
+                                              "Новая Анна Петровна", "Склад", "123456789012"};
+        return chance(70) ? QString::fromUtf8(samples[below(std::size(samples))]) : randomText();
+    }
+
+    void choose(QComboBox *c)
+    {
+        if (c->count() == 0)
+            return;
+        const int index = below(c->count());
+        c->setCurrentIndex(index);
+        emit c->activated(index);
+    }
+
+    void pickListRow()
+    {
+        TStringGrid &g = *m_s.form1->StringGrid1;
+        g.setRow(1 + below(std::max(1, g.RowCount() - 1)));
+    }
+
+    void typeInto(QWidget *window, int times)
+    {
+        for (int i = 0; i < times; ++i) {
+            QList<QLineEdit *> edits;
+            for (QLineEdit *e : window->findChildren<QLineEdit *>())
+                if (e->isVisibleTo(window) && e->isEnabled() && !e->isReadOnly())
+                    edits << e;
+            if (QLineEdit *e = pick(edits)) {
+                const QString text = plausibleText();
+                e->setText(text);
+                emit e->textEdited(text);
+            }
+        }
+    }
+
+    // What a clerk does in one go: a card edited and saved, an employee added, an order, an
+    // employee deleted, the settings, a reference list, a streaming entry, closing the program.
+    void task()
+    {
+        TForm1 &w = *m_s.form1;
+        switch (below(9)) {
+        case 0:
+        case 1:
+            note("task: card edited and saved");
+            pickListRow();
+            w.N1_10->trigger();
+            typeInto(m_s.form2.get(), 1 + below(3));
+            (chance(80) ? m_s.form2->Button2 : m_s.form2->Button3)->click();
+            break;
+        case 2:
+            note("task: new employee");
+            w.N1_4->trigger();
+            m_s.form2->OsnovnList->Edit1->setText(plausibleText());
+            typeInto(m_s.form2.get(), below(3));
+            (chance(70) ? m_s.form2->Button2 : m_s.form2->Button3)->click();
+            break;
+        case 3:
+        case 4: {
+            note("task: order");
+            w.N6_1->trigger();
+            TOrderFormPanel &f = *m_s.form4->DokumPanel;
+            choose(f.DokumComboTipOper);
+            choose(f.DokumComboSotr);
+            f.DokumEdit1->setText(QString::number(1 + below(200)));
+            f.DokumData->setDate(QDate(2020 + below(6), 1 + below(12), 1 + below(28)));
+            f.DokumDataNach->setDate(QDate(2020 + below(6), 1 + below(12), 1 + below(28)));
+            choose(f.DokumComboOtdel);
+            choose(f.DokumComboDolzh);
+            f.DokumEdit3->setText(plausibleText());
+            typeInto(m_s.form4.get(), below(3));
+            (chance(85) ? f.DokumButOK : f.DokumButOtmen)->click();
+            break;
+        }
+        case 5:
+            note("task: delete an employee");
+            pickListRow();
+            w.N1_9->trigger();
+            break;
+        case 6:
+            note("task: settings");
+            w.N2_1->trigger();
+            if (chance(50))
+                m_s.form3->PanelNastr->StringGrid2->model()->setData(
+                    m_s.form3->PanelNastr->StringGrid2->model()->index(below(5), 1), plausibleText(), Qt::EditRole);
+            m_s.form3->PanelNastr->Button4->click();
+            break;
+        case 7: {
+            note("task: reference list");
+            (chance(50) ? w.N2_3 : w.N2_4)->trigger();
+            TSpravPanel &p = *m_s.form3->PanelSprav;
+            if (chance(60))
+                p.SpeedButton1->click();
+            else if (chance(50))
+                p.SpeedButton2->click();
+            TStringGrid &g = *p.StringGrid1;
+            if (g.RowCount() > g.FixedRows())
+                g.model()->setData(g.model()->index(below(g.RowCount() - g.FixedRows()), 1), plausibleText(), Qt::EditRole);
+            p.Button10->click();
+            break;
+        }
+        default: {
+            note("task: streaming entry");
+            w.N1_8->trigger();
+            TObrabPanel &o = *m_s.form3->PanelObrab;
+            if (o.ComboBox4->count() == 0)
+                break;
+            o.ComboBox4Change(below(o.ComboBox4->count()));
+            o.Button21->click();
+            TStringGrid &g = *o.ValueList;
+            if (g.RowCount() > g.FixedRows())
+                g.model()->setData(g.model()->index(below(g.RowCount() - g.FixedRows()), g.ColCount() - 1),
+                                   plausibleText(), Qt::EditRole);
+            o.Button17->click();
+            break;
+        }
+        }
+    }
+
     void step()
     {
         const int kind = below(100);
-        if (kind < 18) {
+        if (kind < 30) {
+            task();
+        } else if (kind < 42) {
             if (QAction *a = pick(mainActions())) {
                 note("menu " + a->objectName() + " " + a->text());
                 a->trigger();
             }
-        } else if (kind < 33) {
+        } else if (kind < 50) {
             TStringGrid &g = *m_s.form1->StringGrid1;
             const int row = 1 + below(std::max(1, g.RowCount() - 1));
             note("list row " + QString::number(row));
@@ -147,12 +276,12 @@ private:
                 note("list double click");
                 emit g.dblClicked();
             }
-        } else if (kind < 58) {
+        } else if (kind < 68) {
             if (QAbstractButton *b = pick(visible<QAbstractButton>())) {
                 note("button " + b->objectName() + " " + b->text() + " in " + b->window()->windowTitle());
                 b->click();
             }
-        } else if (kind < 75) {
+        } else if (kind < 80) {
             if (QLineEdit *e = pick(visible<QLineEdit>())) {
                 if (e->isReadOnly())
                     return;
@@ -161,7 +290,7 @@ private:
                 e->setText(text);
                 emit e->textEdited(text);
             }
-        } else if (kind < 85) {
+        } else if (kind < 88) {
             if (QComboBox *c = pick(visible<QComboBox>())) {
                 if (c->count() == 0)
                     return;
@@ -170,7 +299,7 @@ private:
                 c->setCurrentIndex(index);
                 emit c->activated(index);
             }
-        } else if (kind < 90) {
+        } else if (kind < 92) {
             if (QDateEdit *d = pick(visible<QDateEdit>())) {
                 const QDate date(1900 + below(150), 1 + below(12), 1 + below(28));
                 note("date " + date.toString("dd.MM.yyyy") + " in " + d->objectName());
