@@ -204,7 +204,14 @@ TEST_P(DamagedDatabase, NamesTheDamageStaysUsableAndChangesNoFile)
     EXPECT_TRUE(s.form3->isVisible());
 }
 
-INSTANTIATE_TEST_SUITE_P(Catalogue, DamagedDatabase, ::testing::Range<size_t>(0, damages().size()));
+INSTANTIATE_TEST_SUITE_P(Catalogue, DamagedDatabase, ::testing::Range<size_t>(0, damages().size()),
+                         [](const ::testing::TestParamInfo<size_t> &info) {
+                             std::string name = damages()[info.param].name;
+                             for (char &c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return std::to_string(info.param) + "_" + name;
+                         });
 
 // Templates that are not RTF and an output folder that cannot be written: printing says which
 // file, writes nothing, and the next print with the damage mended works.
