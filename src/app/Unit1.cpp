@@ -699,8 +699,16 @@ void TForm1::N2_2Click()
     convertMainTableFromDos(m_state);
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
     if (Dialogs::question(QString::fromUtf8("Вы уверены, что хотите сохранить новую кодировку"), this)) {
-        saveMainTable(m_state);
-        return;
+        try {
+            saveMainTable(m_state);
+            return;
+        } catch (...) {
+            // Not saved: the list goes back to the table as it is on disk, or running the
+            // command again would convert the converted text a second time.
+            rereadMainTable(m_state);
+            zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+            throw;
+        }
     }
     rereadMainTable(m_state);
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);

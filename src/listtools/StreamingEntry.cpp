@@ -166,16 +166,17 @@ int applyStreamEntry(AppState &state, const StreamAttribute &attribute,
     const std::string &f = attribute.FieldName;
     const bool history = f == schema::DOLZH || f == schema::OTDEL || f == schema::OKLAD;
     int changed = 0;
+    // The changes are made on copies; the loaded tables take them only once they are on disk,
+    // so a failed write leaves nothing in memory that a retry or another save would repeat.
+    LoadedTable trud = state.Trud;
+    LoadedTable t = attribute.tableNo == 4 ? LoadedTable{} : *loaded;
+    HistoryAppender appender(trud);
     if (attribute.tableNo == 4) {
-        HistoryAppender appender(state.Trud);
         for (const StreamValue &v : values) {
             appender.append(v.code, f, v.value, dateText);
             ++changed;
         }
     } else {
-        LoadedTable t = *loaded;
-        LoadedTable trud = state.Trud;
-        HistoryAppender appender(trud);
         const int field = FieldIndex(t.Header, f);
         const auto first = firstRecords(t);
         for (const StreamValue &v : values) {
@@ -187,18 +188,19 @@ int applyStreamEntry(AppState &state, const StreamAttribute &attribute,
                 appender.append(v.code, f, v.value, dateText);
             ++changed;
         }
-        *loaded = std::move(t);
-        state.Trud = std::move(trud);
     }
 
-    writeDatabaseTable(state, schema::TrudTable, state.Trud);
+    writeDatabaseTable(state, schema::TrudTable, trud);
     switch (attribute.tableNo) {
-    case 1: WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova); break;
-    case 2: writeDatabaseTable(state, schema::PassportTable, state.Passport); break;
-    case 3: writeDatabaseTable(state, schema::SemjaTable, state.Semja); break;
-    case 5: writeDatabaseTable(state, schema::DopolnTable, state.Dopoln); break;
+    case 1: WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), t); break;
+    case 2: writeDatabaseTable(state, schema::PassportTable, t); break;
+    case 3: writeDatabaseTable(state, schema::SemjaTable, t); break;
+    case 5: writeDatabaseTable(state, schema::DopolnTable, t); break;
     default: break;
     }
+    state.Trud = std::move(trud);
+    if (attribute.tableNo != 4)
+        *loaded = std::move(t);
     reloadListTables(state);
     if (attribute.tableNo == 5)
         readDatabaseTable(state, schema::DopolnTable, state.Dopoln);

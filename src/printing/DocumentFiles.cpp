@@ -58,8 +58,9 @@ void writeDocumentFile(const std::filesystem::path &path, std::string_view bytes
         throw DocumentError(failure + "папки «" + displayPath(folder) + "» нет");
     if (std::filesystem::is_directory(path, error))
         throw DocumentError(failure + "под этим именем уже есть папка");
+    // Unbuffered: commit() does not report a failed flush of Qt's buffer (a full disk).
     QSaveFile file(toQString(path));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw DocumentError(failure + file.errorString().toStdString());
     const auto written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (written != static_cast<qint64>(bytes.size())) {

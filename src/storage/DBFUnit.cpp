@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "storage/FileNames.h"
+#include "storage/WriteHook.h"
 #include "text/Convert.h"
 #include "text/Cp1251.h"
 #include "text/Errors.h"
@@ -238,13 +239,31 @@ void checkRecordCount(const std::filesystem::path &fileName, int32_t recordCount
 
 // Replaces the file atomically: the bytes go to a temporary file in the same folder, which is
 // flushed to disk and renamed over the old file only when everything was written.
+TableWriteHook &writeHook()
+{
+    static TableWriteHook hook;
+    return hook;
+}
+
 void replaceFile(const std::filesystem::path &fileName, std::string_view header,
                  std::string_view data)
 {
+    // Unbuffered: Qt's commit() does not report a failure to flush its buffer (a full disk)
+    // and would rename the short temporary file over the table; every write is checked here.
     QSaveFile file(pathToQString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throwWriteError(fileName, file.errorString().toStdString());
+    bool first = true;
     for (const std::string_view part : {header, data}) {
+        if (!first && writeHook()) {
+            try {
+                writeHook()(fileName);
+            } catch (const std::exception &e) {
+                file.cancelWriting();
+                throwWriteError(fileName, e.what());
+            }
+        }
+        first = false;
         if (file.write(part.data(), static_cast<qint64>(part.size())) !=
             static_cast<qint64>(part.size())) {
             const std::string why = file.errorString().toStdString();
@@ -456,6 +475,13 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
     parseHeader(headerPart, name, parsed);
 
     const qint64 dataSize = fileSize - std::max(headerLength, FileHeaderSize);
+    // A file cut short (a copy or a write that stopped part-way): the records past its end
+    // would read as blanks, and a record added to it would land past the end and be dropped.
+    const qint64 needed = static_cast<qint64>(parsed.RecordCount) * parsed.RecordLength;
+    if (dataSize < needed)
+        throwDamaged(name, "в заголовке записей " + std::to_string(parsed.RecordCount) +
+                               ", а файл обрывается на записи " +
+                               std::to_string(parsed.RecordLength > 0 ? dataSize / parsed.RecordLength + 1 : 0));
     data.resize(static_cast<size_t>(dataSize));
     if (dataSize > 0 && file.read(data.data(), dataSize) != dataSize) {
         data.clear();
@@ -703,6 +729,11 @@ int nomerstrokipokodu(const TTableHeader &header, const std::string &data, int c
                     return false;
                 });
     return found;
+}
+
+void setTableWriteHook(TableWriteHook hook)
+{
+    writeHook() = std::move(hook);
 }
 
 } // namespace veltor
