@@ -454,7 +454,13 @@ void writeTablesTogether(const std::vector<TableWrite> &writes)
         for (const TableWrite &w : writes) {
             fs::path temporary = w.file;
             temporary += ".new";
-            WriteTable(temporary, *w.table);
+            try {
+                WriteTable(temporary, *w.table);
+            } catch (const VeltorError &e) {
+                // The user knows the table, not the temporary file it was being written to.
+                throw FileError("Не удалось записать таблицу «" + pathToUtf8(w.file) + "», приказ не сохранён: "
+                                + e.what());
+            }
             temporaries.push_back(temporary);
         }
     } catch (...) {

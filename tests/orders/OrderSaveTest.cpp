@@ -273,14 +273,19 @@ TEST_F(OrderSave, AFailingWriteLeavesEveryTableAsItWas)
     newOrder(Hire, 1);
     fillHire("1", "9000");
     f().DokumButOK->click();
-    EXPECT_EQ(Dialogs::shownMessages().size(), 1);
+    ASSERT_EQ(Dialogs::shownMessages().size(), 1);
+    EXPECT_TRUE(Dialogs::shownMessages()[0].contains(QString::fromUtf8("«") + pathToQString(database / "osnova.dbf")
+                                                     + QString::fromUtf8("»")))
+        << Dialogs::shownMessages()[0].toStdString();
     for (const auto &[t, bytes] : before)
         EXPECT_EQ(bytesOf(t), bytes) << t;
     EXPECT_EQ(orders->book().ZhurDok.Header.RecordCount, 0);
     EXPECT_EQ(state->Trud.Header.RecordCount, 0);
-    for (const auto &entry : std::filesystem::directory_iterator(database))
-        if (entry.path().extension() == ".new")
+    for (const auto &entry : std::filesystem::directory_iterator(database)) {
+        if (entry.path().extension() == ".new") {
             EXPECT_TRUE(entry.is_directory()) << entry.path() << " left behind";
+        }
+    }
 
     // Once the obstacle is gone the same order saves.
     std::filesystem::remove(database / "osnova.dbf.new");

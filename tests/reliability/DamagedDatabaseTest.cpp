@@ -194,8 +194,9 @@ TEST_P(DamagedDatabase, NamesTheDamageStaysUsableAndChangesNoFile)
         s.form4->DokumPanel->DokumButOK->click();
     messages << Dialogs::shownMessages();
     const QString all = messages.join("\n");
-    if (damage.expected)
+    if (damage.expected) {
         EXPECT_TRUE(all.contains(QString::fromUtf8(damage.expected), Qt::CaseInsensitive)) << all.toStdString();
+    }
 
     // Still usable: the list can be shown again and the about box opens.
     Dialogs::clearRecorded();
