@@ -1,23 +1,47 @@
 // Any bytes as a table file: reading either rejects them with FileError or gives a table whose
-// every field can be read, and which writes and reads back unchanged.
+// every field can be read, and which writes and reads back unchanged. The file and the
+// in-memory reader must agree.
 #include "storage/DBFUnit.h"
 #include "text/Errors.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 
 using namespace veltor;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
 {
+    static const std::string file = "/tmp/veltor-fuzz-table-" + std::to_string(getpid()) + ".dbf";
+    {
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char *>(bytes), static_cast<std::streamsize>(size));
+    }
     TTableHeader header;
     std::string data;
+    bool fileRejected = false;
+    try {
+        ReadTable(file, header, data);
+    } catch (const FileError &) {
+        fileRejected = true;
+    }
+    TTableHeader fromBytes;
+    std::string fromBytesData;
+    bool bytesRejected = false;
     try {
         ReadTableFromBytes(std::string_view(reinterpret_cast<const char *>(bytes), size), "fuzz.dbf",
-                           header, data);
+                           fromBytes, fromBytesData);
     } catch (const FileError &) {
-        return 0;
+        bytesRejected = true;
     }
+    if (fileRejected != bytesRejected)
+        std::abort();
+    if (fileRejected)
+        return 0;
+    if (fromBytesData != data || FieldCount(fromBytes) != FieldCount(header) ||
+        fromBytes.RecordCount != header.RecordCount)
+        std::abort();
     const int fields = FieldCount(header);
     const int records = WholeRecordCount(header, data);
     for (int r = 0; r <= records + 1; ++r)
