@@ -9,6 +9,5 @@ cmake -S "$top" -B "$top/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebI
 cmake --build "$top/build-sanitize" -j"$(nproc)"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
-export LSAN_OPTIONS="suppressions=$top/tests/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 cd "$top/build-sanitize"
 ctest --output-on-failure -j2 --timeout 1800
