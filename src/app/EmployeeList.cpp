@@ -5,10 +5,14 @@
 #include "text/Convert.h"
 #include "text/Cp1251.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace veltor {
 namespace {
+
+// Wider than any screen; a column never needs more pixels.
+constexpr long long MaxColumnWidth = 30000;
 
 std::string fieldOf(const LoadedTable &t, int record, std::string_view name)
 {
@@ -167,7 +171,9 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
     for (int c = 1; c < list.cols; ++c) {
         const TColumnSetting &s = *shown[c - 1];
         list.at(c, 0) = s.Caption;
-        list.widths[c] = s.Width * 3;
+        // SHIRINA comes from a file: a huge value must not overflow, and a negative one keeps
+        // hiding the column as any negative width does.
+        list.widths[c] = static_cast<int>(std::clamp<long long>(s.Width * 3LL, -1, MaxColumnWidth));
 
         if (s.FieldName == "S_TIP_N") {
             const CodeIndex &index = indexOf(semja, state.Semja, schema::KOD);
