@@ -427,6 +427,21 @@ int WholeRecordCount(const TTableHeader &header, const std::string &data)
     return static_cast<int>(data.size() / static_cast<size_t>(header.RecordLength));
 }
 
+namespace {
+
+// A file cut short (a copy or a write that stopped part-way): the records past its end would
+// read as blanks, and a record added to it would land past the end and be dropped.
+void requireAllRecords(std::string_view name, const TTableHeader &header, int64_t dataSize)
+{
+    const int64_t needed = static_cast<int64_t>(header.RecordCount) * header.RecordLength;
+    if (dataSize < needed)
+        throwDamaged(std::string(name), "в заголовке записей " + std::to_string(header.RecordCount) +
+                                            ", а файл обрывается на записи " +
+                                            std::to_string(header.RecordLength > 0 ? dataSize / header.RecordLength + 1 : 0));
+}
+
+} // namespace
+
 void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
                         TTableHeader &header, std::string &data)
 {
@@ -434,7 +449,11 @@ void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages
     data.clear();
     if (bytes.size() < FileHeaderSize)
         return;
-    parseHeader(bytes, nameForMessages, header);
+    TTableHeader parsed;
+    parseHeader(bytes, nameForMessages, parsed);
+    const size_t dataStart = std::min<size_t>(bytes.size(), std::max<size_t>(readLe16(bytes, 8), FileHeaderSize));
+    requireAllRecords(nameForMessages, parsed, static_cast<int64_t>(bytes.size() - dataStart));
+    header = std::move(parsed);
     data.assign(bytes.substr(readLe16(bytes, 8)));
 }
 
@@ -475,13 +494,7 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
     parseHeader(headerPart, name, parsed);
 
     const qint64 dataSize = fileSize - std::max(headerLength, FileHeaderSize);
-    // A file cut short (a copy or a write that stopped part-way): the records past its end
-    // would read as blanks, and a record added to it would land past the end and be dropped.
-    const qint64 needed = static_cast<qint64>(parsed.RecordCount) * parsed.RecordLength;
-    if (dataSize < needed)
-        throwDamaged(name, "в заголовке записей " + std::to_string(parsed.RecordCount) +
-                               ", а файл обрывается на записи " +
-                               std::to_string(parsed.RecordLength > 0 ? dataSize / parsed.RecordLength + 1 : 0));
+    requireAllRecords(name, parsed, dataSize);
     data.resize(static_cast<size_t>(dataSize));
     if (dataSize > 0 && file.read(data.data(), dataSize) != dataSize) {
         data.clear();
