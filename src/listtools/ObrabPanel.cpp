@@ -1,4 +1,5 @@
 #include "listtools/ObrabPanel.h"
+#include "listtools/PanelButtons.h"
 
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
@@ -26,14 +27,6 @@ namespace veltor {
 namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
-
-QPushButton *pushButton(QWidget *parent, const char *name, const char *text)
-{
-    auto *b = new QPushButton(u(text), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 
@@ -66,9 +59,9 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
     Label = new QLabel(u("Изменения на дату:                 Текущие данные:"), this);
     labelControl(Label, DataIzm);
     DataIzm->setAccessibleName(u("Изменения на дату"));
-    Button21 = pushButton(this, "Button21", "Заполнить");
-    Button17 = pushButton(this, "Button17", "O K");
-    Button18 = pushButton(this, "Button18", "Отмена");
+    Button21 = panelButton(this, "Button21", "Заполнить");
+    Button17 = panelButton(this, "Button17", "O K");
+    Button18 = panelButton(this, "Button18", "Отмена");
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ValueList, 1);

@@ -1,4 +1,5 @@
 #include "listtools/SettingsPanel.h"
+#include "listtools/PanelButtons.h"
 
 #include "app/Dialogs.h"
 #include "app/Guard.h"
@@ -35,27 +36,6 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-QToolButton *toolButton(QWidget *parent, const char *name, const char *text)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(u(text));
-    b->setAccessibleName(u(text));
-    b->setToolTip(u(text));
-    b->setFocusPolicy(Qt::StrongFocus);
-    return b;
-}
-
-QPushButton *pushButton(QWidget *parent, const char *name, const char *text, const char *accessible = nullptr)
-{
-    auto *b = new QPushButton(u(text), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    if (accessible)
-        b->setAccessibleName(u(accessible));
-    return b;
-}
-
 TStringGrid *grid(QWidget *parent, const char *name, const char *accessible)
 {
     auto *g = new TStringGrid(parent);
@@ -91,7 +71,7 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     Edit3->setObjectName("Edit3");
     auto *label3 = makeLabel(u("Расположение основного файла базы (в этой же папке расположены и др. файлы)"),
                              Edit3, ObschList);
-    Button6 = pushButton(ObschList, "Button6", "...", "Выбрать основной файл базы");
+    Button6 = panelButton(ObschList, "Button6", "...", "Выбрать основной файл базы");
     RadioGroup2 = new TRadioGroup(u("Панель предварительного просмотра"), {u("не показывать"), u("показать")}, 2, ObschList);
     RadioGroup2->setObjectName("RadioGroup2");
     RadioGroup2->setItemIndex(0);
@@ -144,16 +124,16 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     Edit4 = new QLineEdit(PechatList);
     Edit4->setObjectName("Edit4");
     auto *label4 = makeLabel(u("Каталог с шаблонами приказов:"), Edit4, PechatList);
-    Button12 = pushButton(PechatList, "Button12", "...", "Выбрать каталог с шаблонами приказов");
+    Button12 = panelButton(PechatList, "Button12", "...", "Выбрать каталог с шаблонами приказов");
     Edit5 = new QLineEdit(PechatList);
     Edit5->setObjectName("Edit5");
     auto *label5 = makeLabel(u("Сохранять документы в каталоге:"), Edit5, PechatList);
-    Button8 = pushButton(PechatList, "Button8", "...", "Выбрать каталог для документов");
+    Button8 = panelButton(PechatList, "Button8", "...", "Выбрать каталог для документов");
     StringGrid4 = grid(PechatList, "StringGrid4", "Шаблоны печати");
-    Button7 = pushButton(StringGrid4->viewport(), "Button7", "...", "Выбрать файл шаблона");
+    Button7 = panelButton(StringGrid4->viewport(), "Button7", "...", "Выбрать файл шаблона");
     Button7->hide();
-    SpeedButton5 = toolButton(PechatList, "SpeedButton5", "Добавить шаблон");
-    SpeedButton6 = toolButton(PechatList, "SpeedButton6", "Удалить шаблон");
+    SpeedButton5 = panelToolButton(PechatList, "SpeedButton5", "Добавить шаблон");
+    SpeedButton6 = panelToolButton(PechatList, "SpeedButton6", "Удалить шаблон");
     {
         auto *l = new QVBoxLayout(PechatList);
         l->addWidget(RadioGroup1);
@@ -178,8 +158,8 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     // "Интерфейс"
     InterfaceList = new QWidget;
     InterfaceList->setObjectName("InterfaceList");
-    SpeedButton3 = toolButton(InterfaceList, "SpeedButton3", "Добавить колонку");
-    SpeedButton4 = toolButton(InterfaceList, "SpeedButton4", "Удалить колонку");
+    SpeedButton3 = panelToolButton(InterfaceList, "SpeedButton3", "Добавить колонку");
+    SpeedButton4 = panelToolButton(InterfaceList, "SpeedButton4", "Удалить колонку");
     StringGrid2 = grid(InterfaceList, "StringGrid2", "Колонки основной таблицы");
     {
         auto *l = new QVBoxLayout(InterfaceList);
@@ -196,8 +176,8 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     PageControl1->addTab(PechatList, u("Печать"));
     PageControl1->addTab(InterfaceList, u("Интерфейс"));
 
-    Button4 = pushButton(this, "Button4", "О К");
-    Button5 = pushButton(this, "Button5", "Отмена");
+    Button4 = panelButton(this, "Button4", "О К");
+    Button5 = panelButton(this, "Button5", "Отмена");
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     auto *buttons = new QHBoxLayout;

@@ -1,4 +1,5 @@
 #include "listtools/SpravPanel.h"
+#include "listtools/PanelButtons.h"
 
 #include "app/Guard.h"
 #include "app/StringGrid.h"
@@ -19,17 +20,6 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-QToolButton *toolButton(QWidget *parent, const char *name, const char *text)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(name);
-    b->setText(u(text));
-    b->setAccessibleName(u(text));
-    b->setToolTip(u(text));
-    b->setFocusPolicy(Qt::StrongFocus);
-    return b;
-}
-
 } // namespace
 
 TSpravPanel::TSpravPanel(TForm3 &host) : QWidget(&host), m_host(host)
@@ -38,8 +28,8 @@ TSpravPanel::TSpravPanel(TForm3 &host) : QWidget(&host), m_host(host)
     TabControl1 = new QTabBar(this);
     TabControl1->setObjectName("TabControl1");
     TabControl1->setAccessibleName(u("Справочник"));
-    SpeedButton1 = toolButton(this, "SpeedButton1", "Добавить строку");
-    SpeedButton2 = toolButton(this, "SpeedButton2", "Удалить строку");
+    SpeedButton1 = panelToolButton(this, "SpeedButton1", "Добавить строку");
+    SpeedButton2 = panelToolButton(this, "SpeedButton2", "Удалить строку");
     StringGrid1 = new TStringGrid(this);
     StringGrid1->setObjectName("StringGrid1");
     // Named again by the caption of each opening.

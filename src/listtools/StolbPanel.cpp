@@ -1,4 +1,5 @@
 #include "listtools/StolbPanel.h"
+#include "listtools/PanelButtons.h"
 
 #include "app/Guard.h"
 #include "app/QtText.h"
@@ -21,14 +22,6 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-QPushButton *pushButton(QWidget *parent, const char *name, const char *text)
-{
-    auto *b = new QPushButton(u(text), parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 } // namespace
 
 TStolbPanel::TStolbPanel(TForm3 &host) : QWidget(&host), m_host(host)
@@ -38,8 +31,8 @@ TStolbPanel::TStolbPanel(TForm3 &host) : QWidget(&host), m_host(host)
     CheckListBox1->setObjectName("CheckListBox1");
     CheckListBox1->setMinimumSize(320, 300);
     Label = makeLabel(u("Выберите колонки основной таблицы"), CheckListBox1, this);
-    Button15 = pushButton(this, "Button15", "О К");
-    Button16 = pushButton(this, "Button16", "Отмена");
+    Button15 = panelButton(this, "Button15", "О К");
+    Button16 = panelButton(this, "Button16", "Отмена");
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Label);
     layout->addWidget(CheckListBox1, 1);
