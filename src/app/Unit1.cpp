@@ -457,19 +457,20 @@ void TForm1::selectCurrentAfterFill()
     const LoadedTable &main = m_state.Osnova;
     if (m_currentCode.empty() && m_state.CurMainRec >= 1 && m_state.CurMainRec <= main.Header.RecordCount)
         m_currentCode = GetField(main.Header, main.Data, m_state.CurMainRec, FieldIndex(main.Header, schema::KOD));
-    int row = 0;
-    if (!m_currentCode.empty()) {
-        for (size_t r = 1; r < m_rowCodes.size(); ++r) {
-            if (m_rowCodes[r] == m_currentCode) {
-                row = static_cast<int>(r);
-                break;
-            }
-        }
-    }
-    if (row > 0)
+    if (const int row = rowOfCode(m_currentCode); row > 0)
         StringGrid1->setRow(row);
     else
         clearCurrentEmployee();
+}
+
+int TForm1::rowOfCode(const std::string &code) const
+{
+    if (code.empty())
+        return 0;
+    for (size_t r = 1; r < m_rowCodes.size(); ++r)
+        if (m_rowCodes[r] == code)
+            return static_cast<int>(r);
+    return 0;
 }
 
 void TForm1::clearCurrentEmployee()
@@ -794,13 +795,8 @@ void TForm1::focusList()
 {
     if (StringGrid1->isHidden())
         return;
-    if (!m_currentCode.empty()) {
-        const auto found = std::find(m_rowCodes.begin() + std::min<size_t>(1, m_rowCodes.size()),
-                                     m_rowCodes.end(), m_currentCode);
-        const int row = static_cast<int>(found - m_rowCodes.begin());
-        if (found != m_rowCodes.end() && StringGrid1->Row() != row)
-            StringGrid1->setRowSilently(row, true);
-    }
+    if (const int row = rowOfCode(m_currentCode); row > 0 && StringGrid1->Row() != row)
+        StringGrid1->setRowSilently(row, true);
     activateWindow();
     StringGrid1->setFocus(Qt::OtherFocusReason);
 }

@@ -127,6 +127,8 @@ private:
     void showCardWindow();
     void selectCurrentAfterFill();
     void clearCurrentEmployee();
+    // The list row of an employee code from the last fill; 0 when it is not listed.
+    int rowOfCode(const std::string &code) const;
     void showMissingTables();
     void focusList();
 

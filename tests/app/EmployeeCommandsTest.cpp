@@ -38,7 +38,7 @@ TEST_F(EmployeeCommandsTest, FirstNewEmployeeOfAnEmptyTableGetsCodeOne)
     writeStandardConfig();
     TForm1 &w = start();
     QWidget card;
-    w.setLinks({&card, nullptr, nullptr, {}});
+    w.setLinks({&card, nullptr, nullptr, {}, {}});
     w.N1_4Click();
     EXPECT_EQ(codesOf(state->Osnova), std::vector<std::string>{"1"});
     EXPECT_EQ(codesOf(state->Passport), std::vector<std::string>{"1"});
@@ -239,7 +239,7 @@ TEST_F(EmployeeCommandsTest, DoubleClickOnAnEmptyListStartsANewEmployee)
     writeStandardConfig();
     TForm1 &w = start();
     QWidget card;
-    w.setLinks({&card, nullptr, nullptr, {}});
+    w.setLinks({&card, nullptr, nullptr, {}, {}});
     w.StringGrid1DblClick();
     EXPECT_EQ(state->Osnova.Header.RecordCount, 1);
     card.hide();

@@ -114,7 +114,7 @@ TEST_F(MainWindowKeyboard, ClosingAnotherWindowReturnsTheKeyboardToTheCurrentEmp
 {
     TForm1 &w = startShown();
     QWidget card, tools;
-    w.setLinks({&card, &tools, nullptr, {}});
+    w.setLinks({&card, &tools, nullptr, {}, {}});
     w.StringGrid1->setRow(2);
     for (QWidget *other : {&card, &tools}) {
         SCOPED_TRACE(other == &card ? "card" : "tools");
