@@ -1,6 +1,7 @@
 #include "printing/RtfReader.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "printing/CodePages.h"
 
@@ -198,15 +199,18 @@ static_assert(std::is_sorted(std::begin(ControlWords), std::end(ControlWords),
                              }),
               "the control word table must stay sorted");
 
+// Every control word of a document is looked up, so by hash: one comparison instead of eight.
 const ControlWordInfo *findControlWord(std::string_view word)
 {
-    auto it = std::lower_bound(std::begin(ControlWords), std::end(ControlWords), word,
-                               [](const ControlWordInfo &info, std::string_view w) {
-                                   return info.word < w;
-                               });
-    if (it == std::end(ControlWords) || it->word != word)
-        return nullptr;
-    return it;
+    static const std::unordered_map<std::string_view, const ControlWordInfo *> byWord = [] {
+        std::unordered_map<std::string_view, const ControlWordInfo *> map;
+        map.reserve(std::size(ControlWords));
+        for (const ControlWordInfo &info : ControlWords)
+            map.emplace(info.word, &info);
+        return map;
+    }();
+    const auto it = byWord.find(word);
+    return it == byWord.end() ? nullptr : it->second;
 }
 
 bool isDestination(Action action)
