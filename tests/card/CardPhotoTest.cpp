@@ -2,10 +2,12 @@
 // Russian, and paths too long for the table.
 #include "CardFixture.h"
 
+#include "app/Picture.h"
 #include "app/StringGrid.h"
 #include "card/CardWidgets.h"
 #include "card/MainPage.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QLabel>
 
@@ -92,6 +94,36 @@ TEST_F(CardPhoto, PathLongerThanTheTableHoldsIsRefused)
     EXPECT_TRUE(messages()[0].contains(QString::fromUtf8("254"))) << messages()[0].toStdString();
     save();
     EXPECT_EQ(field(disk(schema::OsnovaTable), 2, "FOTO"), pathToUtf8(kept));
+}
+
+} // namespace
+} // namespace veltor::test
+
+namespace veltor::test {
+namespace {
+
+// A damaged photo of a few kilobytes whose header claims 19999 x 19999 pixels made the decoder
+// take 1.2 GB for the card's small frame; it is now decoded at an eighth of that size.
+TEST(Photo, HeaderClaimingAHugeSizeIsDecodedScaledDown)
+{
+    QImage small(16, 16, QImage::Format_RGB32);
+    small.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(small.save(&buffer, "JPG"));
+    qsizetype frame = 2; // past the start-of-image marker, from segment to segment
+    while (frame + 4 < bytes.size() && uchar(bytes[frame + 1]) != 0xC0)
+        frame += 2 + (uchar(bytes[frame + 2]) << 8 | uchar(bytes[frame + 3]));
+    ASSERT_LT(frame + 9, bytes.size());
+    for (qsizetype at : {frame + 5, frame + 7}) { // height, then width, big-endian
+        bytes[at] = char(19999 >> 8);
+        bytes[at + 1] = char(19999 & 0xFF);
+    }
+    const QImage image = decodeJpeg(reinterpret_cast<const unsigned char *>(bytes.constData()),
+                                    size_t(bytes.size()), "huge.jpg");
+    EXPECT_EQ(image.width(), 2500); // an eighth
+    EXPECT_EQ(image.height(), 2500);
 }
 
 } // namespace
