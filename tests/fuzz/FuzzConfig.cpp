@@ -14,15 +14,40 @@ using namespace veltor;
 
 namespace {
 
-const AppState &demoDatabase()
+AppState loadDemoDatabase()
 {
-    static const AppState state = [] {
-        AppState s;
-        s.MainTablePath = VELTOR_DEMO_DATABASE "/osnova.dbf";
-        loadPersonnelTables(s);
-        return s;
-    }();
+    AppState s;
+    s.MainTablePath = VELTOR_DEMO_DATABASE "/osnova.dbf";
+    loadPersonnelTables(s);
+    return s;
+}
+
+// The personnel tables are only read by a run, so one loaded state serves every run; what a run
+// may change is put back from the pristine copy first (copying every table would cost more than
+// the run itself).
+AppState &demoDatabase()
+{
+    static const AppState pristine = loadDemoDatabase();
+    static AppState state = pristine;
+    state.MainTablePath = pristine.MainTablePath;
+    state.TemplatesFolder = pristine.TemplatesFolder;
+    state.OutputFolder = pristine.OutputFolder;
+    state.InterfaceMode = pristine.InterfaceMode;
+    state.PositionListMode = pristine.PositionListMode;
+    state.VidValue = pristine.VidValue;
+    state.Stolb = pristine.Stolb;
+    state.Konstanty = pristine.Konstanty;
+    state.ColumnSettings = pristine.ColumnSettings;
+    state.ExtraParamCount = pristine.ExtraParamCount;
     return state;
+}
+
+// A scratch file in memory where the system has such a folder: writing to disk on every run
+// would slow the search down.
+std::string scratchFile(const char *name)
+{
+    const char *folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(folder) + "/veltor-fuzz-" + name + "-" + std::to_string(getpid());
 }
 
 std::string_view nextPart(std::string_view &rest)
@@ -43,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     const std::string_view stolb = nextPart(rest);
     const std::string_view konstanty = nextPart(rest);
 
-    AppState state = demoDatabase();
-    static const std::string iniFile = "/tmp/veltor-fuzz-config-" + std::to_string(getpid()) + ".ini";
+    AppState &state = demoDatabase();
+    static const std::string iniFile = scratchFile("config.ini");
     {
         std::ofstream(iniFile, std::ios::binary | std::ios::trunc).write(ini.data(), ini.size());
     }
