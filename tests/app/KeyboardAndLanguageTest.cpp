@@ -6,10 +6,13 @@
 #include "app/StringGrid.h"
 
 #include <QAbstractButton>
+#include <QAbstractFileIconProvider>
 #include <QAccessible>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -144,6 +147,8 @@ TEST(RussianInterface, QuestionsAnswerDaAndNetUnderTheProgramsName)
     picker.setCalendarPopup(true);
     EXPECT_EQ(picker.calendarWidget()->firstDayOfWeek(), Qt::Monday);
     EXPECT_EQ(picker.locale().standaloneMonthName(3), u("март"));
+    // The file dialogs' type column said "Folder": Qt's Russian translation lacks it.
+    EXPECT_EQ(QAbstractFileIconProvider().type(QFileInfo(QDir::tempPath())), u("Папка"));
     QLocale::setDefault(before);
 }
 
