@@ -1,6 +1,8 @@
 #include "app/Dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace veltor {
@@ -12,6 +14,7 @@ struct TestHooks {
     std::deque<QString> paths;
     QStringList messages;
     QStringList questions;
+    QStringList startFolders;
 };
 
 TestHooks &hooks()
@@ -23,9 +26,10 @@ TestHooks &hooks()
 // Qt's own file dialogs speak the interface's language; the desktop's would speak the machine's.
 constexpr QFileDialog::Option OwnDialog = QFileDialog::DontUseNativeDialog;
 
-QString takePath()
+QString takePath(const QString &startAt)
 {
     auto &h = hooks();
+    h.startFolders.push_back(Dialogs::startFolder(startAt));
     if (h.paths.empty())
         return {};
     QString p = h.paths.front();
@@ -95,36 +99,47 @@ bool Dialogs::question(const QString &text, QWidget *parent)
     return box(Kind::Question, text, parent)->exec() == QMessageBox::Yes;
 }
 
-QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget *parent)
+QString Dialogs::startFolder(const QString &startAt)
+{
+    if (startAt.isEmpty())
+        return {};
+    const QFileInfo info(startAt);
+    const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    return QFileInfo(folder).isDir() ? QDir::cleanPath(folder) : QString();
+}
+
+QString Dialogs::openFile(const QString &caption, const QString &filter, QWidget *parent,
+                          const QString &startAt)
 {
     if (hooks().on)
-        return takePath();
-    return QFileDialog::getOpenFileName(parent, caption, QString(), filter, nullptr, OwnDialog);
+        return takePath(startAt);
+    return QFileDialog::getOpenFileName(parent, caption, startFolder(startAt), filter, nullptr, OwnDialog);
 }
 
 QString Dialogs::saveFile(const QString &caption, const QString &filter, QString *selectedFilter,
-                          QWidget *parent)
+                          QWidget *parent, const QString &startAt)
 {
     if (hooks().on)
-        return takePath();
-    return QFileDialog::getSaveFileName(parent, caption, QString(), filter, selectedFilter, OwnDialog);
+        return takePath(startAt);
+    return QFileDialog::getSaveFileName(parent, caption, startFolder(startAt), filter, selectedFilter,
+                                        OwnDialog);
 }
 
-QString Dialogs::openPicture(QWidget *parent)
+QString Dialogs::openPicture(QWidget *parent, const QString &startAt)
 {
     if (hooks().on)
-        return takePath();
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор фотографии"), QString(),
+        return takePath(startAt);
+    return QFileDialog::getOpenFileName(parent, QStringLiteral("Выбор фотографии"), startFolder(startAt),
                                         QStringLiteral("Изображения (*.jpg *.jpeg *.bmp *.ico);;"
                                                        "Все файлы (*)"),
                                         nullptr, OwnDialog);
 }
 
-QString Dialogs::chooseFolder(const QString &caption, QWidget *parent)
+QString Dialogs::chooseFolder(const QString &caption, QWidget *parent, const QString &startAt)
 {
     if (hooks().on)
-        return takePath();
-    return QFileDialog::getExistingDirectory(parent, caption, QString(),
+        return takePath(startAt);
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder(startAt),
                                              QFileDialog::ShowDirsOnly | OwnDialog);
 }
 
@@ -134,6 +149,7 @@ void Dialogs::queueAnswer(bool yes) { hooks().answers.push_back(yes); }
 void Dialogs::queuePath(const QString &path) { hooks().paths.push_back(path); }
 const QStringList &Dialogs::shownMessages() { return hooks().messages; }
 const QStringList &Dialogs::askedQuestions() { return hooks().questions; }
+const QStringList &Dialogs::startFolders() { return hooks().startFolders; }
 
 void Dialogs::clearRecorded()
 {
@@ -142,6 +158,7 @@ void Dialogs::clearRecorded()
     h.questions.clear();
     h.answers.clear();
     h.paths.clear();
+    h.startFolders.clear();
 }
 
 } // namespace veltor

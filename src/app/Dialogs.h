@@ -20,16 +20,24 @@ public:
     static void error(const QString &text, QWidget *parent = nullptr);
     // A confirmation with Yes and No; true only for Yes.
     static bool question(const QString &text, QWidget *parent = nullptr);
+    // The file dialogs open in the folder of `startAt` (a file or a folder) when it exists, so
+    // the clerk starts from what is set now rather than from wherever the program was started.
+
     // A file-open dialog; empty when cancelled. `filter` in Qt's syntax.
-    static QString openFile(const QString &caption, const QString &filter, QWidget *parent = nullptr);
+    static QString openFile(const QString &caption, const QString &filter, QWidget *parent = nullptr,
+                            const QString &startAt = QString());
     // A file-save dialog asking before replacing a file; empty when cancelled. The filter the
     // user chose goes to *selectedFilter.
     static QString saveFile(const QString &caption, const QString &filter,
-                            QString *selectedFilter = nullptr, QWidget *parent = nullptr);
+                            QString *selectedFilter = nullptr, QWidget *parent = nullptr,
+                            const QString &startAt = QString());
     // A picture-open dialog (JPEG, bitmap, icon); empty when cancelled.
-    static QString openPicture(QWidget *parent = nullptr);
+    static QString openPicture(QWidget *parent = nullptr, const QString &startAt = QString());
     // A folder chooser; empty when cancelled.
-    static QString chooseFolder(const QString &caption, QWidget *parent = nullptr);
+    static QString chooseFolder(const QString &caption, QWidget *parent = nullptr,
+                                const QString &startAt = QString());
+    // The existing folder a dialog opens in for `startAt`; empty when there is none.
+    static QString startFolder(const QString &startAt);
 
     // The box message, error and question show, built but not shown: titled with the program's
     // name, buttons in the interface's language.
@@ -45,6 +53,7 @@ public:
     static void queuePath(const QString &path);
     static const QStringList &shownMessages(); // messages and errors, in order
     static const QStringList &askedQuestions();
+    static const QStringList &startFolders(); // where each file dialog would have opened
     static void clearRecorded();
 };
 

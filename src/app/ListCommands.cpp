@@ -22,7 +22,7 @@ void TForm1::N1_11Click()
     QString chosenFilter;
     QString path = Dialogs::saveFile(QString::fromUtf8("Экспорт перечня"),
                                      QString::fromUtf8(WorkbookFilter) + ";;" + QString::fromUtf8(CsvFilter),
-                                     &chosenFilter, this);
+                                     &chosenFilter, this, pathToQString(pathFromCp1251(m_state.OutputFolder)));
     if (path.isEmpty())
         return;
     // A name typed without an ending gets the one of the chosen file type.

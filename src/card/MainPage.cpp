@@ -381,7 +381,9 @@ void TCardMainPage::Edit1Change()
 
 void TCardMainPage::Foto2Click()
 {
-    const QString chosen = Dialogs::openPicture(this);
+    // From the folder of the photo shown now, else from the database's.
+    const QString chosen = Dialogs::openPicture(
+        this, pathToQString(PhotoPath.empty() ? m_state.databaseFolder() : pathFromCp1251(PhotoPath)));
     if (chosen.isEmpty())
         return;
     const QString full = QFileInfo(chosen).absoluteFilePath();

@@ -380,14 +380,14 @@ void TSettingsPanel::StringGrid4SelectCell(int col, int row)
         Button7->hide();
 }
 
-QString TSettingsPanel::chooseFile(const QString &caption)
+QString TSettingsPanel::chooseFile(const QString &caption, const QString &startAt)
 {
-    return Dialogs::openFile(caption, u("Все файлы (*)"), this);
+    return Dialogs::openFile(caption, u("Все файлы (*)"), this, startAt);
 }
 
 void TSettingsPanel::Button6Click()
 {
-    const QString file = chooseFile(u("Основной файл базы"));
+    const QString file = chooseFile(u("Основной файл базы"), Edit3->text());
     if (!file.isEmpty())
         Edit3->setText(file);
 }
@@ -395,14 +395,14 @@ void TSettingsPanel::Button6Click()
 // The folders end with the separator, as the rest of the program joins names to them.
 void TSettingsPanel::Button12Click()
 {
-    const QString folder = Dialogs::chooseFolder(u("Каталог с шаблонами приказов"), this);
+    const QString folder = Dialogs::chooseFolder(u("Каталог с шаблонами приказов"), this, Edit4->text());
     if (!folder.isEmpty())
         Edit4->setText(QDir(folder).absolutePath() + '/');
 }
 
 void TSettingsPanel::Button8Click()
 {
-    const QString folder = Dialogs::chooseFolder(u("Каталог для сохранения документов"), this);
+    const QString folder = Dialogs::chooseFolder(u("Каталог для сохранения документов"), this, Edit5->text());
     if (!folder.isEmpty())
         Edit5->setText(QDir(folder).absolutePath() + '/');
 }
@@ -413,7 +413,8 @@ void TSettingsPanel::Button7Click()
     const int row = m_pechatRow;
     if (row < 1 || row > pechat.Header.RecordCount)
         return;
-    const QString file = chooseFile(u("Шаблон печати"));
+    const QString current = StringGrid4->cellText(3, row);
+    const QString file = chooseFile(u("Шаблон печати"), current.isEmpty() ? Edit4->text() : current);
     if (file.isEmpty())
         return;
     StringGrid4->setCellText(3, row, file);

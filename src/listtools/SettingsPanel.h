@@ -59,7 +59,7 @@ private:
     void loadStolb();
     void applyInterfaceChoice();
     void placeOver(QWidget *overlay, TStringGrid &grid, int col, int row, bool buttonAtRight);
-    QString chooseFile(const QString &caption);
+    QString chooseFile(const QString &caption, const QString &startAt);
 
     TForm3 &m_host;
     int m_konstRow = 0, m_pechatRow = 0, m_stolbRow = 0;

@@ -42,6 +42,19 @@ protected:
     }
 };
 
+TEST_F(CardPhoto, PhotoPickerOpensInThePhotosFolderElseTheDatabases)
+{
+    setStoredPhoto(2, picture(std::filesystem::path(u8"Фото отдела") / u8"Петров.bmp"));
+    start();
+    for (int code : {1, 2}) {
+        open(code);
+        card->OsnovnList->Foto2Click();
+        card->close();
+    }
+    EXPECT_EQ(Dialogs::startFolders(),
+              QStringList({pathToQString(database), pathToQString(root / u8"Фото отдела")}));
+}
+
 // A JPEG (libjpeg) and a bitmap (QImage) under Russian names used to fail on every showing with
 // an English "filesystem error".
 TEST_F(CardPhoto, RussianFolderAndFileNamesAreShown)

@@ -224,5 +224,26 @@ TEST_F(Settings, ConfigLinesAndThePayrollInterface)
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
 }
 
+// The pickers opened wherever the program was started; the clerk had to walk to the database
+// and templates folders each time.
+TEST_F(Settings, FilePickersOpenWhereTheCurrentSettingPoints)
+{
+    open();
+    std::filesystem::create_directories(root / "Шаблоны");
+    panel().Edit3->setText(pathToQString(database / "osnova.dbf"));
+    panel().Edit4->setText(pathToQString(root / "Шаблоны") + '/');
+    panel().Edit5->setText(pathToQString(root / "нет такой папки" / "и этой"));
+    panel().Button6Click();
+    panel().Button12Click();
+    panel().Button8Click();
+    EXPECT_EQ(Dialogs::startFolders(),
+              QStringList({pathToQString(database), pathToQString(root / "Шаблоны"), QString()}));
+    // A folder setting that names a missing folder opens in the folder above it when that exists.
+    Dialogs::clearRecorded();
+    panel().Edit5->setText(pathToQString(root / "нет такой папки"));
+    panel().Button8Click();
+    EXPECT_EQ(Dialogs::startFolders(), QStringList({pathToQString(root)}));
+}
+
 } // namespace
 } // namespace veltor::test
