@@ -341,11 +341,11 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
     struct Named {
         const char *name;
         const LoadedTable *table;
-        bool ofOrder = false; // the journal and the order tables: the printed order's record
+        bool ofOrder = false; // the journal, the order tables and the history: the printed order's record
     };
     const Named set[] = {{"OSNOVA", &s.Osnova},
                          {"PASSPORT", &s.Passport},
-                         {"TRUD", &s.Trud},
+                         {"TRUD", &s.Trud, true}, // the change the order wrote, when it wrote one
                          {"ZHURDOK", &orNone(orders.ZhurDok), true},
                          {"PRIEM", &orNone(orders.Priem), true},
                          {"KOMAND", &orNone(orders.Komand), true},

@@ -349,10 +349,17 @@ TEST_F(TemplatePrinting, ReprintingAnOlderOrderPrintsThatOrder)
     add(zhurDok, {{"ID_DOK", "8"}, {"KOD", "5"}, {"NOM_DOK", "19"}, {"DATA_DOK", "10.04.2025"}});
     add(komand, {{"ID_DOK", "8"}, {"KOD", "5"}, {"KUDA", "Казань"}});
     add(uvol, {{"ID_DOK", "8"}, {"KOD", "5"}, {"DN_KOM", "12"}});
+    // Each wrote its change into the history; the newer one's used to stand in the older order.
+    add(state.Trud, {{"KOD", "5"}, {"N_IZM", "1"}, {"OKLAD", "30000"}, {"ID_DOK", "7"}});
+    add(state.Trud, {{"KOD", "5"}, {"N_IZM", "2"}, {"OKLAD", "45000"}, {"ID_DOK", "8"}});
     const std::vector<std::string> placeholders = {"<ZHURDOK.NOM_DOK>", "<ZHURDOK.DATA_DOK>", "<KOMAND.KUDA>",
-                                                   "<UVOL.DN_KOM>"};
-    EXPECT_EQ(fill(Operation::Order, placeholders, 7), (std::vector<std::string>{"12", "01.03.2025", "Тверь", "5"}));
-    EXPECT_EQ(fill(Operation::Order, placeholders, 8), (std::vector<std::string>{"19", "10.04.2025", "Казань", "12"}));
+                                                   "<UVOL.DN_KOM>", "<TRUD.OKLAD>"};
+    EXPECT_EQ(fill(Operation::Order, placeholders, 7),
+              (std::vector<std::string>{"12", "01.03.2025", "Тверь", "5", "30000"}));
+    EXPECT_EQ(fill(Operation::Order, placeholders, 8),
+              (std::vector<std::string>{"19", "10.04.2025", "Казань", "12", "45000"}));
+    // An order that wrote no change (a vacation) prints the employee's last one, as before.
+    EXPECT_EQ(fill(Operation::Order, {"<TRUD.OKLAD>"}, 9), std::vector<std::string>{"45000"});
 }
 
 TEST_F(TemplatePrinting, PreviousPlaceComesFromTheHistoryRecordBeforeTheOrders)
