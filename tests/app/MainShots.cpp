@@ -1,13 +1,13 @@
 // Screenshots of the main window on the demo database, to look at it as a person would:
 //   xvfb-run -a main_shots <output folder>
-// Saves the window at start, after a deletion, a question box, a calendar and a file dialog.
+// Saves the window at start, after a deletion, a question box, a calendar and the photo picker.
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QDir>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 #include "DemoInstall.h"
@@ -73,12 +73,16 @@ int main(int argc, char **argv)
     settle();
     calendar.grab().save(out + "/calendar.png");
 
-    QFileDialog files(nullptr, QStringLiteral("Выбор фотографии"), temp.path());
-    files.setOption(QFileDialog::DontUseNativeDialog);
-    files.show();
-    settle();
-    files.grab().save(out + "/file-dialog.png");
-    files.hide();
+    // The photo picker as the card opens it, from a demo photo: it starts in the photos' folder.
+    veltor::Dialogs::setTestMode(false);
+    QTimer::singleShot(500, [&] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(out + "/file-dialog.png");
+            dialog->close();
+        }
+    });
+    veltor::Dialogs::openPicture(nullptr, QString::fromStdString((run / "database" / "foto" / "101.jpg").string()));
+    veltor::Dialogs::setTestMode(true);
 
     for (const QString &m : veltor::Dialogs::shownMessages())
         std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
