@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/ArchiveRestoreDialog.h"
 #include "app/DataChecks.h"
@@ -18,26 +19,13 @@
 #include "app/Unit1.h"
 #include "text/Cp1251.h"
 
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: export_shots <output folder>\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: export_shots <output folder>");
+    if (out.isEmpty())
         return 2;
-    }
     veltor::useRussianInterface();
-    const QString out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
 
     QTemporaryDir temp;
@@ -50,11 +38,11 @@ int main(int argc, char **argv)
     form1.FormCreate();
     form1.resize(1100, 600);
     form1.show();
-    settle();
+    veltor::shots::settle();
     form1.grab().save(out + "/main-toolbar.png");
 
     form1.N1->popup(form1.mapToGlobal(QPoint(0, 0)));
-    settle();
+    veltor::shots::settle();
     form1.N1->grab().save(out + "/list-menu.png");
     form1.N1->hide();
 
@@ -63,7 +51,7 @@ int main(int argc, char **argv)
     files.setOption(QFileDialog::DontUseNativeDialog);
     files.setAcceptMode(QFileDialog::AcceptSave);
     files.show();
-    settle();
+    veltor::shots::settle();
     files.grab().save(out + "/export-dialog.png");
     files.hide();
 
@@ -83,7 +71,7 @@ int main(int argc, char **argv)
             return QString::fromStdString(text + "\n\nСохранить всё равно?");
         }());
     box->show();
-    settle();
+    veltor::shots::settle();
     box->grab().save(out + "/data-warning.png");
     box->hide();
 
@@ -92,7 +80,7 @@ int main(int argc, char **argv)
     veltor::archiveTables(database, veltor::preRestoreArchivePath(database, QDateTime::currentDateTime()));
     veltor::ArchiveRestoreDialog restore(veltor::listArchives(database), &form1);
     restore.show();
-    settle();
+    veltor::shots::settle();
     restore.grab().save(out + "/restore-list.png");
     restore.hide();
 

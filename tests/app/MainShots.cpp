@@ -10,32 +10,20 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/Dialogs.h"
 #include "app/Language.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: main_shots <output folder>\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: main_shots <output folder>");
+    if (out.isEmpty())
         return 2;
-    }
     veltor::useRussianInterface();
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
 
     QTemporaryDir temp;
@@ -49,28 +37,28 @@ int main(int argc, char **argv)
     form1.resize(1100, 600);
     form1.show();
     form1.activateWindow();
-    settle();
+    veltor::shots::settle();
     form1.grab().save(out + "/main-start.png");
 
     form1.StringGrid1->setRow(3);
-    settle();
+    veltor::shots::settle();
     form1.grab().save(out + "/main-row3.png");
     veltor::Dialogs::queueAnswer(true);
     form1.N1_9Click();
-    settle();
+    veltor::shots::settle();
     form1.grab().save(out + "/main-after-delete.png");
 
     auto box = veltor::Dialogs::box(veltor::Dialogs::Kind::Question,
                                     QStringLiteral("Вы уверены, что хотите удалить эту запись???"));
     box->show();
-    settle();
+    veltor::shots::settle();
     box->grab().save(out + "/question.png");
     box->hide();
 
     QCalendarWidget calendar;
     calendar.setSelectedDate(QDate(2024, 3, 15));
     calendar.show();
-    settle();
+    veltor::shots::settle();
     calendar.grab().save(out + "/calendar.png");
 
     // The photo picker as the card opens it, from a demo photo: it starts in the photos' folder.

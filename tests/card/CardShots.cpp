@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
@@ -20,26 +21,13 @@
 #include "card/MainPage.h"
 #include "card/Unit2.h"
 
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: card_shots <output folder> [employee row]\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: card_shots <output folder> [employee row]");
+    if (out.isEmpty())
         return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[1]);
     const int row = argc > 2 ? std::atoi(argv[2]) : 1;
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
 
     QTemporaryDir temp;
@@ -56,12 +44,12 @@ int main(int argc, char **argv)
     form1.FormCreate();
     form1.StringGrid1->setRow(row);
     card.show();
-    settle();
+    veltor::shots::settle();
     for (const QString &m : veltor::Dialogs::shownMessages())
         std::fprintf(stderr, "message: %s\n", m.toUtf8().constData());
 
     auto shot = [&](const QString &name) {
-        settle();
+        veltor::shots::settle();
         card.grab().save(out + "/card-" + name + ".png");
     };
     const char *const tabs[] = {"main", "extra", "hr", "params"};

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
@@ -21,23 +22,17 @@
 
 namespace {
 
-void settle()
-{
-    for (int i = 0; i < 10; ++i)
-        QApplication::processEvents();
-}
+// The card and its pop-ups take more rounds of events to settle.
+void settle() { veltor::shots::settle(10); }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: card_command_shots <output folder>\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: card_command_shots <output folder>");
+    if (out.isEmpty())
         return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
 
     QTemporaryDir temp;

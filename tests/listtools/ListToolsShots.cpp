@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
@@ -22,25 +23,12 @@
 #include "listtools/SpravPanel.h"
 #include "listtools/Unit3.h"
 
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: listtools_shots <output folder>\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: listtools_shots <output folder>");
+    if (out.isEmpty())
         return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
 
     QTemporaryDir temp;
@@ -59,7 +47,7 @@ int main(int argc, char **argv)
     form1.show();
 
     auto shot = [&](QWidget &w, const QString &name) {
-        settle();
+        veltor::shots::settle();
         w.grab().save(out + "/" + name + ".png");
     };
     auto report = [&] {

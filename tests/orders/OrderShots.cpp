@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "../ShotSupport.h"
 #include "DemoInstall.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
@@ -20,25 +21,12 @@
 #include "documents/TemplatePrinting.h"
 #include "storage/FileNames.h"
 
-namespace {
-
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: orders_shots <output folder>\n");
+    const QString out = veltor::shots::outputFolder(argc, argv, "usage: orders_shots <output folder>");
+    if (out.isEmpty())
         return 2;
-    }
-    const QString out = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(out);
     veltor::Dialogs::setTestMode(true);
     std::filesystem::path printed;
     veltor::setDocumentApplicationFactory(
@@ -58,7 +46,7 @@ int main(int argc, char **argv)
     form1.FormCreate();
 
     auto shot = [&](const QString &name) {
-        settle();
+        veltor::shots::settle();
         orders.grab().save(out + "/orders-" + name + ".png");
     };
     form1.N6_4->trigger();
