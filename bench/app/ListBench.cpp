@@ -2,7 +2,7 @@
 // column of the last screen, and start-up of the main window.
 #include "GenerateDatabase.h"
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Dialogs.h"
 #include "app/EmployeeList.h"
 #include "app/StringGrid.h"

@@ -2,7 +2,7 @@
 // against writing the same bytes plainly.
 #include "GenerateDatabase.h"
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
 #include "app/EmployeeList.h"
@@ -103,7 +103,7 @@ void BM_SaveCard(benchmark::State &bm)
         input.changeDate = today();
         bm.ResumeTiming();
         storeCard(w.state, w.card->shownCode(), input);
-        writeCardTables(w.state);
+        writeCardTables(w.state, w.card->shownCode());
         bytes += static_cast<int64_t>(w.state.Osnova.Data.size() + w.state.Semja.Data.size() +
                                       w.state.Passport.Data.size() + w.state.Obraz.Data.size() +
                                       w.state.Trud.Data.size() + w.state.Voen.Data.size() +

@@ -2,9 +2,9 @@
 // opening a positions list of 2,000 positions in its grid.
 #include "GenerateDatabase.h"
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "card/CardWidgets.h"
 #include "listtools/StreamingEntry.h"

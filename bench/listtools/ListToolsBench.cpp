@@ -1,9 +1,9 @@
 // Search, sort and a three-box filter over synthetic databases, without the list's refill.
 #include "GenerateDatabase.h"
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "listtools/Filters.h"
 #include "listtools/ListSearch.h"
 #include "listtools/ListSort.h"

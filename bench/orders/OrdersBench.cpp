@@ -2,7 +2,7 @@
 // the same bytes plainly, and opening the journal of 2,000 orders.
 #include "GenerateDatabase.h"
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Dialogs.h"
 #include "app/Unit1.h"
 #include "orders/OrderFormPanel.h"

@@ -11,7 +11,7 @@
 
 #include "GenerateDatabase.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"

@@ -1,11 +1,13 @@
 #include "app/ArchiveRestore.h"
 
 #include "app/Archive.h"
-#include "app/Startup.h"
+#include "records/Commit.h"
+#include "records/Startup.h"
 #include "storage/FileNames.h"
 #include "text/Errors.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -137,43 +139,29 @@ std::filesystem::path restoreFromArchive(AppState &state, const std::filesystem:
     const std::vector<std::filesystem::path> restored = tableFiles(temp);
     if (restored.empty())
         throw FileError(failed + "в архиве нет таблиц. Таблицы оставлены как были.");
-    for (const std::filesystem::path &file : restored) {
-        try {
-            // A file too short for a header reads as an empty table; in an archive it is damage.
-            if (FieldCount(ReadTable(file).Header) == 0)
-                throw FileError("Файл \"" + pathToUtf8(file.filename()) + "\" поврежден: в нем нет полей");
-        } catch (const VeltorError &e) {
-            throw FileError(failed + e.what() + ". Таблицы оставлены как были.");
-        }
-    }
-
-    // Every current file is moved aside before the restored ones go in; a failure on the way
-    // moves back what was moved, so the folder holds either all old or all restored tables.
-    struct Move {
-        std::filesystem::path current, aside;
-    };
-    std::vector<Move> movedAside;
-    std::vector<std::filesystem::path> placed;
-    const std::filesystem::path asideFolder = temp / "current";
+    // One commit puts every restored table in place: the folder holds either all old or all
+    // restored tables, whatever happens on the way. Each is checked to be a table first.
+    SaveSet save(state, "восстановление из архива " + pathToUtf8(archive.filename()));
     try {
-        std::filesystem::create_directory(asideFolder);
         for (const std::filesystem::path &file : restored) {
-            const std::filesystem::path current = resolveFileName(folder, pathToUtf8(file.filename()));
-            if (std::filesystem::exists(current)) {
-                const std::filesystem::path aside = asideFolder / current.filename();
-                std::filesystem::rename(current, aside);
-                movedAside.push_back({current, aside});
-            }
-            std::filesystem::rename(file, current);
-            placed.push_back(current);
+            QFile in(pathToQString(file));
+            if (!in.open(QIODevice::ReadOnly))
+                throw FileError("Не удается прочитать " + quoted(file) + ": " + in.errorString().toStdString());
+            std::string bytes = in.readAll().toStdString();
+            TTableHeader header;
+            std::string data;
+            ReadTableFromBytes(bytes, pathToUtf8(file.filename()), header, data);
+            if (FieldCount(header) == 0)
+                throw FileError("Файл \"" + pathToUtf8(file.filename()) + "\" поврежден: в нем нет полей");
+            save.addFile(resolveFileName(folder, pathToUtf8(file.filename())), std::move(bytes));
         }
-    } catch (const std::exception &e) {
-        std::error_code ignored;
-        for (const std::filesystem::path &file : placed)
-            std::filesystem::remove(file, ignored);
-        for (const Move &m : movedAside)
-            std::filesystem::rename(m.aside, m.current, ignored);
+    } catch (const VeltorError &e) {
         throw FileError(failed + e.what() + ". Таблицы оставлены как были.");
+    }
+    try {
+        save.commit();
+    } catch (const VeltorError &e) {
+        throw FileError(failed + e.what() + " Таблицы оставлены как были.");
     }
 
     loadPersonnelTables(state);

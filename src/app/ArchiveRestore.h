@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // Restoring the personnel tables from an archive of the database folder. The current tables are
 // archived first, so a restore can itself be undone, and are replaced only when every table of

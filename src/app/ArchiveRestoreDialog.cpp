@@ -1,7 +1,7 @@
 #include "app/ArchiveRestoreDialog.h"
 
 #include "app/Dialogs.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "storage/FileNames.h"

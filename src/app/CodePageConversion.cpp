@@ -1,5 +1,6 @@
 #include "app/CodePageConversion.h"
 
+#include "records/Commit.h"
 #include "storage/FileNames.h"
 #include "text/Cp1251.h"
 #include "text/Errors.h"
@@ -17,19 +18,24 @@ void convertMainTableFromDos(AppState &state)
 {
     if (!state.TablesLoaded || state.MainTablePath.empty())
         throw FileError("Базы не загружены. Настройте программу.");
-    convertCp866ToCp1251(state.Osnova.Data);
+    std::string data = state.Osnova.Data;
+    convertCp866ToCp1251(data);
+    // The end-of-file byte is no text.
+    if (!data.empty())
+        data.back() = '\x1A';
+    ReplaceTable(state.Osnova, state.Osnova.Header, std::move(data));
 }
 
-void saveMainTable(const AppState &state)
+void saveMainTable(AppState &state)
 {
     if (!state.TablesLoaded || state.MainTablePath.empty())
         throw FileError("Базы не загружены. Настройте программу.");
-    WriteTable(mainTableFile(state), state.Osnova);
+    SaveSet(state, "перевод основной таблицы в кодировку WIN").add(state.Osnova).commit();
 }
 
 void rereadMainTable(AppState &state)
 {
-    ReadTable(mainTableFile(state), state.Osnova.Header, state.Osnova.Data);
+    ReadTable(mainTableFile(state), state.Osnova);
 }
 
 } // namespace veltor

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // The conversion of the main table from the DOS Cyrillic code page (866) to CP1251, for a
 // database brought over from a DOS program. Only the main table is converted.
@@ -10,7 +10,7 @@ namespace veltor {
 void convertMainTableFromDos(AppState &state);
 
 // Writes the loaded main table to MainTablePath with its record count.
-void saveMainTable(const AppState &state);
+void saveMainTable(AppState &state);
 
 // Reads the main table again from MainTablePath, dropping the conversion.
 void rereadMainTable(AppState &state);

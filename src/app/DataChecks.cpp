@@ -1,6 +1,6 @@
 #include "app/DataChecks.h"
 
-#include "app/CodeIndex.h"
+#include "records/CodeIndex.h"
 #include "storage/Schema.h"
 #include "text/Cp1251.h"
 #include "text/IdentityChecks.h"

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "text/Convert.h"
 
 // Checks of an employee's identity numbers and dates. They only warn: a clerk may have to

@@ -10,8 +10,8 @@ namespace {
 
 void appendWithCode(LoadedTable &t, const std::string &code)
 {
-    AppendBlankRecord(t.Header, t.Data);
-    SetField(t.Header, t.Header.RecordCount, FieldIndex(t.Header, schema::KOD), t.Data, code);
+    const int record = AppendBlankRecord(t);
+    SetField(t, record, schema::KOD, code);
 }
 
 // Deletes every record whose KOD equals the code, from the highest number down so the numbers
@@ -21,7 +21,7 @@ void deleteWithCode(LoadedTable &t, const std::string &code)
     TIndex found;
     SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
     for (size_t i = found.size(); i-- > 1;)
-        DeleteRecord(t.Header, t.Data, found[i]);
+        DeleteRecord(t, found[i]);
 }
 
 void deleteFirstWithCode(LoadedTable &t, const std::string &code)
@@ -29,7 +29,7 @@ void deleteFirstWithCode(LoadedTable &t, const std::string &code)
     TIndex found;
     SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
     if (found.size() > 1)
-        DeleteRecord(t.Header, t.Data, found[1]);
+        DeleteRecord(t, found[1]);
 }
 
 } // namespace
@@ -38,11 +38,13 @@ int appendNewEmployee(AppState &state)
 {
     LoadedTable &main = state.Osnova;
     const int kod = FieldIndex(main.Header, schema::KOD);
-    int largest = 0;
+    int largest = state.HighestCode;
     for (int r = 1; r <= main.Header.RecordCount; ++r) {
         const std::string value = GetField(main.Header, main.Data, r, kod);
         largest = std::max(largest, value.empty() ? 0 : strToInt(value));
     }
+    // Above every code any table has held, deleted employees' included: their old orders must
+    // never name the new person.
     const int code = largest + 1;
     const std::string text = intToStr(code);
     appendWithCode(main, text);

@@ -1,11 +1,11 @@
 #pragma once
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // The main window's commands that change employees, without widgets.
 namespace veltor {
 
-// Appends a new employee: a main-table record with KOD = 1 + the largest KOD (empty counting
-// as 0) and records with that KOD in Passport.dbf, Trud.dbf and Dopoln.dbf. Returns the code.
+// Appends a new employee: a main-table record with KOD = 1 + the largest code the database has
+// ever held (HighestCode, or the main table's largest KOD when above it) and records with that KOD in Passport.dbf, Trud.dbf and Dopoln.dbf. Returns the code.
 // Nothing is written to disk. Raises ConversionError for a KOD that is not an integer.
 int appendNewEmployee(AppState &state);
 

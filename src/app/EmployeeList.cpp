@@ -1,6 +1,6 @@
 #include "app/EmployeeList.h"
 
-#include "app/CodeIndex.h"
+#include "records/CodeIndex.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"
 #include "text/Cp1251.h"

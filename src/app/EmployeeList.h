@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // The employee list without widgets: which codes are shown, the text of every cell, the
 // current records of a row and the preview panel's texts.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // The employee list as shown, saved as an Excel workbook or a CSV file for other programs.
 namespace veltor {

@@ -7,7 +7,7 @@
 #include "app/Guard.h"
 #include "app/Picture.h"
 #include "app/QtText.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/FileNames.h"
@@ -347,7 +347,10 @@ void TForm1::readProgramTable(std::string_view name, const char *missingMessage,
     const std::filesystem::path file = m_state.programFile(name);
     if (!fileExists(file)) {
         Dialogs::message(QString::fromUtf8(missingMessage), this);
-        std::ofstream(file, std::ios::binary);
+        // Made as an empty table with its fields: a file of no bytes is no table.
+        for (const schema::TableDefinition &d : schema::ProgramTables)
+            if (d.fileName == name)
+                CreateTableFile(file, d.structure, 0);
     }
     ReadTable(file, table);
 }
@@ -389,11 +392,72 @@ void TForm1::runStartup()
         Dialogs::message(QString::fromUtf8("Не найдены базы! Настройте программу."), this);
         return;
     }
-    loadPersonnelTables(s);
+    if (!lockDatabase())
+        return;
+    showOpeningReport(loadPersonnelTables(s));
     if (s.Osnova.Header.RecordCount <= 0)
         StringGrid1->hide();
     else
         zapolnenieOsnovnojTablitsy(s.CurrentCodeList);
+}
+
+bool TForm1::lockDatabase()
+{
+    AppState &s = m_state;
+    auto lock = std::make_shared<DatabaseLock>();
+    if (lock->acquire(s.databaseFolder())) {
+        s.Lock = std::move(lock);
+        s.ReadOnly = false;
+        applyReadOnly();
+        return true;
+    }
+    if (!Dialogs::question(QString::fromUtf8(lock->heldMessage() +
+                                             "\n\nОткрыть базу только для чтения? Изменения сохранять будет нельзя. "
+                                             "«Нет» — выйти из программы."),
+                           this)) {
+        m_quitRequested = true;
+        return false;
+    }
+    s.ReadOnly = true;
+    applyReadOnly();
+    return true;
+}
+
+void TForm1::applyReadOnly()
+{
+    const bool writable = !m_state.ReadOnly;
+    for (QAction *a : {N1_4, N1_9, N2_2, N2_11})
+        if (a)
+            a->setEnabled(writable);
+    setWindowTitle(windowTitle());
+}
+
+bool TForm1::event(QEvent *e)
+{
+    // Whatever sets the title, a database open read-only says so in it.
+    static const QString suffix = QString::fromUtf8(" (только чтение)");
+    if (e->type() == QEvent::WindowTitleChange) {
+        const QString title = windowTitle();
+        if (m_state.ReadOnly && !title.endsWith(suffix))
+            setWindowTitle(title + suffix);
+        else if (!m_state.ReadOnly && title.endsWith(suffix))
+            setWindowTitle(title.chopped(suffix.size()));
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::showOpeningReport(const OpeningReport &report)
+{
+    QStringList lines;
+    if (!report.undoneSave.empty())
+        lines << QString::fromUtf8("Прошлое сохранение («" + report.undoneSave +
+                                   "») было прервано и отменено: таблицы возвращены к состоянию до него.");
+    for (const std::string &w : report.warnings)
+        lines << QString::fromUtf8(w);
+    for (const std::string &f : report.removedLeftovers)
+        statusBar()->showMessage(QString::fromUtf8("Удалён временный файл прежней версии: " + f), 15000);
+    if (!lines.isEmpty())
+        Dialogs::message(lines.join(QStringLiteral("\n\n")), this);
 }
 
 void TForm1::applyVid(const std::string &vid)
@@ -650,7 +714,7 @@ void TForm1::N1_5Click()
     if (m_state.MainTablePath.empty())
         return;
     try {
-        reloadListTables(m_state);
+        showOpeningReport(reloadListTables(m_state));
     } catch (...) {
         // The tables read so far replace the old ones: the list shows them, and the status bar
         // names what is missing, before the error is shown.

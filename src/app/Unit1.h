@@ -1,9 +1,11 @@
 #pragma once
 #include <QMainWindow>
+
+#include "records/Startup.h"
 #include <functional>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/EmployeeList.h"
 
 class QAction;
@@ -43,6 +45,8 @@ public:
 
     // The start-up sequence; runs once, after construction.
     void FormCreate();
+    // The user chose to quit at start-up (the database is open in another copy).
+    bool quitRequested() const { return m_quitRequested; }
 
     // Fills the list from a code list ("-1" for all); nothing in the payroll interface. The
     // current employee stays selected where he is still listed; otherwise nobody is current.
@@ -131,6 +135,14 @@ private:
     int rowOfCode(const std::string &code) const;
     void showMissingTables();
     void focusList();
+    // Locks the database folder; when another copy holds it, asks to open it read-only or quit.
+    // False when the user chose to quit.
+    bool lockDatabase();
+    // Tells what opening the database found: an undone save, removed leftovers, stray bytes.
+    void showOpeningReport(const OpeningReport &report);
+    // Save commands are disabled while the database is open read-only.
+    void applyReadOnly();
+    bool event(QEvent *event) override;
 
     AppState &m_state;
     FormLinks m_links;
@@ -138,6 +150,7 @@ private:
     std::vector<std::string> m_rowCodes; // the code of each grid row, from the last fill
     std::string m_currentCode; // the current employee's KOD, empty when nobody is current
     bool m_closing = false;
+    bool m_quitRequested = false;
 };
 
 } // namespace veltor

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "documents/TemplatePrinting.h"
 
 class QMenu;

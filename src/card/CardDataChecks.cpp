@@ -1,6 +1,6 @@
 #include "card/CardDataChecks.h"
 
-#include "app/CodeIndex.h"
+#include "records/CodeIndex.h"
 #include "app/DataChecks.h"
 #include "app/Dialogs.h"
 #include "storage/Schema.h"

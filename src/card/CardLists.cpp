@@ -12,7 +12,7 @@ std::string fieldOf(const LoadedTable &t, int record, std::string_view name)
 
 void setFieldOf(LoadedTable &t, int record, std::string_view name, std::string_view value)
 {
-    SetField(t.Header, record, FieldIndex(t.Header, name), t.Data, value);
+    SetField(t, record, name, value);
 }
 
 } // namespace
@@ -46,9 +46,9 @@ bool indexStillCurrent(const LoadedTable &table, const std::string &code, const 
 
 int appendRecordWithCode(LoadedTable &table, const std::string &code)
 {
-    AppendBlankRecord(table.Header, table.Data);
-    setFieldOf(table, table.Header.RecordCount, schema::KOD, code);
-    return table.Header.RecordCount;
+    const int record = AppendBlankRecord(table);
+    setFieldOf(table, record, schema::KOD, code);
+    return record;
 }
 
 int lastRecordWithCode(const LoadedTable &table, const std::string &code)

@@ -1,7 +1,7 @@
 #include "card/CardLogic.h"
 
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Cp1251.h"
@@ -19,7 +19,7 @@ std::string fieldOf(const LoadedTable &t, int record, std::string_view name)
 
 void setFieldOf(LoadedTable &t, int record, std::string_view name, std::string_view value)
 {
-    SetField(t.Header, record, FieldIndex(t.Header, name), t.Data, value);
+    SetField(t, record, name, value);
 }
 
 int fieldLength(const LoadedTable &t, std::string_view name)
@@ -71,9 +71,9 @@ bool recordHasCode(const LoadedTable &t, int record, const std::string &code)
 
 int appendWithCode(LoadedTable &t, const std::string &code)
 {
-    AppendBlankRecord(t.Header, t.Data);
-    setFieldOf(t, t.Header.RecordCount, schema::KOD, code);
-    return t.Header.RecordCount;
+    const int record = AppendBlankRecord(t);
+    setFieldOf(t, record, schema::KOD, code);
+    return record;
 }
 
 Date dateOrEmpty(const std::string &text)
@@ -361,8 +361,7 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
     CardSaveResult result;
     if (!unchanged) {
         if (historyRecord == 0) {
-            AppendBlankRecord(trud.Header, trud.Data);
-            historyRecord = trud.Header.RecordCount;
+            historyRecord = AppendBlankRecord(trud);
         }
         const int h = historyRecord;
         setFieldOf(trud, h, schema::KOD, code);
@@ -407,17 +406,14 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
     return result;
 }
 
-void writeCardTables(const AppState &state)
+void writeCardTables(AppState &state, const std::string &code)
 {
-    requireLoaded(state, {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
-                          &state.Voen, &state.Dopoln});
-    WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
-    writeDatabaseTable(state, "semja.dbf", state.Semja);
-    writeDatabaseTable(state, "Passport.dbf", state.Passport);
-    writeDatabaseTable(state, "Obraz.dbf", state.Obraz);
-    writeDatabaseTable(state, "Trud.dbf", state.Trud);
-    writeDatabaseTable(state, "Voen.dbf", state.Voen);
-    writeDatabaseTable(state, "Dopoln.dbf", state.Dopoln);
+    std::string who = "карточка сотрудника";
+    if (const int m = firstWith(state.Osnova, schema::KOD, code); m > 0)
+        who += " " + cp1251ToUtf8(fieldOf(state.Osnova, m, schema::FIO));
+    SaveSet save(state, who);
+    addEmployeeTables(save, state);
+    save.commit();
 }
 
 void removeEmployeeRecords(AppState &state, const std::string &code)
@@ -429,7 +425,7 @@ void removeEmployeeRecords(AppState &state, const std::string &code)
         const TIndex found = recordsWith(*t, schema::KOD, code);
         // From the highest number down, so the numbers still to delete stay valid.
         for (size_t i = found.size(); i-- > 1;)
-            DeleteRecord(t->Header, t->Data, found[i]);
+            DeleteRecord(*t, found[i]);
     }
 }
 

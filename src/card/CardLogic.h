@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "text/Convert.h"
 
 // The employee card without widgets: which records it shows, the values of its plain
@@ -118,10 +118,10 @@ struct CardSaveResult {
 // Raises FileError when the employee has no record in the main table any more.
 CardSaveResult storeCard(AppState &state, const std::string &code, const CardSaveInput &input);
 
-// Writes osnova.dbf (at MainTablePath), semja.dbf, Passport.dbf, Obraz.dbf, Trud.dbf, Voen.dbf
-// and Dopoln.dbf, in that order, each replaced atomically. The first failure raises FileError
-// naming the file; the tables after it are not written.
-void writeCardTables(const AppState &state);
+// Commits osnova.dbf (at MainTablePath), semja.dbf, Passport.dbf, Obraz.dbf, Trud.dbf, Voen.dbf
+// and Dopoln.dbf together, writing what changed; the code names the employee in messages. A
+// failure raises FileError naming the file and the reason, and nothing is written.
+void writeCardTables(AppState &state, const std::string &code);
 
 // Removes every record carrying the code from the seven per-employee tables.
 void removeEmployeeRecords(AppState &state, const std::string &code);

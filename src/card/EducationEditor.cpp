@@ -310,7 +310,7 @@ void TEducationEditor::Button15Click()
         return;
     if (EducationRow < 1 || EducationRow >= static_cast<int>(EducationIndex.size()) || !listStillCurrent())
         return;
-    DeleteRecord(m_state.Obraz.Header, m_state.Obraz.Data, EducationIndex[EducationRow]);
+    DeleteRecord(m_state.Obraz, EducationIndex[EducationRow]);
     zapolnenietablitsyObraz();
 }
 

@@ -2,7 +2,7 @@
 #include <QFrame>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 class QComboBox;
 class QGroupBox;

@@ -322,7 +322,7 @@ void TFamilyEditor::Button11Click()
 {
     // Only the record "+" appended goes: the employee's last one, never another employee's.
     if (editingNew())
-        DeleteRecord(m_state.Semja.Header, m_state.Semja.Data, lastRecordWithCode(m_state.Semja, m_code));
+        DeleteRecord(m_state.Semja, lastRecordWithCode(m_state.Semja, m_code));
     zapolnenietablitsySemja();
     closeEditorShowingPanel();
 }
@@ -333,7 +333,7 @@ void TFamilyEditor::Button8Click()
         return;
     if (FamilyRow < 1 || FamilyRow >= static_cast<int>(FamilyIndex.size()) || !listStillCurrent())
         return;
-    DeleteRecord(m_state.Semja.Header, m_state.Semja.Data, FamilyIndex[FamilyRow]);
+    DeleteRecord(m_state.Semja, FamilyIndex[FamilyRow]);
     zapolnenietablitsySemja();
 }
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 class QCheckBox;
 class QDateEdit;

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "card/CardLogic.h"
 
 class QCheckBox;

@@ -4,7 +4,7 @@
 #include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "app/WindowSupport.h"
 #include "app/Unit1.h"
@@ -287,7 +287,7 @@ void TForm2::Button2Click()
     // write must not record it twice.
     if (result.historyAdded)
         KadrList->setStatusChangePending(false);
-    writeCardTables(m_state);
+    writeCardTables(m_state, m_code);
 
     m_main.setWindowTitle(u("Перечень сотрудников"));
     close();
@@ -353,8 +353,7 @@ void TForm2::positionChosen(int dolzhRecord)
     if (record < 1)
         throw VeltorError("Сотрудника этой карточки больше нет в базе: должность не изменена");
     const std::string number = GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::NOM));
-    SetField(m_state.Osnova.Header, record, FieldIndex(m_state.Osnova.Header, schema::DOLZH), m_state.Osnova.Data,
-             number);
+    SetField(m_state.Osnova, record, schema::DOLZH, number);
     OsnovnList->Edit2->setText(toQ(GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::DOLZH))));
 }
 

@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "card/CardLogic.h"
 
 class QDateEdit;

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "printing/WordApi.h"
 
 // Filling document templates from the loaded tables: personnel documents (pechat), HR orders

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 // The three combinable filters of the employee list, without widgets. Texts are CP1251.
 namespace veltor {

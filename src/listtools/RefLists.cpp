@@ -10,14 +10,14 @@ int addReferenceRow(LoadedTable &table)
     TTableHeader &h = table.Header;
     const int nomField = FieldIndex(h, schema::NOM);
     const int nom = h.RecordCount > 0 ? strToInt(GetField(h, table.Data, h.RecordCount, nomField)) + 1 : 1;
-    AppendBlankRecord(h, table.Data);
-    SetField(h, h.RecordCount, nomField, table.Data, std::to_string(nom));
-    return h.RecordCount;
+    const int record = AppendBlankRecord(table);
+    SetField(table, record, nomField, std::to_string(nom));
+    return record;
 }
 
 void storeReferenceCell(LoadedTable &table, int record, int field, const std::string &text)
 {
-    SetField(table.Header, record, field, table.Data, text);
+    SetField(table, record, field, text);
 }
 
 } // namespace veltor

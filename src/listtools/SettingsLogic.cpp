@@ -1,6 +1,7 @@
 #include "listtools/SettingsLogic.h"
 
-#include "app/Startup.h"
+#include "records/DatabaseLock.h"
+#include "records/Startup.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"
 #include "text/Cp1251.h"
@@ -12,7 +13,7 @@ std::string paramCaption(int k) { return cp("Дополнительный ") + s
 
 void setNamed(LoadedTable &t, int record, std::string_view field, std::string_view value)
 {
-    SetField(t.Header, record, FieldIndex(t.Header, field), t.Data, value);
+    SetField(t, record, field, value);
 }
 
 // First record whose field holds exactly `value` (trimmed); 0 when none.
@@ -40,19 +41,27 @@ void addExtraParams(AppState &state, int n, int m)
             ? strToInt(GetField(stolb.Header, stolb.Data, stolbCount, FieldIndex(stolb.Header, schema::NOM))) + 1
             : 1;
 
+        // A parameter already described (added by a save that then failed to write) is not
+        // added twice.
         LoadedTable &konst = state.Konstanty;
-        AppendBlankRecord(konst.Header, konst.Data);
-        const int r = konst.Header.RecordCount;
-        setNamed(konst, r, schema::N, std::to_string(r));
-        setNamed(konst, r, schema::PEREMEN, key);
-        setNamed(konst, r, schema::NAIMEN, paramCaption(k));
-        setNamed(konst, r, schema::ZNACHEN, paramCaption(k));
+        if (!recordWithValue(konst, schema::PEREMEN, key)) {
+            const int r = AppendBlankRecord(konst);
+            setNamed(konst, r, schema::N, std::to_string(r));
+            setNamed(konst, r, schema::PEREMEN, key);
+            setNamed(konst, r, schema::NAIMEN, paramCaption(k));
+            setNamed(konst, r, schema::ZNACHEN, paramCaption(k));
+        }
 
-        if (FieldIndex(state.Dopoln.Header, key) < 1)
-            AddField(state.Dopoln.Header, state.Dopoln.Data, key, schema::DopolnFieldLength, 'C');
+        if (FieldIndex(state.Dopoln.Header, key) < 1) {
+            TTableHeader header = state.Dopoln.Header;
+            std::string data = state.Dopoln.Data;
+            AddField(header, data, key, schema::DopolnFieldLength, 'C');
+            ReplaceTable(state.Dopoln, std::move(header), std::move(data));
+        }
 
-        AppendBlankRecord(stolb.Header, stolb.Data);
-        const int s = stolb.Header.RecordCount;
+        if (recordWithValue(stolb, schema::POLE_BAZY, key))
+            continue;
+        const int s = AppendBlankRecord(stolb);
         setNamed(stolb, s, schema::NOM, std::to_string(nom));
         setNamed(stolb, s, schema::STOLB_GRID, paramCaption(k));
         setNamed(stolb, s, schema::SHIRINA, "30");
@@ -67,15 +76,15 @@ void removeExtraParams(AppState &state, int n, int m)
     for (int k = n; k > m; --k) {
         const std::string key = schema::dopolnFieldName(k);
         if (const int r = recordWithValue(state.Konstanty, schema::PEREMEN, key))
-            DeleteRecord(state.Konstanty.Header, state.Konstanty.Data, r);
+            DeleteRecord(state.Konstanty, r);
         if (const int f = FieldIndex(state.Dopoln.Header, key); f > 0) {
-            LoadedTable shorter;
-            DeleteField(state.Dopoln.Header, state.Dopoln.Data, f, shorter.Data, shorter.Header);
-            shorter.Loaded = state.Dopoln.Loaded;
-            state.Dopoln = std::move(shorter);
+            TTableHeader header;
+            std::string data;
+            DeleteField(state.Dopoln.Header, state.Dopoln.Data, f, data, header);
+            ReplaceTable(state.Dopoln, std::move(header), std::move(data));
         }
         if (const int s = recordWithValue(state.Stolb, schema::POLE_BAZY, key))
-            DeleteRecord(state.Stolb.Header, state.Stolb.Data, s);
+            DeleteRecord(state.Stolb, s);
     }
 }
 
@@ -84,12 +93,23 @@ bool switchDatabase(AppState &state, const std::string &mainTablePath, std::stri
     AppState fresh;
     fresh.ProgramFolder = state.ProgramFolder;
     fresh.MainTablePath = mainTablePath;
+    auto lock = std::make_shared<DatabaseLock>();
+    if (!lock->acquire(fresh.databaseFolder())) {
+        error = lock->heldMessage();
+        return false;
+    }
     try {
         loadPersonnelTables(fresh);
     } catch (const std::exception &e) {
         error = e.what();
         return false;
     }
+    // Only now is the old folder let go: a refused switch keeps it locked.
+    if (state.Lock)
+        state.Lock->release();
+    state.Lock = std::move(lock);
+    state.ReadOnly = false;
+    state.HighestCode = fresh.HighestCode;
     state.MainTablePath = mainTablePath;
     state.Osnova = std::move(fresh.Osnova);
     state.Otdel = std::move(fresh.Otdel);
@@ -108,14 +128,12 @@ bool switchDatabase(AppState &state, const std::string &mainTablePath, std::stri
     return true;
 }
 
-void writeProgramTables(const AppState &state)
+void addProgramTables(SaveSet &save, AppState &state)
 {
     // A table without fields was never read; writing it would replace the file with nothing.
-    for (const auto &[name, table] : {std::pair{schema::StolbTable, &state.Stolb},
-                                      std::pair{schema::KonstantyTable, &state.Konstanty},
-                                      std::pair{schema::PechatTable, &state.Pechat}})
-        if (FieldCount(table->Header) > 0)
-            WriteTable(state.programFile(name), *table);
+    for (LoadedTable *table : {&state.Stolb, &state.Konstanty, &state.Pechat})
+        if (table->Loaded && FieldCount(table->Header) > 0)
+            save.add(*table);
 }
 
 bool isPersonConstant(const AppState &state, int record)

@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
+#include "records/Commit.h"
 
 // The settings dialog's work on the loaded tables, without widgets: additional parameters,
 // switching the database folder and writing the program folder's tables.
@@ -18,13 +19,13 @@ void addExtraParams(AppState &state, int n, int m);
 // after them must survive.
 void removeExtraParams(AppState &state, int n, int m);
 
-// Reads every personnel table from the folder of `mainTablePath` into a fresh copy first; only
-// when all of them read does the state take them and the new path. Returns false (the state
+// Locks the folder of `mainTablePath` and reads every personnel table from it into a fresh copy
+// first; only when all of them read does the state take them, the lock and the new path. Returns false (the state
 // untouched) when the folder has no readable database; `error` then says why.
 bool switchDatabase(AppState &state, const std::string &mainTablePath, std::string &error);
 
-// Writes Stolb, Konstanty and Pechat to the program folder (each replaced atomically).
-void writeProgramTables(const AppState &state);
+// Adds Stolb, Konstanty and Pechat (those that were read) to a save.
+void addProgramTables(SaveSet &save, AppState &state);
 
 // The text shown for a Konstanty record's value: an employee's FIO for the director, chief
 // accountant and HR officer (their value is a code), the value itself otherwise.

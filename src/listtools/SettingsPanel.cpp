@@ -4,7 +4,7 @@
 #include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "card/CardWidgets.h"
@@ -51,7 +51,7 @@ void loadTable(TStringGrid &g, LoadedTable &table)
     TableToGrid(table.Header, table.Data, g);
     g.onCellEdited([&g, &table](int col, int row) {
         if (row >= 1 && row <= table.Header.RecordCount)
-            SetField(table.Header, row, col, table.Data, g.Cell(col, row));
+            SetField(table, row, col, g.Cell(col, row));
     });
 }
 
@@ -363,8 +363,7 @@ void TSettingsPanel::ComboBox9Change(int item)
     if (m_konstRow < 1 || m_konstRow > k.Header.RecordCount || item < 0 || item >= ComboBox9->count())
         return;
     StringGrid3->setCell(4, m_konstRow, fromQ(ComboBox9->itemText(item)));
-    SetField(k.Header, m_konstRow, FieldIndex(k.Header, schema::ZNACHEN), k.Data,
-             ComboBox9->itemData(item).toString().toStdString());
+    SetField(k, m_konstRow, schema::ZNACHEN, ComboBox9->itemData(item).toString().toStdString());
     if (m_pickingFromList) {
         m_pickingFromList = false;
         leaveComboBox9();
@@ -418,7 +417,7 @@ void TSettingsPanel::Button7Click()
     if (file.isEmpty())
         return;
     StringGrid4->setCellText(3, row, file);
-    SetField(pechat.Header, row, 3, pechat.Data, fromQ(file));
+    SetField(pechat, row, 3, fromQ(file));
 }
 
 void TSettingsPanel::SpeedButton5Click()
@@ -434,7 +433,7 @@ void TSettingsPanel::SpeedButton6Click()
     LoadedTable &pechat = m_host.state().Pechat;
     if (m_pechatRow < 1 || m_pechatRow > pechat.Header.RecordCount)
         return;
-    DeleteRecord(pechat.Header, pechat.Data, m_pechatRow);
+    DeleteRecord(pechat, m_pechatRow);
     loadPechat();
 }
 
@@ -455,7 +454,7 @@ void TSettingsPanel::SpeedButton4Click()
         return;
     if (!Dialogs::question(u("Вы действительно хотите удалить колонку основной таблицы?"), this))
         return;
-    DeleteRecord(stolb.Header, stolb.Data, m_stolbRow);
+    DeleteRecord(stolb, m_stolbRow);
     loadStolb();
 }
 
@@ -489,27 +488,37 @@ void TSettingsPanel::Button4Click()
     state.PositionListMode = RadioGroup9->ItemIndex() == 1 ? 1 : 0;
     state.InterfaceMode = std::max(0, RadioGroup10->ItemIndex());
     const bool showPreview = RadioGroup2->ItemIndex() == 1;
-    writeConfigIni(resolveFileName(state.ProgramFolder, "config.ini"), state, showPreview);
-    m_host.close();
 
     int count = n;
-    if (m > n) {
-        addExtraParams(state, n, m);
-        count = m;
-    } else if (m < n &&
-               Dialogs::question(u("Вы уверены, что хотите удалить дополнительные поля??? Возможна потеря данных!!!"), this)) {
-        removeExtraParams(state, n, m);
-        count = m;
+    const bool removing = m < n &&
+        Dialogs::question(u("Вы уверены, что хотите удалить дополнительные поля??? Возможна потеря данных!!!"), this);
+    // config.ini, the program folder's tables and Dopoln go to disk in one commit: all of them
+    // or none.
+    SaveSet save(state, "параметры программы");
+    // The panels' edits live in the tables themselves: a failed write keeps them for a retry.
+    save.keepChangesOnFailure();
+    save.addFile(resolveFileName(state.ProgramFolder, "config.ini"), configIniBytes(state, showPreview));
+    addProgramTables(save, state);
+    try {
+        if (m > n) {
+            addExtraParams(state, n, m);
+            count = m;
+        } else if (removing) {
+            removeExtraParams(state, n, m);
+            count = m;
+        }
+        if (count != n)
+            save.add(state.Dopoln);
+    } catch (...) {
+        save.abandon();
+        throw;
     }
-    writeProgramTables(state);
-    if (m != n)
-        writeDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    save.commit();
+    m_host.close();
     state.ExtraParamCount = count;
 
     if (main.previewVisible() != showPreview)
         main.N2_9Click();
-    if (!pathChanged)
-        ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova.Header, state.Osnova.Data);
     main.zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
     if (main.StringGrid1->RowCount() > 1)
         main.StringGrid1SelectCell(1, 1);

@@ -3,7 +3,8 @@
 
 #include "app/Guard.h"
 #include "app/StringGrid.h"
-#include "app/Startup.h"
+#include "records/Commit.h"
+#include "records/Startup.h"
 #include "card/CardWidgets.h"
 #include "listtools/RefLists.h"
 #include "listtools/Unit3.h"
@@ -160,7 +161,7 @@ void TSpravPanel::SpeedButton2Click()
     LoadedTable &t = table();
     if (!m_editing || m_row < 1 || m_row > t.Header.RecordCount)
         return;
-    DeleteRecord(t.Header, t.Data, m_row);
+    DeleteRecord(t, m_row);
     reload();
     m_row = selectGridRow(*StringGrid1, std::min(m_row, t.Header.RecordCount));
 }
@@ -169,7 +170,11 @@ void TSpravPanel::Button10Click()
 {
     if (!m_editing)
         return;
-    writeDatabaseTable(m_host.state(), m_departments ? schema::OtdelTable : schema::DolzhTable, table());
+    // The list's edits live in the table itself: a failed write keeps them for a retry.
+    SaveSet(m_host.state(), m_departments ? "справочник отделов" : "справочник должностей")
+        .keepChangesOnFailure()
+        .add(table())
+        .commit();
     m_host.close();
 }
 

@@ -1,5 +1,6 @@
 #include "listtools/StolbPanel.h"
 #include "listtools/PanelButtons.h"
+#include "records/Commit.h"
 
 #include "app/Guard.h"
 #include "app/QtText.h"
@@ -99,14 +100,14 @@ void TStolbPanel::CheckListBox1ClickCheck()
         const std::string shown = CheckListBox1->item(i)->checkState() == Qt::Checked ? "1" : "0";
         state.ColumnSettings[i].Shown = shown;
         if (const int r = stolbRecordOf(stolb, state.ColumnSettings[i], i))
-            SetField(stolb.Header, r, pokaz, stolb.Data, shown);
+            SetField(stolb, r, pokaz, shown);
     }
 }
 
 void TStolbPanel::Button15Click()
 {
     AppState &state = m_host.state();
-    WriteTable(state.programFile(schema::StolbTable), state.Stolb);
+    SaveSet(state, "выбор колонок перечня").keepChangesOnFailure().add(state.Stolb).commit();
     m_host.mainWindow().zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
     m_host.close();
 }

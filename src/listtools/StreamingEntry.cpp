@@ -1,6 +1,8 @@
 #include "listtools/StreamingEntry.h"
 
-#include "app/Startup.h"
+#include "records/Commit.h"
+#include "records/Startup.h"
+#include "text/Cp1251.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Cp1251.h"
@@ -145,14 +147,15 @@ void HistoryAppender::append(const std::string &code, std::string_view field, co
     const size_t length = static_cast<size_t>(h.RecordLength);
     std::string copy = e.lastRecord > 0 ? m_trud.Data.substr((e.lastRecord - 1) * length, length)
                                         : std::string(length, ' ');
-    AppendBlankRecord(h, m_trud.Data);
-    const int r = h.RecordCount;
+    // A record appended since the last commit is written whole by the next one, so its bytes
+    // may be set directly.
+    const int r = AppendBlankRecord(m_trud);
     m_trud.Data.replace(static_cast<size_t>(r - 1) * length, length, copy);
-    SetField(h, r, FieldIndex(h, schema::KOD), m_trud.Data, code);
-    SetField(h, r, FieldIndex(h, field), m_trud.Data, value);
-    SetField(h, r, FieldIndex(h, schema::D_IZM), m_trud.Data, date);
+    SetField(m_trud, r, schema::KOD, code);
+    SetField(m_trud, r, field, value);
+    SetField(m_trud, r, schema::D_IZM, date);
     e.maxChange += 1;
-    SetField(h, r, FieldIndex(h, schema::N_IZM), m_trud.Data, std::to_string(e.maxChange));
+    SetField(m_trud, r, schema::N_IZM, std::to_string(e.maxChange));
     e.lastRecord = r;
 }
 
@@ -166,11 +169,14 @@ int applyStreamEntry(AppState &state, const StreamAttribute &attribute,
     const std::string &f = attribute.FieldName;
     const bool history = f == schema::DOLZH || f == schema::OTDEL || f == schema::OKLAD;
     int changed = 0;
-    // The changes are made on copies; the loaded tables take them only once they are on disk,
-    // so a failed write leaves nothing in memory that a retry or another save would repeat.
-    LoadedTable trud = state.Trud;
-    LoadedTable t = attribute.tableNo == 4 ? LoadedTable{} : *loaded;
+    // The changes go into the loaded tables and are committed together; a failure takes them
+    // back, so nothing stays in memory that a retry or another save would repeat.
+    SaveSet save(state, "потоковый ввод (поле " + cp1251ToUtf8(attribute.FieldName) + ")");
+    save.add(state.Trud).add(*loaded);
+    LoadedTable &trud = state.Trud;
+    LoadedTable &t = *loaded;
     HistoryAppender appender(trud);
+    try {
     if (attribute.tableNo == 4) {
         for (const StreamValue &v : values) {
             appender.append(v.code, f, v.value, dateText);
@@ -183,27 +189,17 @@ int applyStreamEntry(AppState &state, const StreamAttribute &attribute,
             auto it = first.find(v.code);
             if (it == first.end())
                 continue;
-            SetField(t.Header, it->second, field, t.Data, v.value);
+            SetField(t, it->second, field, v.value);
             if (history)
                 appender.append(v.code, f, v.value, dateText);
             ++changed;
         }
     }
-
-    writeDatabaseTable(state, schema::TrudTable, trud);
-    switch (attribute.tableNo) {
-    case 1: WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), t); break;
-    case 2: writeDatabaseTable(state, schema::PassportTable, t); break;
-    case 3: writeDatabaseTable(state, schema::SemjaTable, t); break;
-    case 5: writeDatabaseTable(state, schema::DopolnTable, t); break;
-    default: break;
+    } catch (...) {
+        save.abandon();
+        throw;
     }
-    state.Trud = std::move(trud);
-    if (attribute.tableNo != 4)
-        *loaded = std::move(t);
-    reloadListTables(state);
-    if (attribute.tableNo == 5)
-        readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    save.commit();
     return changed;
 }
 

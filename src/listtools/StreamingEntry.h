@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "text/Convert.h"
 
 // Entering one attribute for many employees at once, as changes at a date, without widgets.

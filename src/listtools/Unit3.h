@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 class QTabBar;
 

@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Language.h"
 #include "app/Unit1.h"
 #include "card/Unit2.h"
@@ -62,6 +62,8 @@ int main(int argc, char *argv[])
     form1.setLinks(links);
 
     form1.FormCreate();
+    if (form1.quitRequested())
+        return 0;
     form1.show();
     return app.exec();
 }

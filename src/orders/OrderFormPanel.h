@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "orders/OrderLogic.h"
 
 class QCheckBox;

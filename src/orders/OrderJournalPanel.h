@@ -1,7 +1,7 @@
 #pragma once
 #include <QWidget>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 
 namespace veltor {
 

@@ -1,6 +1,6 @@
 #include "orders/OrderLogic.h"
 
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Cp1251.h"
@@ -40,9 +40,9 @@ int firstRecordWhere(const LoadedTable &t, std::string_view field, const std::st
     return 0;
 }
 
-// A table being changed by a save: its copy, and the file it goes to.
+// A table being changed by a save, and the file it goes to.
 struct Target {
-    LoadedTable table;
+    LoadedTable &table;
     std::string_view fileName;
 
     int field(std::string_view name) const
@@ -59,7 +59,7 @@ struct Target {
     }
     void set(int record, std::string_view name, std::string_view text)
     {
-        SetField(table.Header, record, field(name), table.Data, text);
+        SetField(table, record, field(name), text);
     }
     // The first record carrying the order identity, or a new blank one.
     int findOrAppend(const std::string &id)
@@ -67,9 +67,7 @@ struct Target {
         field(schema::ID_DOK);
         if (const int r = firstRecordWhere(table, schema::ID_DOK, id))
             return r;
-        // Records live in the data up to its 0x1A; a blank one goes after the last whole one.
-        AppendBlankRecord(table.Header, table.Data);
-        return table.Header.RecordCount;
+        return AppendBlankRecord(table);
     }
 };
 
@@ -304,13 +302,54 @@ int orderEmployeeRecord(const AppState &state, const OrderInput &input)
     throw VeltorError("Выбранного сотрудника больше нет в базе: выберите сотрудника заново");
 }
 
+namespace {
+
+std::string orderDescription(const OrderInput &in)
+{
+    std::string text = "приказ";
+    if (!in.number.empty())
+        text += " № " + cp1251ToUtf8(in.number);
+    if (!in.date.empty())
+        text += " от " + cp1251ToUtf8(in.date);
+    if (!in.kindName.empty())
+        text += " (" + cp1251ToUtf8(in.kindName) + ")";
+    return text;
+}
+
+} // namespace
+
 void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in, int orderId)
 {
     const std::string id = intToStr(orderId);
     const int employee = orderEmployeeRecord(state, in);
-    const std::string code = employee > 0 ? value(state.Osnova, employee, schema::KOD) : std::string();
+    std::string code = employee > 0 ? value(state.Osnova, employee, schema::KOD) : std::string();
+    // A stored order of an employee deleted since keeps naming him.
+    if (code.empty())
+        if (const int stored = firstRecordWhere(book.ZhurDok, schema::ID_DOK, id))
+            code = value(book.ZhurDok, stored, schema::KOD);
 
-    // Copies in the order they are written.
+    // All seven tables are committed together, whatever the kind: a failure anywhere, in the
+    // computation below or in the writing, takes every change back.
+    SaveSet save(state, orderDescription(in));
+    save.add(book.ZhurDok, state.databaseFile(schema::ZhurDokTable))
+        .add(book.Priem, state.databaseFile(schema::PriemTable))
+        .add(book.Uvol, state.databaseFile(schema::UvolTable))
+        .add(book.Otpusk, state.databaseFile(schema::OtpuskTable))
+        .add(book.Komand, state.databaseFile(schema::KomandTable))
+        .add(state.Trud)
+        .add(state.Osnova);
+    try {
+        storeOrder(state, book, in, id, employee, code);
+    } catch (...) {
+        save.abandon();
+        throw;
+    }
+    save.commit();
+}
+
+void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const std::string &id, int employee,
+                const std::string &code)
+{
     Target zhur{book.ZhurDok, "zhurdok.dbf"}, priem{book.Priem, "priem.dbf"}, uvol{book.Uvol, "uvol.dbf"},
         otpusk{book.Otpusk, "otpusk.dbf"}, komand{book.Komand, "komand.dbf"}, trud{state.Trud, "trud.dbf"},
         osnova{state.Osnova, "osnova.dbf"};
@@ -391,8 +430,7 @@ void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in,
         if (!h) {
             trud.field(schema::ID_DOK);
             prev = lastHistoryRecord(trud.table, code);
-            AppendBlankRecord(trud.table.Header, trud.table.Data);
-            h = trud.table.Header.RecordCount;
+            h = AppendBlankRecord(trud.table);
             trud.set(h, schema::KOD, code);
             trud.set(h, schema::D_IZM, in.date);
             trud.set(h, schema::N_IZM, prev ? intToStr(int64_t(strToInt(trud.get(prev, schema::N_IZM))) + 1) : "1");
@@ -426,56 +464,6 @@ void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in,
         }
     }
 
-    // All seven are written on every save, whatever the kind.
-    Target *const targets[] = {&zhur, &priem, &uvol, &otpusk, &komand, &trud, &osnova};
-    std::vector<TableWrite> writes;
-    for (Target *t : targets)
-        writes.push_back({state.databaseFile(t->fileName), &t->table});
-    writeTablesTogether(writes);
-
-    book.ZhurDok = std::move(zhur.table);
-    book.Priem = std::move(priem.table);
-    book.Uvol = std::move(uvol.table);
-    book.Otpusk = std::move(otpusk.table);
-    book.Komand = std::move(komand.table);
-    state.Trud = std::move(trud.table);
-    state.Osnova = std::move(osnova.table);
-}
-
-void writeTablesTogether(const std::vector<TableWrite> &writes)
-{
-    std::vector<fs::path> temporaries;
-    auto removeTemporaries = [&] {
-        std::error_code ignored;
-        for (const fs::path &t : temporaries)
-            fs::remove(t, ignored);
-    };
-    try {
-        for (const TableWrite &w : writes) {
-            fs::path temporary = w.file;
-            temporary += ".new";
-            try {
-                WriteTable(temporary, *w.table);
-            } catch (const VeltorError &e) {
-                // The user knows the table, not the temporary file it was being written to.
-                throw FileError("Не удалось записать таблицу «" + pathToUtf8(w.file) + "», приказ не сохранён: "
-                                + e.what());
-            }
-            temporaries.push_back(temporary);
-        }
-    } catch (...) {
-        removeTemporaries();
-        throw;
-    }
-    for (size_t i = 0; i < writes.size(); ++i) {
-        std::error_code error;
-        fs::rename(temporaries[i], writes[i].file, error);
-        if (error) {
-            removeTemporaries();
-            throw FileError("Не удалось записать файл «" + pathToUtf8(writes[i].file) + "»: "
-                            + error.message());
-        }
-    }
 }
 
 } // namespace veltor

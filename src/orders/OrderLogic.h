@@ -2,7 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
+#include "records/Commit.h"
 #include "documents/TemplatePrinting.h"
 #include "text/Convert.h"
 
@@ -134,18 +135,11 @@ int orderEmployeeRecord(const AppState &state, const OrderInput &input);
 
 // Saves the order under `orderId`: the journal record, the kind's detail record and, for the
 // kinds that change employment, the history record and the main record, each found by ID_DOK
-// or appended. Everything is computed on copies first; the seven tables are then written
-// together (each to a temporary file, all renamed once all were written) and only then
-// replace the tables in memory. A failure at any step changes nothing in memory or on disk.
+// or appended, committed together in one commit. A failure at any step changes nothing in
+// memory or on disk.
 void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &input, int orderId);
-
-// The table files of one save, written together: each to a temporary file in its folder, then
-// all renamed over the originals. A failed write removes the temporary files and leaves every
-// original whole.
-struct TableWrite {
-    std::filesystem::path file;
-    const LoadedTable *table;
-};
-void writeTablesTogether(const std::vector<TableWrite> &writes);
+// The changes of that save in the loaded tables, without writing.
+void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const std::string &id, int employee,
+                const std::string &code);
 
 } // namespace veltor

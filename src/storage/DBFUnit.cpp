@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "storage/FileIO.h"
 #include "storage/FileNames.h"
 #include "storage/WriteHook.h"
 #include "text/Convert.h"
@@ -442,22 +443,45 @@ void requireAllRecords(std::string_view name, const TTableHeader &header, int64_
 
 } // namespace
 
-void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
-                        TTableHeader &header, std::string &data)
+namespace {
+
+// The bytes after the header: exactly the counted records, then 0x1A. Returns how many bytes
+// the file held past the records besides one end-of-file byte.
+int64_t keepCountedRecords(const TTableHeader &header, std::string &data)
+{
+    const auto records = static_cast<size_t>(int64_t{header.RecordCount} * header.RecordLength);
+    int64_t past = static_cast<int64_t>(data.size()) - static_cast<int64_t>(records);
+    if (past > 0 && data[records] == EndOfData)
+        --past;
+    data.resize(records);
+    data.push_back(EndOfData);
+    return std::max<int64_t>(0, past);
+}
+
+[[noreturn]] void throwTooShort(std::string_view name, int64_t size)
+{
+    throwDamaged(name, size == 0 ? std::string("файл пуст (0 байт)")
+                                 : "длина файла " + std::to_string(size) + " байт меньше заголовка таблицы");
+}
+
+int64_t readTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
+                           TTableHeader &header, std::string &data)
 {
     clearHeader(header);
     data.clear();
     if (bytes.size() < FileHeaderSize)
-        return;
+        throwTooShort(nameForMessages, static_cast<int64_t>(bytes.size()));
     TTableHeader parsed;
     parseHeader(bytes, nameForMessages, parsed);
     const size_t dataStart = std::min<size_t>(bytes.size(), std::max<size_t>(readLe16(bytes, 8), FileHeaderSize));
     requireAllRecords(nameForMessages, parsed, static_cast<int64_t>(bytes.size() - dataStart));
     header = std::move(parsed);
-    data.assign(bytes.substr(readLe16(bytes, 8)));
+    data.assign(bytes.substr(dataStart));
+    return keepCountedRecords(header, data);
 }
 
-void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data)
+int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &header, std::string &data,
+                      FileStamp *stamp)
 {
     clearHeader(header);
     data.clear();
@@ -471,12 +495,14 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
         return FileError("Не удается прочитать файл \"" + name +
                          "\": " + file.errorString().toStdString());
     };
+    if (stamp != nullptr)
+        *stamp = fileStampOf(path);
 
     // The header is read first and checked against the file size, so that the record data can
     // be read straight into its string without a second copy.
     const qint64 fileSize = file.size();
     if (fileSize < FileHeaderSize)
-        return;
+        throwTooShort(name, fileSize);
     std::string headerPart(FileHeaderSize, '\0');
     if (file.read(headerPart.data(), FileHeaderSize) != FileHeaderSize)
         throw readError();
@@ -495,12 +521,31 @@ void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std:
 
     const qint64 dataSize = fileSize - std::max(headerLength, FileHeaderSize);
     requireAllRecords(name, parsed, dataSize);
-    data.resize(static_cast<size_t>(dataSize));
-    if (dataSize > 0 && file.read(data.data(), dataSize) != dataSize) {
+    // Only the counted records and the byte after them: whatever other software left further
+    // on is no record and is not read.
+    const qint64 wanted = std::min<qint64>(dataSize, qint64{parsed.RecordCount} * parsed.RecordLength + 1);
+    data.resize(static_cast<size_t>(wanted));
+    if (wanted > 0 && file.read(data.data(), wanted) != wanted) {
         data.clear();
         throw readError();
     }
     header = std::move(parsed);
+    int64_t past = keepCountedRecords(header, data);
+    past += dataSize - wanted;
+    return past;
+}
+
+} // namespace
+
+void ReadTableFromBytes(std::string_view bytes, std::string_view nameForMessages,
+                        TTableHeader &header, std::string &data)
+{
+    readTableFromBytes(bytes, nameForMessages, header, data);
+}
+
+void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data)
+{
+    readTableFile(fileName, header, data, nullptr);
 }
 
 LoadedTable ReadTable(const std::filesystem::path &fileName)
@@ -513,8 +558,18 @@ LoadedTable ReadTable(const std::filesystem::path &fileName)
 void ReadTable(const std::filesystem::path &fileName, LoadedTable &table)
 {
     table.Loaded = false;
-    ReadTable(fileName, table.Header, table.Data);
+    table.Changes = TableChanges{};
+    table.BytesPastRecords = readTableFile(fileName, table.Header, table.Data, &table.Stamp);
     table.Loaded = true;
+    AcceptChanges(table);
+    // Records other software marked deleted: their flags differ from what a commit writes, so
+    // the first commit writes the file whole.
+    const auto length = static_cast<size_t>(std::max(1, table.Header.RecordLength));
+    for (size_t at = 0; at + length <= table.Data.size(); at += length)
+        if (table.Data[at] != ' ') {
+            table.Changes.rewrite = true;
+            break;
+        }
 }
 
 std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount)
@@ -523,6 +578,20 @@ std::string TableFileBytes(const TTableHeader &header, const std::string &data, 
     std::string copy;
     return headerBytes(fields, recordCount) +
            std::string(withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
+}
+
+std::string TableHeaderBytes(const TTableHeader &header, int32_t recordCount)
+{
+    return headerBytes(descriptorsOf(header), recordCount);
+}
+
+int64_t TableFileSize(const std::filesystem::path &fileName, const TTableHeader &header, int32_t recordCount)
+{
+    const std::vector<FieldDescriptor> fields = descriptorsOf(header);
+    const int headerLength = headerLengthFor(static_cast<int>(fields.size()));
+    const int recordLength = writtenRecordLength(fields);
+    checkRecordCount(fileName, recordCount, headerLength, recordLength);
+    return int64_t{headerLength} + int64_t{recordCount} * recordLength + 1;
 }
 
 void WriteTable(const std::filesystem::path &fileName, TTableHeader header, const std::string &data,
@@ -747,6 +816,160 @@ int nomerstrokipokodu(const TTableHeader &header, const std::string &data, int c
 void setTableWriteHook(TableWriteHook hook)
 {
     writeHook() = std::move(hook);
+}
+
+} // namespace veltor
+
+namespace veltor {
+namespace {
+
+std::string_view recordBytes(const LoadedTable &t, int record)
+{
+    const auto length = static_cast<size_t>(t.Header.RecordLength);
+    return std::string_view(t.Data).substr(static_cast<size_t>(record - 1) * length, length);
+}
+
+int32_t committedCount(const LoadedTable &t)
+{
+    return t.Changes.header.RecordCount;
+}
+
+// The committed bytes of a record still at its committed place (below movedFrom).
+std::string committedRecord(const LoadedTable &t, int record)
+{
+    const auto found = t.Changes.originals.find(record);
+    if (found != t.Changes.originals.end())
+        return found->second;
+    return std::string(recordBytes(t, record));
+}
+
+void noteCode(LoadedTable &t, int record)
+{
+    const int kod = FieldIndex(t.Header, "KOD");
+    if (kod < 1 || record < 1 || record > t.Header.RecordCount)
+        return;
+    std::string code = GetField(t.Header, t.Data, record, kod);
+    if (!code.empty())
+        t.Changes.codes.insert(std::move(code));
+}
+
+// Before a record at its committed place changes: keep its committed bytes once.
+void keepOriginal(LoadedTable &t, int record)
+{
+    TableChanges &c = t.Changes;
+    if (!c.tracking || c.replaced || record > committedCount(t) || (c.movedFrom && record >= c.movedFrom))
+        return;
+    c.originals.try_emplace(record, recordBytes(t, record));
+}
+
+} // namespace
+
+void SetField(LoadedTable &table, int record, int field, std::string_view value)
+{
+    if (record < 1 || record > table.Header.RecordCount || field < 1 || field > FieldCount(table.Header))
+        return;
+    keepOriginal(table, record);
+    noteCode(table, record);
+    SetField(table.Header, record, field, table.Data, value);
+    if (field == FieldIndex(table.Header, "KOD"))
+        noteCode(table, record);
+}
+
+void SetField(LoadedTable &table, int record, std::string_view fieldName, std::string_view value)
+{
+    SetField(table, record, FieldIndex(table.Header, fieldName), value);
+}
+
+int AppendBlankRecord(LoadedTable &table)
+{
+    AppendBlankRecord(table.Header, table.Data);
+    return table.Header.RecordCount;
+}
+
+void DeleteRecord(LoadedTable &table, int record)
+{
+    if (record < 1 || record > table.Header.RecordCount)
+        return;
+    TableChanges &c = table.Changes;
+    noteCode(table, record);
+    if (c.tracking && !c.replaced) {
+        // Everything from the deleted record on moves up: keep the committed records from there
+        // (those below an earlier deletion are already kept).
+        const int32_t from = record;
+        const int32_t upTo = c.movedFrom ? c.movedFrom : committedCount(table) + 1;
+        if (from < upTo) {
+            std::string kept;
+            for (int32_t r = from; r < upTo && r <= committedCount(table); ++r) {
+                kept += committedRecord(table, r);
+                c.originals.erase(r);
+            }
+            c.tail = kept + c.tail;
+            c.movedFrom = from;
+        }
+    }
+    DeleteRecord(table.Header, table.Data, record);
+}
+
+void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
+{
+    TableChanges &c = table.Changes;
+    if (c.tracking && !c.replaced) {
+        // The committed records, for taking the change back.
+        std::string committed;
+        for (int32_t r = 1; r <= committedCount(table) && (!c.movedFrom || r < c.movedFrom); ++r)
+            committed += committedRecord(table, r);
+        committed += c.tail;
+        committed.push_back(EndOfData);
+        c.wholeData = std::move(committed);
+    }
+    c.replaced = true;
+    c.originals.clear();
+    c.tail.clear();
+    c.movedFrom = 0;
+    for (int r = 1; r <= table.Header.RecordCount; ++r)
+        noteCode(table, r);
+    table.Header = std::move(header);
+    table.Data = std::move(data);
+    if (table.Data.empty() || table.Data.back() != EndOfData)
+        table.Data.push_back(EndOfData);
+}
+
+void RevertChanges(LoadedTable &table)
+{
+    TableChanges &c = table.Changes;
+    if (!c.tracking)
+        return;
+    if (c.replaced) {
+        table.Data = std::move(c.wholeData);
+    } else {
+        const auto length = static_cast<size_t>(std::max(0, c.header.RecordLength));
+        const int32_t kept = c.movedFrom ? c.movedFrom - 1 : c.header.RecordCount;
+        table.Data.resize(static_cast<size_t>(kept) * length);
+        for (const auto &[record, bytes] : c.originals)
+            if (record <= kept)
+                table.Data.replace(static_cast<size_t>(record - 1) * length, length, bytes);
+        table.Data += c.tail;
+        table.Data.push_back(EndOfData);
+    }
+    const bool rewrite = c.rewrite;
+    table.Header = c.header;
+    AcceptChanges(table);
+    table.Changes.rewrite = rewrite;
+}
+
+void AcceptChanges(LoadedTable &table)
+{
+    TableChanges fresh;
+    fresh.tracking = true;
+    fresh.header = table.Header;
+    table.Changes = std::move(fresh);
+}
+
+bool HasChanges(const LoadedTable &table)
+{
+    const TableChanges &c = table.Changes;
+    return !c.tracking || c.rewrite || c.replaced || !c.originals.empty() || c.movedFrom != 0 ||
+           table.Header.RecordCount != c.header.RecordCount;
 }
 
 } // namespace veltor

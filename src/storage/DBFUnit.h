@@ -2,6 +2,8 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,19 +30,49 @@ struct TTableHeader {
 // Number of fields: trunc((HeaderLength - 33) / 32), never below 0 nor above 200.
 int FieldCount(const TTableHeader &header);
 
-// A table as loaded: header and record data (normally ending with the byte 0x1A).
+// What a table's file looked like when it was read or last committed: a commit refuses to write
+// over a file that other software changed since.
+struct FileStamp {
+    int64_t size = -1; // -1: no file
+    int64_t modified = 0; // modification time, nanoseconds since the epoch
+};
+
+// What changed in memory since the table was read or last committed, kept by the tracked
+// changes below, so that a commit writes exactly that and a failed one can be taken back.
+struct TableChanges {
+    bool tracking = false; // a committed image exists (read from its file or written)
+    bool rewrite = false;  // the next commit writes the file whole (a new file, a foreign form)
+    bool replaced = false; // header and records were replaced at once: written whole
+    TTableHeader header;   // the committed header
+    std::string wholeData; // the committed records once `replaced`
+    // Committed bytes of the changed records below `movedFrom` (record number, 1-based).
+    std::map<int32_t, std::string> originals;
+    // From this record on everything may have moved (a deletion); 0 when nothing moved.
+    int32_t movedFrom = 0;
+    std::string tail; // the committed records from movedFrom on
+    std::set<std::string> codes; // KOD values of the records changed, added or removed
+};
+
+// A table as loaded: header and record data. Data holds exactly the records the header counts,
+// followed by the end-of-file byte 0x1A.
 struct LoadedTable {
     TTableHeader Header;
     std::string Data;
     // Set only when the table was read from its file (or made on purpose in memory). A table
     // whose reading failed or never happened is empty, and writing it would wipe the file.
     bool Loaded = false;
+    // Bytes the file held past its counted records other than the end-of-file byte (left there
+    // by other software): never read as records; a commit of the table drops them.
+    int64_t BytesPastRecords = 0;
+    FileStamp Stamp;
+    TableChanges Changes;
 };
 
 // Reads the whole file. The file name is resolved without regard to letter case (as are the
 // names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one
-// (header past the end, record length 0 or not 1 + the sum of the field lengths, more than 200
-// fields) raises FileError naming the file. A file shorter than 32 bytes is an empty table.
+// (shorter than its 32-byte header, header past the end, record length 0 or not 1 + the sum of
+// the field lengths, more than 200 fields, fewer records than counted) raises FileError naming
+// the file. Exactly the counted records are read; bytes past them are not records.
 void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data);
 LoadedTable ReadTable(const std::filesystem::path &fileName);
 // Into an existing table: not Loaded (and empty) when the read fails.
@@ -67,6 +99,12 @@ void WriteTable(const std::filesystem::path &fileName, const LoadedTable &table)
 // with blank deletion flags.
 std::string TableFileBytes(const TTableHeader &header, const std::string &data, int32_t recordCount);
 
+// The header WriteTable writes for these fields and count: 32-byte file header, descriptors, 0x0D.
+std::string TableHeaderBytes(const TTableHeader &header, int32_t recordCount);
+// The size in bytes of the file WriteTable writes; raises FileError when the count is negative or
+// the file would reach 2 GB.
+int64_t TableFileSize(const std::filesystem::path &fileName, const TTableHeader &header, int32_t recordCount);
+
 // Writes a header only (no records, no 0x1A) from a structure string such as
 // "KOD%C(10)OKLAD%N(10.2)". More than 100 items, a length outside 1..255 or a malformed item
 // raise FileError and write nothing.
@@ -91,6 +129,22 @@ void AddField(TTableHeader &header, std::string &data, std::string_view name, in
               char type);
 void DeleteField(const TTableHeader &header, const std::string &data, int field,
                  std::string &newData, TTableHeader &newHeader);
+
+// Changes to a loaded table that a commit writes in place. They keep what the committed file
+// held, so that only the changed records are written and a failed commit can take them back.
+// Every change to a table that is committed goes through these.
+void SetField(LoadedTable &table, int record, int field, std::string_view value);
+void SetField(LoadedTable &table, int record, std::string_view fieldName, std::string_view value);
+// Appends a blank record and returns its number.
+int AppendBlankRecord(LoadedTable &table);
+void DeleteRecord(LoadedTable &table, int record);
+// Replaces header and records at once (a new structure, a converted table): written whole.
+void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data);
+// The table as its committed file holds it: changes since the last commit are taken back.
+void RevertChanges(LoadedTable &table);
+// The table is what its file now holds: the next commit writes only what changes from here.
+void AcceptChanges(LoadedTable &table);
+bool HasChanges(const LoadedTable &table);
 
 // Selections (a selection is whole records copied back to back, without 0x1A). Element 0 of a
 // TIndex is unused; elements 1..m are the 1-based source record numbers.

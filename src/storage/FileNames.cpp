@@ -44,6 +44,17 @@ std::filesystem::path resolveFileName(const std::filesystem::path &folder, std::
     return resolveInFolder(folder, nameToQString(name));
 }
 
+std::vector<std::filesystem::path> filesNamedAlike(const std::filesystem::path &folder, std::string_view name)
+{
+    const QString wanted = nameToQString(name);
+    const QDir dir(folder.empty() ? QStringLiteral(".") : pathToQString(folder));
+    std::vector<std::filesystem::path> found;
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
+        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
+            found.push_back(folder / pathFromQString(entry));
+    return found;
+}
+
 std::filesystem::path resolvePath(const std::filesystem::path &path)
 {
     if (!path.has_filename())

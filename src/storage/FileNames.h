@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // File names are matched without regard to letter case: the program calls one file
 // "Trud.dbf" and "trud.dbf", and Linux file systems tell them apart.
@@ -14,6 +15,10 @@ namespace veltor {
 // that is not valid UTF-8 is taken as CP1251 (a name read from a table). Letter case is compared
 // with Unicode case folding, so Cyrillic names match too.
 std::filesystem::path resolveFileName(const std::filesystem::path &folder, std::string_view name);
+
+// Every file inside `folder` whose name equals `name` without regard to letter case (two or more
+// make the name ambiguous).
+std::vector<std::filesystem::path> filesNamedAlike(const std::filesystem::path &folder, std::string_view name);
 
 // As above for a full path: its folder part is taken as is, its file name resolved.
 std::filesystem::path resolvePath(const std::filesystem::path &path);

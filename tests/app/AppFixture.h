@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Dialogs.h"
 #include "app/Unit1.h"
 #include "storage/DBFUnit.h"

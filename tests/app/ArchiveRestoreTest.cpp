@@ -2,7 +2,7 @@
 #include "AppFixture.h"
 
 #include "app/ArchiveRestore.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 
 #include <QAction>
@@ -26,6 +26,7 @@ protected:
     {
         std::map<std::string, std::string> bytes;
         for (const auto &entry : std::filesystem::directory_iterator(database))
+            if (entry.path().filename() != "veltor.lock") // the running program's lock
             bytes[entry.path().filename().string()] =
                 entry.path().extension() == ".dbf" ? bytesOf(entry.path()) : std::string("(other)");
         return bytes;

@@ -1,7 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/EmployeeCommands.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 
 #include <QAction>
@@ -126,10 +126,11 @@ TEST_F(EmployeeCommandsTest, DeletedEmployeesDataDoesNotPassToTheNextNewEmployee
     Dialogs::queueAnswer(true);
     w.N1_9Click();
     w.N1_4Click();
-    EXPECT_EQ(codesOf(state->Osnova), (std::vector<std::string>{"1", "2"}));
-    // The new employee 2 owns only the blank Dopoln record made for him; no Voen record.
+    // A deleted employee's code is never given again: his old orders would name the new person.
+    EXPECT_EQ(codesOf(state->Osnova), (std::vector<std::string>{"1", "3"}));
+    // The new employee owns only the blank Dopoln record made for him; no Voen record.
     EXPECT_EQ(codesOf(state->Voen), std::vector<std::string>{});
-    EXPECT_EQ(codesOf(state->Dopoln), std::vector<std::string>{"2"});
+    EXPECT_EQ(codesOf(state->Dopoln), std::vector<std::string>{"3"});
 }
 
 TEST_F(EmployeeCommandsTest, DeletingTheLastEmployeeHidesTheList)

@@ -4,6 +4,8 @@
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Every commit is checked against writing the whole table.
+    qputenv("VELTOR_VERIFY_COMMITS", "1");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

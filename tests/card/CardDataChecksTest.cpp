@@ -79,7 +79,7 @@ TEST_F(CardDataChecks, SavingAnywayStoresWhatTheSaveWithoutChecksStores)
     input.values.inn = "500100732258";
     input.changeDate = Date{2024, 3, 15};
     storeCard(plain, "1", input);
-    writeCardTables(plain);
+    writeCardTables(plain, "1");
     EXPECT_EQ(saved, tableBytes());
 }
 

@@ -16,11 +16,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/Unit1.h"
 #include "card/CardWidgets.h"
 #include "card/Unit2.h"

@@ -3,6 +3,7 @@
 #include "CardFixture.h"
 
 #include "card/ExtraPage.h"
+#include "storage/TableCommit.h"
 #include "card/FamilyEditor.h"
 #include "card/EducationEditor.h"
 #include "card/HrPage.h"
@@ -11,6 +12,7 @@
 #include "app/StringGrid.h"
 
 #include <QCheckBox>
+#include <map>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
@@ -285,31 +287,35 @@ TEST_F(CardSave, AdditionalParametersAreEditableInTheValueColumnOnly)
     EXPECT_EQ(field(dopoln, 1, "DOPOLN2"), "");
 }
 
-// A write that fails names the file; the card stays open, the tables before it are written and
-// the ones after it keep their old contents.
-TEST_F(CardSave, FailedWriteStopsAtThatFile)
+// A write that fails names the file and the reason; the card stays open and no table changes,
+// including those written before the failing one.
+TEST_F(CardSave, FailedWriteNamesTheFileAndWritesNothing)
 {
     start();
-    const std::string trudBefore = bytesOf(schema::TrudTable);
-    const std::string dopolnBefore = bytesOf(schema::DopolnTable);
-    std::filesystem::remove(file(schema::ObrazTable));
-    std::filesystem::create_directory(database / "obraz.dbf");
+    std::map<std::string, std::string> before;
+    for (std::string_view t : {schema::OsnovaTable, schema::TrudTable, schema::PassportTable, schema::DopolnTable})
+        before[std::string(t)] = bytesOf(t);
     open(1);
     card->OsnovnList->Edit3->setText("9999");
+    setCommitStepHook([](const std::filesystem::path &f) {
+        if (QString::fromStdString(f.filename().string()).toLower() == "trud.dbf")
+            throw std::runtime_error("No space left on device");
+    });
     save();
+    setCommitStepHook({});
     ASSERT_EQ(messages().size(), 1);
-    EXPECT_TRUE(messages()[0].contains("obraz.dbf")) << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].contains("trud.dbf")) << messages()[0].toStdString();
+    EXPECT_TRUE(messages()[0].contains(QString::fromUtf8("Ничего не сохранено"))) << messages()[0].toStdString();
     EXPECT_FALSE(card->isHidden());
-    EXPECT_EQ(field(disk(schema::OsnovaTable), 1, "OKLAD"), "9999");
-    EXPECT_EQ(bytesOf(schema::TrudTable), trudBefore);
-    EXPECT_EQ(bytesOf(schema::DopolnTable), dopolnBefore);
+    for (const auto &[name, bytes] : before)
+        EXPECT_EQ(bytesOf(name), bytes) << name;
+    EXPECT_EQ(field(state->Osnova, 1, "OKLAD"), "5000") << "the failed change stayed in memory";
 
-    // Saving again once the folder is fixed adds the history record once.
-    std::filesystem::remove(database / "obraz.dbf");
-    WriteTable(database / "obraz.dbf", state->Obraz);
+    // Saving again adds the history record once.
     Dialogs::clearRecorded();
     save();
-    EXPECT_EQ(messages(), QStringList());
+    EXPECT_EQ(messages(), QStringList()) << messages().join("\n").toStdString();
+    EXPECT_EQ(field(disk(schema::OsnovaTable), 1, "OKLAD"), "9999");
     EXPECT_EQ(historyOf(disk(schema::TrudTable), 1), 3);
 }
 

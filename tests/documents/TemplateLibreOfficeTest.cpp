@@ -14,7 +14,7 @@
 #include "DemoInstall.h"
 #include "PrintingTestSupport.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "printing/RtfDocument.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"

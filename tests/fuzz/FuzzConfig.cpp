@@ -2,7 +2,7 @@
 // separated by a line "#-#". Start-up reads them and the list is built from the columns Stolb
 // describes over the demo database; every failure is a ConversionError or a FileError.
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "storage/DBFUnit.h"
 #include "text/Errors.h"
 

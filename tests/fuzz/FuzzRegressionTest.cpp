@@ -1,7 +1,7 @@
 // Every committed seed and regression file through the fuzz targets' own code, in the ordinary
 // (and the sanitizer) test build; and the faults the fuzzing found, checked by their results.
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 
 #include <gtest/gtest.h>
 

@@ -10,10 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Dialogs.h"
 #include "app/EmployeeList.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "listtools/Unit3.h"

@@ -2,6 +2,7 @@
 // main record, read back from disk by an independent dBASE reader; saving again; and saves
 // that fail part-way leaving every table as it was.
 #include "OrdersFixture.h"
+#include "storage/TableCommit.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -265,14 +266,18 @@ TEST_F(OrderSave, AFailingWriteLeavesEveryTableAsItWas)
 {
     addEmployee(1, "Иванов Иван Иванович", {{"OKLAD", "5000"}});
     start();
-    // The main table's temporary file cannot be created.
-    std::filesystem::create_directory(database / "osnova.dbf.new");
     std::map<std::string_view, std::string> before;
     for (std::string_view t : {schema::ZhurDokTable, schema::PriemTable, schema::TrudTable, schema::OsnovaTable})
         before[t] = bytesOf(t);
     newOrder(Hire, 1);
     fillHire("1", "9000");
+    // The main table, written after the journal and the history, cannot be written.
+    setCommitStepHook([](const std::filesystem::path &file) {
+        if (file.filename() == "osnova.dbf")
+            throw std::runtime_error("No space left on device");
+    });
     f().DokumButOK->click();
+    setCommitStepHook({});
     ASSERT_EQ(Dialogs::shownMessages().size(), 1);
     EXPECT_TRUE(Dialogs::shownMessages()[0].contains(QString::fromUtf8("«") + pathToQString(database / "osnova.dbf")
                                                      + QString::fromUtf8("»")))
@@ -281,14 +286,10 @@ TEST_F(OrderSave, AFailingWriteLeavesEveryTableAsItWas)
         EXPECT_EQ(bytesOf(t), bytes) << t;
     EXPECT_EQ(orders->book().ZhurDok.Header.RecordCount, 0);
     EXPECT_EQ(state->Trud.Header.RecordCount, 0);
-    for (const auto &entry : std::filesystem::directory_iterator(database)) {
-        if (entry.path().extension() == ".new") {
-            EXPECT_TRUE(entry.is_directory()) << entry.path() << " left behind";
-        }
-    }
+    for (const auto &entry : std::filesystem::directory_iterator(database))
+        EXPECT_NE(entry.path().extension(), ".journal") << entry.path() << " left behind";
 
     // Once the obstacle is gone the same order saves.
-    std::filesystem::remove(database / "osnova.dbf.new");
     f().DokumButOK->click();
     EXPECT_EQ(disk(schema::ZhurDokTable).Header.RecordCount, 1);
     EXPECT_EQ(field(disk(schema::OsnovaTable), 1, "OKLAD"), "9000");
@@ -304,7 +305,7 @@ TEST_F(OrderSave, TheOrderGoesToTheChosenEmployeeEvenAfterAnotherWindowDeletedOn
     start();
     newOrder(SalaryChange, 3);
     fillHire("1", "8800");
-    DeleteRecord(state->Osnova.Header, state->Osnova.Data, 1);
+    DeleteRecord(state->Osnova, 1);
     f().DokumButOK->click();
     EXPECT_TRUE(Dialogs::shownMessages().isEmpty()) << utf8(Dialogs::shownMessages().join("\n"));
     const LoadedTable osnova = disk(schema::OsnovaTable);

@@ -17,11 +17,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
 #include "app/StringGrid.h"
-#include "app/Startup.h"
+#include "records/Startup.h"
 #include "app/Unit1.h"
 #include "orders/OrderFormPanel.h"
 #include "orders/OrderJournalPanel.h"

@@ -47,6 +47,8 @@ void Session::start()
 Session::~Session()
 {
     setDocumentApplicationFactory(m_previous);
+    if (state.Lock)
+        state.Lock->release();
     form4.reset();
     form3.reset();
     form2.reset();

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
+#include "records/AppState.h"
 #include "app/Unit1.h"
 #include "card/Unit2.h"
 #include "listtools/Unit3.h"

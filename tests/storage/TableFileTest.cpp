@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "text/Errors.h"
 #include "storage/DBFUnit.h"
 #include "text/Cp1251.h"
 
@@ -193,35 +194,39 @@ TEST(TableFile, FileFromOtherSoftwareReadsAsOrdinaryTable)
     EXPECT_EQ(GetField(t.Header, t.Data, 2, 2), "Anna");
     EXPECT_EQ(nomerstrokipokodu(t.Header, t.Data, 7), 2);
 
+    // The counted records, then the end-of-data byte the file lacked.
+    ASSERT_EQ(t.Data.size(), 2u * 14 + 1);
+    EXPECT_EQ(t.Data.back(), '\x1A');
     LoadedTable appended = t;
     AppendBlankRecord(appended.Header, appended.Data);
-    EXPECT_EQ(appended.Data.substr(0, t.Data.size()), t.Data); // no data byte lost
-    EXPECT_EQ(appended.Data.size(), t.Data.size() + 14 + 1);
+    EXPECT_EQ(appended.Data.substr(0, 2 * 14), t.Data.substr(0, 2 * 14)); // no data byte lost
+    EXPECT_EQ(appended.Data.size(), t.Data.size() + 14);
 
     // Written back, the deleted record is an ordinary one for every reader: its flag was kept
     // as '*', so other readers dropped it.
     WriteTable(dir / "w.dbf", t);
     const std::string written = test::readBytes(dir / "w.dbf");
-    ASSERT_EQ(written.size(), 97u + 2 * 14);
+    ASSERT_EQ(written.size(), 97u + 2 * 14 + 1);
     EXPECT_EQ(written[97], ' ');
     EXPECT_EQ(written[97 + 14], ' ');
-    EXPECT_EQ(written.substr(98 + 14), bytes.substr(98 + 14));
+    EXPECT_EQ(written.substr(98 + 14, 13), bytes.substr(98 + 14));
     EXPECT_EQ(TableFileBytes(t.Header, t.Data, 2), written);
     EXPECT_EQ(t.Data[14], '*'); // the loaded table itself is not changed
 }
 
-TEST(TableFile, ShortFileIsAnEmptyTable)
+// A file shorter than a header is no table: read as an empty one, every record appended to it
+// later was lost.
+TEST(TableFile, FileShorterThanAHeaderIsRefused)
 {
     TempFolder dir;
     for (const std::string &bytes : {std::string(), std::string(31, '\x03')}) {
-        test::writeBytes(dir / "s", bytes);
-        TTableHeader header;
-        header.RecordCount = 5;
-        std::string data = "junk";
-        ReadTable(dir / "s", header, data);
-        EXPECT_EQ(header.RecordCount, 0);
-        EXPECT_EQ(FieldCount(header), 0);
-        EXPECT_EQ(data, "");
+        test::writeBytes(dir / "s.dbf", bytes);
+        try {
+            ReadTable(dir / "s.dbf");
+            ADD_FAILURE() << bytes.size() << " bytes read as a table";
+        } catch (const FileError &e) {
+            EXPECT_NE(std::string(e.what()).find("s.dbf"), std::string::npos) << e.what();
+        }
     }
 }
 

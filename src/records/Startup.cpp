@@ -1,11 +1,14 @@
-#include "app/Startup.h"
+#include "records/Startup.h"
 
+#include "storage/FileIO.h"
 #include "storage/FileNames.h"
+#include "storage/TableCommit.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"
 #include "text/Errors.h"
 
 #include <algorithm>
+#include <optional>
 #include <fstream>
 #include <sstream>
 
@@ -58,7 +61,7 @@ void readConfigIni(const std::filesystem::path &file, AppState &state)
     state.VidValue = current;
 }
 
-void writeConfigIni(const std::filesystem::path &file, const AppState &state, bool previewShown)
+std::string configIniBytes(const AppState &state, bool previewShown)
 {
     std::ostringstream out;
     out << "[PUT]\r\n" << state.MainTablePath << "\r\n"
@@ -66,6 +69,13 @@ void writeConfigIni(const std::filesystem::path &file, const AppState &state, bo
         << "[VYVOD]\r\n" << state.OutputFolder << "\r\n"
         << "[INTERFACE]\r\n" << state.InterfaceMode << "\r\n"
         << "[VID]\r\n" << (previewShown ? 1 : 0) << state.PositionListMode << "\r\n";
+    return out.str();
+}
+
+void writeConfigIni(const std::filesystem::path &file, const AppState &state, bool previewShown)
+{
+    std::ostringstream out;
+    out << configIniBytes(state, previewShown);
     const std::filesystem::path temp = file.string() + ".tmp";
     {
         std::ofstream f(temp, std::ios::binary | std::ios::trunc);
@@ -138,9 +148,18 @@ void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable
     ReadTable(state.databaseFile(name), table);
 }
 
-void writeDatabaseTable(const AppState &state, std::string_view name, const LoadedTable &table)
+int32_t highestCode(const LoadedTable &table)
 {
-    WriteTable(state.databaseFile(name), table);
+    const int kod = FieldIndex(table.Header, schema::KOD);
+    if (kod < 1)
+        return 0;
+    int32_t highest = 0;
+    for (int r = 1; r <= table.Header.RecordCount; ++r) {
+        int32_t code = 0;
+        if (tryStrToInt(GetField(table.Header, table.Data, r, kod), code))
+            highest = std::max(highest, code);
+    }
+    return highest;
 }
 
 std::vector<std::string> missingTables(const AppState &state)
@@ -166,18 +185,81 @@ void requireLoaded(const AppState &state, std::initializer_list<const LoadedTabl
     }
 }
 
-void loadPersonnelTables(AppState &state)
+namespace {
+
+// The tables whose codes a new employee's code must stay above: besides the main table and the
+// history, the orders' tables, which keep the codes of dismissed and deleted employees.
+constexpr std::string_view OrderTables[] = {schema::ZhurDokTable, schema::PriemTable, schema::UvolTable,
+                                            schema::OtpuskTable, schema::KomandTable};
+
+void noteBytesPastRecords(const AppState &state, const LoadedTable &table, OpeningReport &report)
+{
+    if (table.Loaded && table.BytesPastRecords > 0) {
+        report.warnings.push_back("Таблица «" + pathToUtf8(state.fileOf(table)) + "» содержит " +
+                                  std::to_string(table.BytesPastRecords) +
+                                  " байт после последней записи; они не являются записями и не будут прочитаны.");
+    }
+}
+
+} // namespace
+
+OpeningReport prepareDatabaseFolder(const AppState &state)
+{
+    OpeningReport report;
+    const std::filesystem::path folder = state.databaseFolder();
+    // A copy that opened the database read-only leaves the journal and the files to the copy
+    // that writes them: that one may be committing right now.
+    if (!state.ReadOnly)
+        if (const std::optional<std::string> undone = rollBackJournal(state.journalFile()))
+            report.undoneSave = *undone;
+
+    std::vector<std::string_view> names;
+    for (const PersonnelTable &t : PersonnelTables)
+        names.push_back(t.name);
+    names.insert(names.end(), std::begin(OrderTables), std::end(OrderTables));
+    const std::filesystem::path mainFile = pathFromCp1251(state.MainTablePath).filename();
+    for (std::string_view name : names) {
+        const std::string fileName = name == schema::OsnovaTable ? pathToUtf8(mainFile) : std::string(name);
+        const std::vector<std::filesystem::path> alike = filesNamedAlike(folder, fileName);
+        if (alike.size() > 1) {
+            throw FileError("В папке базы данных два файла одной таблицы, имена которых отличаются только регистром "
+                            "букв: «" + pathToUtf8(alike[0]) + "» и «" + pathToUtf8(alike[1]) +
+                            "». Оставьте один из них (другой переименуйте или перенесите) и запустите программу снова.");
+        }
+        // Older versions wrote a table to "<table>.new" and renamed it; one left behind by a
+        // stop before the rename is dropped once the table itself reads.
+        const std::vector<std::filesystem::path> leftovers = filesNamedAlike(folder, fileName + ".new");
+        if (leftovers.empty() || state.ReadOnly)
+            continue;
+        const std::filesystem::path table = resolveFileName(folder, fileName);
+        try {
+            ReadTable(table);
+        } catch (const VeltorError &) {
+            continue; // the leftover may be all that is left of the table: kept for the user
+        }
+        for (const std::filesystem::path &leftover : leftovers) {
+            removeFile(leftover);
+            report.removedLeftovers.push_back(pathToUtf8(leftover));
+        }
+    }
+    return report;
+}
+
+OpeningReport loadPersonnelTables(AppState &state)
 {
     state.TablesLoaded = false;
     // The tables the list shows come first, in the same order showing all employees re-reads them.
-    reloadListTables(state);
+    OpeningReport report = reloadListTables(state);
     readDatabaseTable(state, schema::TipDokTable, state.TipDok);
     updateTablesLoaded(state);
+    noteBytesPastRecords(state, state.TipDok, report);
+    return report;
 }
 
-void reloadListTables(AppState &state)
+OpeningReport reloadListTables(AppState &state)
 {
     state.TablesLoaded = false;
+    OpeningReport report = prepareDatabaseFolder(state);
     ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
     readDatabaseTable(state, schema::OtdelTable, state.Otdel);
     readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
@@ -195,19 +277,42 @@ void reloadListTables(AppState &state)
         readDatabaseTable(state, schema::TipDokTable, state.TipDok);
     state.RecordsDeleted = false;
     updateTablesLoaded(state);
+    for (const PersonnelTable &t : PersonnelTables)
+        if (t.name != schema::TipDokTable)
+            noteBytesPastRecords(state, state.*t.table, report);
+
+    int32_t highest = std::max(highestCode(state.Osnova), highestCode(state.Trud));
+    for (std::string_view name : OrderTables) {
+        const std::filesystem::path file = state.databaseFile(name);
+        if (!fileExists(file))
+            continue;
+        try {
+            highest = std::max(highest, highestCode(ReadTable(file)));
+        } catch (const VeltorError &) {
+            // The orders window reports a damaged order table when it opens it.
+        }
+    }
+    state.HighestCode = std::max(state.HighestCode, highest);
+    return report;
 }
 
-void writeTablesAfterDeletion(const AppState &state)
+SaveSet &addEmployeeTables(SaveSet &save, AppState &state)
 {
     requireLoaded(state, {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
                           &state.Voen, &state.Dopoln});
-    WriteTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
-    writeDatabaseTable(state, schema::SemjaTable, state.Semja);
-    writeDatabaseTable(state, schema::PassportTable, state.Passport);
-    writeDatabaseTable(state, schema::ObrazTable, state.Obraz);
-    writeDatabaseTable(state, schema::TrudTable, state.Trud);
-    writeDatabaseTable(state, schema::VoenTable, state.Voen);
-    writeDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    for (LoadedTable *t : {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
+                           &state.Voen, &state.Dopoln})
+        save.add(*t);
+    return save;
+}
+
+void writeTablesAfterDeletion(AppState &state)
+{
+    SaveSet save(state, "удаление сотрудников");
+    // A failed write keeps the confirmed deletion in memory: the user may free the disk and retry.
+    save.keepChangesOnFailure();
+    addEmployeeTables(save, state);
+    save.commit();
 }
 
 } // namespace veltor

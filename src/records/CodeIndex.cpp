@@ -1,4 +1,4 @@
-#include "app/CodeIndex.h"
+#include "records/CodeIndex.h"
 
 #include "text/Convert.h"
 

@@ -1,12 +1,17 @@
 #pragma once
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "records/DatabaseLock.h"
+#include "records/Versions.h"
 #include "storage/DBFUnit.h"
 
-// What all windows share for the whole run. The main window owns one AppState and hands it to
-// the other windows by reference; plain data, so the logic can be tested without widgets.
+// The open database: what all windows share for the whole run. The main window owns one
+// AppState and hands it to the other windows by reference; plain data, so the logic can be
+// tested without widgets. Tables change in memory through the tracked changes of DBFUnit.h and
+// reach their files only through a commit (records/Commit.h).
 namespace veltor {
 
 // One entry of Stolb: a column the employee list can show. Texts are CP1251, trimmed.
@@ -62,6 +67,18 @@ struct AppState {
 
     bool RecordsDeleted = false;
 
+    // The database is open for reading only (another copy of the program holds it): every
+    // commit is refused.
+    bool ReadOnly = false;
+    // The largest employee code any table of the database has held: a new employee gets the
+    // next one, so no code is ever given twice.
+    int32_t HighestCode = 0;
+    // Versions of tables and employees, bumped by every commit; the notifier announces commits.
+    RecordVersions Versions;
+    std::shared_ptr<ChangeNotifier> Notifier = std::make_shared<ChangeNotifier>();
+    // The lock of the database folder, held for the whole run (none when opened read-only).
+    std::shared_ptr<DatabaseLock> Lock;
+
     // "Сохранять распечатанные документы?" of the settings panel: not stored, "ДА" at every
     // start. When false, printed documents are saved as "temp.doc".
     bool SavePrintedDocuments = true;
@@ -77,6 +94,11 @@ struct AppState {
     std::filesystem::path databaseFile(std::string_view name) const;
     // A file of the program folder, resolved without regard to letter case.
     std::filesystem::path programFile(std::string_view name) const;
+    // The file a table of the state is read from and committed to; empty for a table that is
+    // not a member of the state.
+    std::filesystem::path fileOf(const LoadedTable &table) const;
+    // The rollback journal of commits, in the database folder.
+    std::filesystem::path journalFile() const;
 };
 
 } // namespace veltor
