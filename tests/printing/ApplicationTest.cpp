@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NotRtfCase{"BinaryWordDocument", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10),
                    "(.doc)"},
-        NotRtfCase{"WordXmlDocument", std::string("PK\x03\x04\x14\0\x06\0", 8), "(.docx)"},
+        NotRtfCase{"DamagedWordXmlDocument", std::string("PK\x03\x04\x14\0\x06\0", 8), "поврежден"},
         NotRtfCase{"PlainText", "<OSNOVA.FIO>", "не является документом RTF"},
         NotRtfCase{"Empty", "", "не является документом RTF"},
         NotRtfCase{"RtfAfterABlank", " {\\rtf1 x}", "не является документом RTF"},
