@@ -42,7 +42,8 @@ void installDocumentNotices(QStatusBar *statusBar, QWidget *window)
     QPointer<QStatusBar> bar(statusBar);
     setDocumentSavedListener([bar](const std::filesystem::path &file) {
         if (bar)
-            bar->showMessage(QString::fromUtf8("Документ сохранен: ") + pathToQString(file));
+            // A minute: long enough to read, and the row counter under it comes back.
+            bar->showMessage(QString::fromUtf8("Документ сохранен: ") + pathToQString(file), 60000);
     });
     QPointer<QWidget> parent(window);
     setViewerFailureHandler([parent](const std::filesystem::path &file, const std::string &reason) {

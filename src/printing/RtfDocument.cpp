@@ -185,7 +185,7 @@ void RtfDocument::load(std::string bytes)
     if (bytes.size() > MaxDocumentSize)
         throw DocumentError("Документ «" + m_name + "» слишком велик");
 
-    // Each character of text costs about 25 bytes here. Counted first, so that the vectors are
+    // Each character of text costs about 30 bytes here. Counted first, so that the vectors are
     // made once at their size and a document too large to hold is refused before any of it is.
     CharacterCounter counter;
     RtfReader(bytes).read(counter);

@@ -37,9 +37,11 @@ void setViewerFailureHandler(ViewerFailureHandler handler)
 void openWithDesktop(const std::filesystem::path &file)
 {
 #if defined(_WIN32)
-    const QString program = QStringLiteral("explorer.exe");
-    const QString argument = QString::fromStdWString(file.native());
-#elif defined(__APPLE__)
+    // Explorer's exit code says nothing about the file: only a failed start is known.
+    if (!QProcess::startDetached(QStringLiteral("explorer.exe"), {QString::fromStdWString(file.native())}))
+        reportViewerFailure(file, "не запускается explorer.exe");
+#else
+#if defined(__APPLE__)
     const QString program = QStringLiteral("open");
     const QString argument = QString::fromStdString(file.native());
 #else
@@ -73,6 +75,7 @@ void openWithDesktop(const std::filesystem::path &file)
                          reportViewerFailure(file, "не запускается " + name);
                      });
     process->start();
+#endif
 }
 
 ApplicationFactory rtfApplicationFactory(FileOpener opener)

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         NotRtfCase{"PlainText", "<OSNOVA.FIO>", "не является документом RTF"},
         NotRtfCase{"Empty", "", "не является документом RTF"},
         NotRtfCase{"RtfAfterABlank", " {\\rtf1 x}", "не является документом RTF"},
-        // More text than the engine holds in reasonable memory (about 25 bytes a character).
+        // More text than the engine holds in reasonable memory (about 30 bytes a character).
         NotRtfCase{"TooMuchText", "{\\rtf1 " + std::string(4000001, 'a') + "}", "слишком велик"}),
     [](const auto &info) { return std::string(info.param.name); });
 
