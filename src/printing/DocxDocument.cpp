@@ -463,10 +463,15 @@ void DocxDocument::setCellContent(XmlNode &cell, const QString &text, std::optio
     std::unique_ptr<XmlNode> format;
     std::function<bool(const XmlNode &)> findFormat = [&](const XmlNode &node) {
         for (const auto &c : node.children) {
-            if (c->kind != XmlNode::Kind::Element || c->name == Table || isNotText(c->name))
+            if (c->kind != XmlNode::Kind::Element || c->name == Table || isNotText(c->name)
+                || c->name == QStringLiteral("w:del") || c->name == QStringLiteral("w:moveFrom"))
+                continue;
+            // A hidden run's formatting would hide the new text.
+            const XmlNode *properties = c->child(RunProperties);
+            if (c->name == Run && properties && toggleOn(properties->child(QStringLiteral("w:vanish"))))
                 continue;
             if (c->name == Run && c->child(RunText)) {
-                if (const XmlNode *properties = c->child(RunProperties))
+                if (properties)
                     format = properties->clone();
                 return true;
             }

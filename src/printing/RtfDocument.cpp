@@ -540,7 +540,8 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
             ++depth;
         else if (c == StoryEndMark)
             --depth;
-        else if (depth == 0 && isVisible(c) && nestedTableOf(m_origin[i] & IndexMask) < 0) {
+        // Not in hidden text: the new text would be hidden with it.
+        else if (depth == 0 && isVisible(c) && !isHidden(i) && nestedTableOf(m_origin[i] & IndexMask) < 0) {
             anchor = m_origin[i] & IndexMask;
             anchorFormat = m_origin[i] & Inserted ? m_origin[i] & FormatMask : InheritFormat;
             break;

@@ -117,7 +117,8 @@ TEST(Docx, CellsOfTheBodysTablesAreSetInTheirFormatting)
         + "<w:tr><w:tc><w:tcPr><w:tcW w:w=\"100\"/></w:tcPr>" + paragraph(run("Дата", "<w:i/>")) + "</w:tc><w:tc>"
         + paragraph(run("Отдел")) + "</w:tc></w:tr>"
         + "<w:tr><w:tc><w:tcPr/><w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr></w:p></w:tc><w:tc>"
-        + paragraph(run("a", "<w:rFonts w:ascii=\"Arial\"/><w:sz w:val=\"18\"/>")) + nested + paragraph(run("b")) + "</w:tc></w:tr>"
+        + paragraph(run("скрыто", "<w:vanish/>") + run("a", "<w:rFonts w:ascii=\"Arial\"/><w:sz w:val=\"18\"/>")) + nested
+        + paragraph(run("b")) + "</w:tc></w:tr>"
         + "</w:tbl>" + paragraph(run("после"));
     DocxDocument document(docx(body, ""), "t.docx");
     ASSERT_EQ(document.tableCount(), 1); // the nested table is part of its cell

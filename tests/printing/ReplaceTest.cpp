@@ -135,6 +135,11 @@ TEST(ReplaceBytes, HiddenPartsOfAPlaceholderGoWithItAndNothingElseDoes)
     RtfDocument document(R"({\rtf1 a{\b <A{\v x}B>}{\v y}<AB\chatn {\*\annotation c}>\par})", "t.rtf");
     document.replaceAll("<AB>", "V");
     EXPECT_EQ(document.toBytes(), R"({\rtf1 a{\b V{\v }}{\v y}V\chatn {\*\annotation c}\par})");
+
+    // A cell's new text goes where its first shown character was, not into hidden text.
+    RtfDocument table(R"({\rtf1 \trowd\cellx3000\pard\intbl {\v h}{\i a}\cell\row\pard\par})", "t.rtf");
+    table.setCellText(1, 1, 1, "b");
+    EXPECT_EQ(table.toBytes(), R"({\rtf1 \trowd\cellx3000\pard\intbl {\v }{\i b}\cell\row\pard\par})");
 }
 
 TEST(ReplaceBytes, ValuesAreWrittenInTheCodePageOfTheirPlace)
