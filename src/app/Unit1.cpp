@@ -3,6 +3,7 @@
 #include "app/Archive.h"
 #include "app/CodePageConversion.h"
 #include "app/Dialogs.h"
+#include "app/DocumentNotices.h"
 #include "app/EmployeeCommands.h"
 #include "app/Guard.h"
 #include "app/Picture.h"
@@ -324,6 +325,7 @@ void TForm1::createCentralWidgets()
     StatusMissing->setObjectName("StatusBar1Panel1");
     StatusMissing->hide();
     statusBar()->addPermanentWidget(StatusMissing);
+    installDocumentNotices(statusBar(), this);
 }
 
 void TForm1::FormCreate()

@@ -34,7 +34,7 @@ struct OrderTables {
 // failing document call, which ends the operation with nothing saved.
 
 // A personnel document for the current employee (CurMainRec). A template whose path contains
-// "т-2.rtf" (Latin letters in any case) is the personal card: its tables 20 and 12 get the
+// "т-2.rtf" or "т-2.docx" (Latin letters in any case) is the personal card: its tables 20 and 12 get the
 // employment history and the family from row 3.
 void pechat(const AppState &state, const std::filesystem::path &templatePath,
             const std::string &continuation, const PrintProgress &progress = {});
@@ -55,9 +55,23 @@ void printEmployeeList(const AppState &state, int cols, int rows,
                        const std::function<const std::string &(int col, int row)> &cell);
 
 // The output file of a printed document: OutputFolder + the name + ".doc", or "temp.doc" when
-// printed documents are not kept. The name is made a file name: separators and characters no
-// file name may hold become "_", so it can never point outside the folder.
-std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName);
+// printed documents are not kept (".docx" for a document filled from a .docx template: the
+// extension is the document's format). The name is made a file name: separators and characters
+// no file name may hold become "_", so it can never point outside the folder.
+std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
+                                         const std::string &extension = ".doc");
+
+// A file of a folder as the settings give the folder (CP1251): a separator is put between them
+// when the folder's text does not end in one, so "…/Документы" and "…/Документы/" name the same
+// file. An empty folder leaves the name as it is.
+std::string fileInFolder(const std::string &folder, const std::string &name);
+// The folder's text as it is stored: ending in a separator (config.ini's files expect one),
+// empty when empty.
+std::string withFinalSeparator(std::string folder);
+
+// Called with every document printing saves, after it is saved (the main window names it in
+// its status bar). Empty for none.
+void setDocumentSavedListener(std::function<void(const std::filesystem::path &)> listener);
 
 // True for the personal card template (see pechat).
 bool isPersonalCardTemplate(const std::filesystem::path &templatePath);

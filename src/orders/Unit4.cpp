@@ -208,7 +208,7 @@ void TForm4::DokumButPechClick()
     if (templateName.empty())
         return;
     const OrderInput in = DokumPanel->input();
-    const std::filesystem::path file = pathFromCp1251(m_state.TemplatesFolder + utf8ToCp1251(templateName));
+    const std::filesystem::path file = pathFromCp1251(fileInFolder(m_state.TemplatesFolder, utf8ToCp1251(templateName)));
     pechatdok(m_state, file, orderEmployeeRecord(m_state, in), m_book.view(), m_orderId);
 }
 
