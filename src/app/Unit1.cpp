@@ -431,20 +431,24 @@ void TForm1::applyReadOnly()
     for (QAction *a : {N1_4, N1_9, N2_2, N2_11})
         if (a)
             a->setEnabled(writable);
-    setWindowTitle(windowTitle());
+    markTitle();
+}
+
+void TForm1::markTitle()
+{
+    static const QString suffix = QString::fromUtf8(" (только чтение)");
+    const QString title = windowTitle();
+    if (m_state.ReadOnly && !title.endsWith(suffix))
+        setWindowTitle(title + suffix);
+    else if (!m_state.ReadOnly && title.endsWith(suffix))
+        setWindowTitle(title.chopped(suffix.size()));
 }
 
 bool TForm1::event(QEvent *e)
 {
     // Whatever sets the title, a database open read-only says so in it.
-    static const QString suffix = QString::fromUtf8(" (только чтение)");
-    if (e->type() == QEvent::WindowTitleChange) {
-        const QString title = windowTitle();
-        if (m_state.ReadOnly && !title.endsWith(suffix))
-            setWindowTitle(title + suffix);
-        else if (!m_state.ReadOnly && title.endsWith(suffix))
-            setWindowTitle(title.chopped(suffix.size()));
-    }
+    if (e->type() == QEvent::WindowTitleChange)
+        markTitle();
     return QMainWindow::event(e);
 }
 

@@ -561,6 +561,7 @@ void ReadTable(const std::filesystem::path &fileName, LoadedTable &table)
     table.Changes = TableChanges{};
     table.BytesPastRecords = readTableFile(fileName, table.Header, table.Data, &table.Stamp);
     table.Loaded = true;
+    NewGeneration(table);
     AcceptChanges(table);
     // Records other software marked deleted: their flags differ from what a commit writes, so
     // the first commit writes the file whole.
@@ -871,8 +872,10 @@ void SetField(LoadedTable &table, int record, int field, std::string_view value)
     keepOriginal(table, record);
     noteCode(table, record);
     SetField(table.Header, record, field, table.Data, value);
-    if (field == FieldIndex(table.Header, "KOD"))
+    if (field == FieldIndex(table.Header, "KOD")) {
         noteCode(table, record);
+        NewGeneration(table);
+    }
 }
 
 void SetField(LoadedTable &table, int record, std::string_view fieldName, std::string_view value)
@@ -908,6 +911,13 @@ void DeleteRecord(LoadedTable &table, int record)
         }
     }
     DeleteRecord(table.Header, table.Data, record);
+    NewGeneration(table);
+}
+
+void NewGeneration(LoadedTable &table)
+{
+    static uint64_t counter = 0;
+    table.Generation = ++counter;
 }
 
 void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
@@ -932,6 +942,7 @@ void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
     table.Data = std::move(data);
     if (table.Data.empty() || table.Data.back() != EndOfData)
         table.Data.push_back(EndOfData);
+    NewGeneration(table);
 }
 
 void RevertChanges(LoadedTable &table)
@@ -952,6 +963,7 @@ void RevertChanges(LoadedTable &table)
         table.Data.push_back(EndOfData);
     }
     const bool rewrite = c.rewrite;
+    NewGeneration(table);
     table.Header = c.header;
     AcceptChanges(table);
     table.Changes.rewrite = rewrite;
