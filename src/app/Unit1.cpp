@@ -330,6 +330,7 @@ void TForm1::createCentralWidgets()
 
 void TForm1::FormCreate()
 {
+    setRereadTables([this] { N1_5Click(); });
     runGuarded(this, [this] { runStartup(); });
     showMissingTables();
     // The keyboard starts in the list, on its first row; nobody is current until a row is chosen.

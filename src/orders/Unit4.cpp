@@ -143,6 +143,8 @@ void TForm4::FormShow()
         m_orderId = nextOrderId(m_book.ZhurDok);
     m_loaded = true;
     m_journalRow = 0;
+    // A database open read-only saves no order.
+    DokumPanel->DokumButOK->setEnabled(!m_state.ReadOnly);
     if (ZhurPanel->isVisibleTo(this))
         ZhurPanel->zapolnenieZhurKadrDok(m_book.ZhurDok);
 }

@@ -524,6 +524,8 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     // Only the counted records and the byte after them: whatever other software left further
     // on is no record and is not read.
     const qint64 wanted = std::min<qint64>(dataSize, qint64{parsed.RecordCount} * parsed.RecordLength + 1);
+    // Room for the end byte too, so that adding it never copies a large table.
+    data.reserve(static_cast<size_t>(wanted) + 1);
     data.resize(static_cast<size_t>(wanted));
     if (wanted > 0 && file.read(data.data(), wanted) != wanted) {
         data.clear();
@@ -869,6 +871,17 @@ void SetField(LoadedTable &table, int record, int field, std::string_view value)
 {
     if (record < 1 || record > table.Header.RecordCount || field < 1 || field > FieldCount(table.Header))
         return;
+    // A value that is already stored changes nothing, so its table need not be written.
+    const auto length = static_cast<size_t>(table.Header.FieldLengths[field]);
+    const size_t at = static_cast<size_t>(record - 1) * static_cast<size_t>(table.Header.RecordLength) +
+                      static_cast<size_t>(table.Header.FieldOffsets[field]);
+    if (at + length <= table.Data.size()) {
+        const std::string_view stored(table.Data.data() + at, length);
+        const size_t kept = std::min(value.size(), length);
+        if (stored.substr(0, kept) == value.substr(0, kept) &&
+            stored.find_first_not_of(' ', kept) == std::string_view::npos)
+            return;
+    }
     keepOriginal(table, record);
     noteCode(table, record);
     SetField(table.Header, record, field, table.Data, value);

@@ -70,7 +70,7 @@ void checkUnchangedOnDisk(const CommitFile &f)
     if (now.size != t.Stamp.size || now.modified != t.Stamp.modified) {
         throw TableChangedOnDisk("Файл «" + pathToUtf8(f.path) +
                                  "» изменён другой программой после того, как был прочитан. Ничего не сохранено: "
-                                 "перечитайте данные («Показать всех») и повторите сохранение.");
+                                 "перечитайте данные («Показать всех») и повторите изменение.");
     }
 }
 

@@ -4,6 +4,7 @@
 #include "AppFixture.h"
 
 #include "app/EmployeeCommands.h"
+#include "app/Guard.h"
 #include "records/Startup.h"
 
 #include <QAction>
@@ -122,7 +123,15 @@ TEST_F(DatabaseOpening, ATableChangedByAnotherProgramIsNotWrittenOver)
     EXPECT_THROW(SaveSet(*state, "проверка").add(state->Osnova).commit(), TableChangedOnDisk);
     EXPECT_EQ(bytesOf(table(schema::OsnovaTable)), theirs);
 
-    w.N1_5Click(); // "Показать всех"
+    // Refused through a window, the message offers to read the data again: "Да" does.
+    SetField(state->Osnova, 1, "OKLAD", "7000");
+    Dialogs::clearRecorded();
+    Dialogs::queueAnswer(true);
+    EXPECT_FALSE(runGuarded(&w, [&] { SaveSet(*state, "проверка").add(state->Osnova).commit(); }));
+    ASSERT_EQ(Dialogs::askedQuestions().size(), 1);
+    EXPECT_TRUE(Dialogs::askedQuestions()[0].contains(u("изменён другой программой")));
+    EXPECT_EQ(GetField(state->Osnova.Header, state->Osnova.Data, 2, FieldIndex(state->Osnova.Header, "FIO")),
+              cp("Петров Павел"));
     SetField(state->Osnova, 1, "OKLAD", "7000");
     SaveSet(*state, "проверка").add(state->Osnova).commit();
     const LoadedTable now = ReadTable(table(schema::OsnovaTable));
