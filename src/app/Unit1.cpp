@@ -432,6 +432,9 @@ void TForm1::applyReadOnly()
     for (QAction *a : {N1_4, N1_9, N2_2, N2_11})
         if (a)
             a->setEnabled(writable);
+    for (QPushButton *b : {Button1, Button2})
+        if (b)
+            b->setEnabled(writable);
     markTitle();
 }
 
