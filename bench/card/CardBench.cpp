@@ -87,6 +87,17 @@ void BM_LoadCardValues(benchmark::State &bm)
 }
 BENCHMARK(BM_LoadCardValues)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
+// The shown card with a new salary, as the save takes it.
+CardSaveInput salaryChange(Windows &w, int salary)
+{
+    w.card->FormShow();
+    CardSaveInput input;
+    input.values = loadCardValues(w.state, cardRecordsFromGlobals(w.state), today());
+    input.values.oklad = std::to_string(salary);
+    input.changeDate = today();
+    return input;
+}
+
 // The save proper: the controls stored into the tables with a history record (the salary
 // changes every time), then the commit. The counters give the bytes written per save.
 void BM_SaveCard(benchmark::State &bm)
@@ -97,11 +108,7 @@ void BM_SaveCard(benchmark::State &bm)
     int64_t written = 0, journal = 0, saves = 0;
     for (auto _ : bm) {
         bm.PauseTiming();
-        w.card->FormShow();
-        CardSaveInput input;
-        input.values = loadCardValues(w.state, cardRecordsFromGlobals(w.state), today());
-        input.values.oklad = std::to_string(++salary);
-        input.changeDate = today();
+        const CardSaveInput input = salaryChange(w, ++salary);
         bm.ResumeTiming();
         storeCard(w.state, w.card->shownCode(), input);
         writeCardTables(w.state, w.card->shownCode());
@@ -124,11 +131,7 @@ void BM_SaveCardWholeTables(benchmark::State &bm)
     int64_t written = 0, saves = 0;
     for (auto _ : bm) {
         bm.PauseTiming();
-        w.card->FormShow();
-        CardSaveInput input;
-        input.values = loadCardValues(w.state, cardRecordsFromGlobals(w.state), today());
-        input.values.oklad = std::to_string(++salary);
-        input.changeDate = today();
+        const CardSaveInput input = salaryChange(w, ++salary);
         bm.ResumeTiming();
         storeCard(w.state, w.card->shownCode(), input);
         for (LoadedTable *t : {&w.state.Osnova, &w.state.Semja, &w.state.Passport, &w.state.Obraz, &w.state.Trud,
