@@ -2,7 +2,9 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextTable>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "printing/CodePages.h"
+#include "printing/LongTable.h"
 #include "printing/RtfTokenizer.h"
 #include "text/Errors.h"
 
@@ -64,6 +67,8 @@ void RtfLayout::moveToThread(QThread *thread)
     for (QTextDocument *d : {m_body.get(), m_header.get(), m_footer.get()})
         if (d != nullptr)
             d->moveToThread(thread);
+    if (m_longTable)
+        m_longTable->moveToThread(thread);
 }
 
 namespace {
@@ -492,8 +497,9 @@ struct Group {
 // Converts the tokens to paragraphs and tables and writes them into the documents.
 class Builder {
 public:
-    Builder(RtfLayout &layout, std::string_view bytes, const LayoutProgress &progress)
-        : m_layout(layout), m_bytes(bytes), m_progress(progress)
+    Builder(RtfLayout &layout, std::unique_ptr<LongTable> &longTable, std::string_view bytes,
+            const LayoutProgress &progress)
+        : m_layout(layout), m_longTable(longTable), m_bytes(bytes), m_progress(progress)
     {
     }
 
@@ -527,10 +533,13 @@ private:
     enum class Block { New, First, FirstInCell };
     void insertParagraph(QTextCursor &cursor, const Paragraph &p, Block where, double &spaceAbove);
     void insertTable(QTextCursor &cursor, const std::vector<Row> &rows);
+    bool isLongTable(const std::vector<Row> &rows) const;
+    void insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows);
     QTextCharFormat charFormat(const CharacterProperties &p);
     QTextBlockFormat blockFormat(const ParagraphProperties &p) const;
 
     RtfLayout &m_layout;
+    std::unique_ptr<LongTable> &m_longTable;
     std::string_view m_bytes;
     const LayoutProgress &m_progress;
     std::vector<Group> m_groups;
@@ -1144,12 +1153,16 @@ void Builder::flushTable()
     if (!m_tableRows.empty()) {
         if (m_pageBreakPending && !m_tableRows.front().cells.front().paragraphs.empty())
             m_tableRows.front().cells.front().paragraphs.front().props.pageBreakBefore = true;
-        insertTable(m_cursor, m_tableRows);
+        if (isLongTable(m_tableRows)) {
+            insertLongTable(m_cursor, m_tableRows);
+        } else {
+            insertTable(m_cursor, m_tableRows);
+            // Qt ends a table with an empty paragraph of its own, which it shows with no
+            // height; the next paragraph read comes after it.
+            m_firstBlock = false;
+        }
         m_tableRows.clear();
         m_spaceAbove = 0; // a table's margins do not join a paragraph's
-        // Qt ends a table with an empty paragraph of its own, which it shows with no height;
-        // the next paragraph read comes after it.
-        m_firstBlock = false;
     }
     // Cells without a \row (damaged input) are shown as paragraphs.
     for (Cell &cell : m_rowRead.cells)
@@ -1256,6 +1269,196 @@ void Builder::write(QTextDocument &document, const std::vector<Paragraph> &parag
     for (const Paragraph &p : paragraphs) {
         insertParagraph(cursor, p, first ? Block::First : Block::New, spaceAbove);
         first = false;
+    }
+}
+
+// Tables from this many rows on whose rows are all alike go the fast way (see LongTable).
+constexpr size_t LongTableRows = 100;
+
+bool Builder::isLongTable(const std::vector<Row> &rows) const
+{
+    if (rows.size() < LongTableRows)
+        return false;
+    const RowDefinition &first = rows.front().definition;
+    for (const Row &row : rows) {
+        const RowDefinition &d = row.definition;
+        if (d.left != first.left || d.cells.size() != first.cells.size()
+            || row.cells.size() != d.cells.size())
+            return false;
+        for (size_t c = 0; c < d.cells.size(); ++c) {
+            const CellDefinition &cell = d.cells[c];
+            if (cell.right != first.cells[c].right || cell.merge || cell.mergeFirst
+                || cell.verticalMerge || cell.verticalMergeFirst || row.cells[c].paragraphs.size() > 1)
+                return false;
+        }
+    }
+    return true;
+}
+
+QPen borderPen(int style, int width, const QColor &color)
+{
+    if (style == BorderNone)
+        return QPen(Qt::NoPen);
+    QPen pen(color, std::max(width, 1));
+    pen.setCapStyle(Qt::SquareCap);
+    if (style == BorderDotted)
+        pen.setStyle(Qt::DotLine);
+    else if (style == BorderDashed)
+        pen.setStyle(Qt::DashLine);
+    return pen;
+}
+
+void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
+{
+    if (!m_longTable)
+        m_longTable = std::make_unique<LongTable>();
+    LongTable &table = *m_longTable;
+    const auto colour = [this](int index) {
+        return index > 0 && static_cast<size_t>(index) < m_colors.size() ? m_colors[static_cast<size_t>(index)]
+                                                                         : QColor(Qt::black);
+    };
+    QTextCharFormat slice;
+    slice.setObjectType(LongTable::ObjectType);
+    // The line is as high as the slice, not as a font: the object sits on the line's bottom.
+    slice.setFontPointSize(1);
+    slice.setVerticalAlignment(QTextCharFormat::AlignBottom);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setUseDesignMetrics(true);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const uint64_t span = m_position > m_tableStart ? m_position - m_tableStart : 0;
+        if (!reportProgress(m_tableStart + static_cast<uint32_t>(span * r / rows.size())))
+            return;
+        const RowDefinition &d = rows[r].definition;
+        const auto pad = [&d](const CellDefinition &def, size_t side) {
+            if (def.padding[side] >= 0)
+                return def.padding[side];
+            if (d.padding[side] >= 0)
+                return d.padding[side];
+            return side == 1 || side == 3 ? d.gap : 0;
+        };
+        LongTable::Row row;
+        const double topPadding = pad(d.cells.front(), 0);
+        const double bottomPadding = pad(d.cells.front(), 2);
+        // Each cell's lines, as glyphs placed from the cell's text origin, with their heights.
+        std::vector<std::vector<std::pair<QList<QGlyphRun>, double>>> lines(d.cells.size());
+        size_t lineCount = 1;
+        int left = d.left;
+        for (size_t c = 0; c < d.cells.size(); ++c) {
+            const CellDefinition &def = d.cells[c];
+            LongTable::Cell cell;
+            cell.left = left - d.left;
+            cell.right = def.right - d.left;
+            left = def.right;
+            const bool lastInRow = c + 1 == d.cells.size();
+            for (size_t side = 0; side < 4; ++side) {
+                Border b = def.borders[side];
+                if (b.style == BorderNone) {
+                    const bool outer = (side == 1 && c == 0) || (side == 3 && lastInRow)
+                                       || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
+                    b = d.borders[outer ? side : (side == 0 || side == 2 ? 4 : 5)];
+                }
+                cell.border[side] = borderPen(b.style, b.width, colour(b.color));
+            }
+            QString text;
+            QList<QTextLayout::FormatRange> formats;
+            QTextCharFormat base;
+            Qt::Alignment align = Qt::AlignLeft;
+            const std::vector<Paragraph> &paragraphs = rows[r].cells[c].paragraphs;
+            if (!paragraphs.empty()) {
+                const Paragraph &p = paragraphs.front();
+                align = p.props.align;
+                base = charFormat(p.runs.empty() ? p.mark : p.runs.front().props);
+                for (const Run &run : p.runs) {
+                    formats.append({static_cast<int>(text.size()), static_cast<int>(run.text.size()),
+                                    charFormat(run.props)});
+                    text += run.text;
+                }
+            } else {
+                base = charFormat(CharacterProperties{});
+            }
+            QTextLayout layout(text, base.font(), &twipsDevice());
+            option.setAlignment(align);
+            layout.setTextOption(option);
+            layout.setFormats(formats);
+            const double width = std::max(1.0, cell.right - cell.left - pad(def, 1) - pad(def, 3));
+            const QPointF origin(cell.left + pad(def, 1), 0);
+            double y = 0;
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(width);
+                line.setPosition(QPointF(0, y));
+                y += line.height();
+            }
+            layout.endLayout();
+            for (int i = 0; i < layout.lineCount(); ++i) {
+                const QTextLine line = layout.lineAt(i);
+                QList<QGlyphRun> runs = line.glyphRuns();
+                for (QGlyphRun &run : runs) {
+                    QList<QPointF> positions = run.positions();
+                    for (QPointF &p : positions)
+                        p += origin - QPointF(0, line.y());
+                    run.setPositions(positions);
+                }
+                lines[c].emplace_back(std::move(runs), line.height());
+            }
+            lineCount = std::max(lineCount, lines[c].size());
+            row.cells.push_back(std::move(cell));
+        }
+        std::vector<LongTable::Slice> slices(lineCount);
+        for (size_t i = 0; i < lineCount; ++i) {
+            LongTable::Slice &s = slices[i];
+            s.first = i == 0;
+            s.last = i + 1 == lineCount;
+            const double textTop = s.first ? topPadding : 0;
+            for (auto &cellLines : lines) {
+                if (i >= cellLines.size())
+                    continue;
+                s.height = std::max(s.height, cellLines[i].second);
+                for (QGlyphRun &run : cellLines[i].first) {
+                    if (textTop != 0) {
+                        QList<QPointF> positions = run.positions();
+                        for (QPointF &p : positions)
+                            p.ry() += textTop;
+                        run.setPositions(positions);
+                    }
+                    // Runs of one font are drawn as one: a PDF pays for every run it is given.
+                    QGlyphRun *same = nullptr;
+                    for (QGlyphRun &kept : s.glyphs)
+                        if (kept.rawFont() == run.rawFont() && kept.flags() == run.flags())
+                            same = &kept;
+                    if (same == nullptr) {
+                        s.glyphs.push_back(std::move(run));
+                    } else {
+                        same->setGlyphIndexes(same->glyphIndexes() + run.glyphIndexes());
+                        same->setPositions(same->positions() + run.positions());
+                    }
+                }
+            }
+            s.height += (s.first ? topPadding : 0) + (s.last ? bottomPadding : 0);
+        }
+        const auto [first, end] = table.addRow(std::move(row), std::move(slices));
+        // A row is one paragraph, its slices inline objects on lines of their own: the
+        // document breaks pages between lines.
+        QString objects;
+        for (int s = first; s < end; ++s) {
+            if (s > first)
+                objects.append(QChar::LineSeparator);
+            objects.append(QChar::ObjectReplacementCharacter);
+        }
+        QTextBlockFormat block;
+        if (r == 0 && rows.front().cells.front().paragraphs.size() == 1
+            && rows.front().cells.front().paragraphs.front().props.pageBreakBefore)
+            block.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        slice.setProperty(LongTable::SliceProperty, first);
+        if (m_firstBlock) {
+            cursor.setBlockFormat(block);
+            cursor.setBlockCharFormat(slice);
+            m_firstBlock = false;
+        } else {
+            cursor.insertBlock(block, slice);
+        }
+        cursor.insertText(objects, slice);
     }
 }
 
@@ -1464,7 +1667,7 @@ class RtfLayoutBuilder {
 public:
     static bool build(RtfLayout &layout, std::string_view bytes, const LayoutProgress &progress)
     {
-        Builder builder(layout, bytes, progress);
+        Builder builder(layout, layout.m_longTable, bytes, progress);
         builder.paper = layout.m_paper;
         builder.margins = layout.m_margins;
         QTextDocument &body = *layout.m_body;
@@ -1475,6 +1678,9 @@ public:
         layout.m_margins = builder.margins;
         layout.m_headerDistance = builder.headerDistance;
         layout.m_footerDistance = builder.footerDistance;
+        body.documentLayout()->setPaintDevice(&twipsDevice());
+        if (layout.m_longTable)
+            body.documentLayout()->registerHandler(LongTable::ObjectType, layout.m_longTable.get());
         body.setPageSize(layout.m_paper);
         QTextFrameFormat root = body.rootFrame()->frameFormat();
         const double unit = layoutLengthPerTwip();
@@ -1493,6 +1699,7 @@ public:
             auto document = std::make_unique<QTextDocument>();
             prepare(*document);
             builder.write(*document, paragraphs);
+            document->documentLayout()->setPaintDevice(&twipsDevice());
             document->setTextWidth(std::max(textWidth, 1.0));
             return document;
         };
@@ -1508,12 +1715,13 @@ public:
     }
 
 private:
+    // The layout is made only when the text is complete: a layout that exists while the text
+    // is built lays the whole table out again after every cell.
     static void prepare(QTextDocument &document)
     {
         document.setUndoRedoEnabled(false);
         document.setUseDesignMetrics(true);
         document.setDocumentMargin(0);
-        document.documentLayout()->setPaintDevice(&twipsDevice());
         QTextOption option = document.defaultTextOption();
         // A word wider than its cell is broken where it must, as word processors do.
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -23,6 +23,8 @@ constexpr double TwipsPerPoint = 20.0;
 // Told how far the layout has come (done of total); returning false cancels it.
 using LayoutProgress = std::function<bool(long done, long total)>;
 
+class LongTable;
+
 class RtfLayout {
 public:
     // Reads RTF bytes and lays them out; `name` (UTF-8) names the document in messages.
@@ -65,6 +67,7 @@ private:
     std::unique_ptr<QTextDocument> m_body;
     std::unique_ptr<QTextDocument> m_header;
     std::unique_ptr<QTextDocument> m_footer;
+    std::unique_ptr<LongTable> m_longTable; // draws the rows of long tables in the body
 };
 
 // The paint device every layout measures text on: 1440 dots per inch, one dot a twip.
