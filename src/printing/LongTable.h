@@ -31,18 +31,26 @@ public:
     struct Row {
         std::vector<Cell> cells;
     };
-    // One line of every cell of a row: its glyphs, placed from the table's left edge and the
-    // slice's top, kept rather than the laid-out texts, which cost ten times the memory.
+    // One line of every cell of a row: per cell its glyphs, placed from the table's left edge
+    // and the slice's top, kept rather than the laid-out texts, which cost ten times the memory.
     struct Slice {
         int row = 0;
         double height = 0;
         bool first = false;
         bool last = false;
-        std::vector<QGlyphRun> glyphs;
+        std::vector<std::vector<QGlyphRun>> cells;
+        // After paginate(): the slice that starts the row's part on a page draws the text of
+        // that whole part, cell by cell, as a word processor does, so that text taken from the
+        // PDF reads cell by cell; the other slices draw borders only.
+        std::vector<QGlyphRun> text;
+        int page = 0;
     };
 
     // Adds a row and the slices it is cut into; returns the slices' numbers [first, end).
     std::pair<int, int> addRow(Row row, std::vector<Slice> slices);
+    // Notes on which page each slice fell and gathers the text of each row's part on a page.
+    void paginate(const QTextDocument &document);
+
     const Slice &slice(int index) const { return m_slices[static_cast<size_t>(index)]; }
     const Row &row(int index) const { return m_rows[static_cast<size_t>(index)]; }
     int rowCount() const { return static_cast<int>(m_rows.size()); }

@@ -1187,7 +1187,7 @@ QTextCharFormat Builder::charFormat(const CharacterProperties &p)
                        : QStringLiteral("Times New Roman"));
         font.setStyleHint(QFont::Serif);
         font.setHintingPreference(QFont::PreferNoHinting);
-        font.setKerning(false);
+        font.setKerning(true); // word processors kern pairs too
         it = m_qfonts.emplace(fontNumber, font).first;
     }
     QFont font = it->second;
@@ -1411,28 +1411,19 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             s.first = i == 0;
             s.last = i + 1 == lineCount;
             const double textTop = s.first ? topPadding : 0;
-            for (auto &cellLines : lines) {
-                if (i >= cellLines.size())
+            s.cells.resize(lines.size());
+            for (size_t c = 0; c < lines.size(); ++c) {
+                if (i >= lines[c].size())
                     continue;
-                s.height = std::max(s.height, cellLines[i].second);
-                for (QGlyphRun &run : cellLines[i].first) {
+                s.height = std::max(s.height, lines[c][i].second);
+                for (QGlyphRun &run : lines[c][i].first) {
                     if (textTop != 0) {
                         QList<QPointF> positions = run.positions();
                         for (QPointF &p : positions)
                             p.ry() += textTop;
                         run.setPositions(positions);
                     }
-                    // Runs of one font are drawn as one: a PDF pays for every run it is given.
-                    QGlyphRun *same = nullptr;
-                    for (QGlyphRun &kept : s.glyphs)
-                        if (kept.rawFont() == run.rawFont() && kept.flags() == run.flags())
-                            same = &kept;
-                    if (same == nullptr) {
-                        s.glyphs.push_back(std::move(run));
-                    } else {
-                        same->setGlyphIndexes(same->glyphIndexes() + run.glyphIndexes());
-                        same->setPositions(same->positions() + run.positions());
-                    }
+                    s.cells[c].push_back(std::move(run));
                 }
             }
             s.height += (s.first ? topPadding : 0) + (s.last ? bottomPadding : 0);
@@ -1628,10 +1619,12 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     return d.padding[side];
                 return side == 1 || side == 3 ? d.gap : 0;
             };
+            // Qt takes half of each collapsed border from the cell's inside; word processors
+            // draw borders on the cell's edge and measure the padding from there.
             f.setTopPadding(pad(0) * m_unit);
-            f.setLeftPadding(pad(1) * m_unit);
+            f.setLeftPadding(std::max(0.0, pad(1) * m_unit - f.leftBorder() / 2));
             f.setBottomPadding(pad(2) * m_unit);
-            f.setRightPadding(pad(3) * m_unit);
+            f.setRightPadding(std::max(0.0, pad(3) * m_unit - f.rightBorder() / 2));
             f.setVerticalAlignment(def.valign);
             // A cell's format holds its spans too: a merge is lost unless they are kept.
             f.setTableCellColumnSpan(cell.columnSpan());
@@ -1708,6 +1701,8 @@ public:
 
         // Laying out the pages, the rest of the work, in one go: Qt has no finer steps.
         body.documentLayout()->documentSize();
+        if (layout.m_longTable)
+            layout.m_longTable->paginate(body);
         const long total = 2 * static_cast<long>(bytes.size());
         if (progress && !progress(total, total))
             return false;
