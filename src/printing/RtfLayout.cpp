@@ -1214,9 +1214,11 @@ QTextBlockFormat Builder::blockFormat(const ParagraphProperties &p) const
 {
     QTextBlockFormat f;
     f.setAlignment(p.align);
-    f.setLeftMargin(p.leftIndent * m_unit);
-    f.setRightMargin(p.rightIndent * m_unit);
-    f.setTextIndent(p.firstIndent); // unlike the margins, taken in device units
+    // Qt scales a paragraph's space above and below to the device, but takes its indents as
+    // they are.
+    f.setLeftMargin(p.leftIndent);
+    f.setRightMargin(p.rightIndent);
+    f.setTextIndent(p.firstIndent);
     f.setTopMargin(p.spaceBefore * m_unit);
     f.setBottomMargin(p.spaceAfter * m_unit);
     if (p.lineSpacing > 0 && p.lineMultiple)
