@@ -492,8 +492,8 @@ void TSettingsPanel::Button4Click()
     if (!fileExists(resolveFileName(state.ProgramFolder, "config.ini")))
         Dialogs::message(u("Не найден файл Config.ini, сейчас он будет создан"), this);
     state.MainTablePath = path;
-    if (AfterFillingGroup->ItemIndex() >= 0)
-        setAfterFilling(static_cast<AfterFilling>(AfterFillingGroup->ItemIndex()));
+    if (const int chosen = AfterFillingGroup->ItemIndex(); chosen >= 0 && chosen != static_cast<int>(afterFilling()))
+        setAfterFilling(static_cast<AfterFilling>(chosen));
     state.TemplatesFolder = fromQ(Edit4->text());
     state.OutputFolder = fromQ(Edit5->text());
     state.PositionListMode = RadioGroup9->ItemIndex() == 1 ? 1 : 0;
