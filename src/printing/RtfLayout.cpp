@@ -1198,7 +1198,9 @@ QTextCharFormat Builder::charFormat(const CharacterProperties &p)
     font.setStrikeOut(p.strike);
     if (p.caps)
         font.setCapitalization(QFont::AllUppercase);
-    f.setFont(font, QTextCharFormat::FontPropertiesAll);
+    // Only what was set: every property of a format is copied and compared many times over
+    // while Qt lays tables out and draws them.
+    f.setFont(font, QTextCharFormat::FontPropertiesSpecifiedOnly);
     if (p.color > 0 && static_cast<size_t>(p.color) < m_colors.size())
         f.setForeground(m_colors[static_cast<size_t>(p.color)]);
     if (p.shift != 0)
@@ -1544,23 +1546,35 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
         return d.borders[rowSide];
     };
     const auto setBorder = [&](QTextTableCellFormat &f, size_t side, const Border &b) {
-        const double width = b.style == BorderNone ? 0.0 : std::max(b.width, 1) * m_unit;
+        // A side without a line is left unset (Qt then draws none), and black is Qt's default:
+        // fewer properties make the many copies of cell formats cheaper.
+        if (b.style == BorderNone)
+            return;
+        const double width = std::max(b.width, 1) * m_unit;
         const QTextFrameFormat::BorderStyle style = qtBorderStyle(b.style);
-        const QBrush brush(b.color > 0 && static_cast<size_t>(b.color) < m_colors.size()
-                               ? m_colors[static_cast<size_t>(b.color)]
-                               : QColor(Qt::black));
+        const bool coloured = b.color > 0 && static_cast<size_t>(b.color) < m_colors.size()
+                              && m_colors[static_cast<size_t>(b.color)] != QColor(Qt::black);
+        const QBrush brush(coloured ? m_colors[static_cast<size_t>(b.color)] : QColor(Qt::black));
         switch (side) {
         case 0:
-            f.setTopBorder(width), f.setTopBorderStyle(style), f.setTopBorderBrush(brush);
+            f.setTopBorder(width), f.setTopBorderStyle(style);
+            if (coloured)
+                f.setTopBorderBrush(brush);
             break;
         case 1:
-            f.setLeftBorder(width), f.setLeftBorderStyle(style), f.setLeftBorderBrush(brush);
+            f.setLeftBorder(width), f.setLeftBorderStyle(style);
+            if (coloured)
+                f.setLeftBorderBrush(brush);
             break;
         case 2:
-            f.setBottomBorder(width), f.setBottomBorderStyle(style), f.setBottomBorderBrush(brush);
+            f.setBottomBorder(width), f.setBottomBorderStyle(style);
+            if (coloured)
+                f.setBottomBorderBrush(brush);
             break;
         default:
-            f.setRightBorder(width), f.setRightBorderStyle(style), f.setRightBorderBrush(brush);
+            f.setRightBorder(width), f.setRightBorderStyle(style);
+            if (coloured)
+                f.setRightBorderBrush(brush);
             break;
         }
     };
