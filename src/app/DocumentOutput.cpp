@@ -50,13 +50,13 @@ void showPdf(const std::filesystem::path &pdf, QWidget *parent)
     }
 }
 
-// What the worker hands back to the window's thread.
+// A document being laid out, shared with the worker that writes its PDF.
 struct Job {
     std::string bytes;
     std::filesystem::path file;
     LayoutThen then = LayoutThen::ShowPreview;
     std::atomic<bool> cancelled{false};
-    std::shared_ptr<RtfLayout> layout;
+    bool written = false; // the PDF
     std::exception_ptr error;
 };
 
@@ -116,6 +116,35 @@ void layOutDocument(const std::filesystem::path &file, LayoutThen then, QWidget 
     QObject::connect(progress, &QProgressDialog::canceled, progress, [job] { job->cancelled = true; });
 
     QPointer<QProgressDialog> shown(progress);
+    QPointer<QWidget> owner(window);
+
+    if (then == LayoutThen::ShowPreview) {
+        // Text laid out in one thread cannot be painted in another: Qt keeps fonts per thread.
+        // The preview's layout runs here, the window's events handled between its steps.
+        std::shared_ptr<RtfLayout> layout;
+        try {
+            layout = RtfLayout::fromRtf(job->bytes, displayPath(file), [shown, job](long done, long total) {
+                if (shown)
+                    shown->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+                QCoreApplication::processEvents();
+                return !job->cancelled.load();
+            });
+        } catch (...) {
+            if (shown)
+                shown->close();
+            throw;
+        }
+        const bool cancelled = job->cancelled;
+        if (shown) {
+            shown->disconnect(); // closing a progress dialog reports it as cancelled
+            shown->close();
+        }
+        if (layout && !cancelled)
+            showPrintPreview(layout, file, owner.data());
+        return;
+    }
+
+    // A PDF is laid out and written in a worker thread, fonts and all.
     const auto report = [shown, job](long done, long total) {
         const int value = total > 0 ? static_cast<int>(done * 1000 / total) : 0;
         QMetaObject::invokeMethod(
@@ -126,45 +155,32 @@ void layOutDocument(const std::filesystem::path &file, LayoutThen then, QWidget 
             Qt::QueuedConnection);
         return !job->cancelled.load();
     };
-
     QThread *worker = QThread::create([job, report] {
         try {
-            const bool pdf = job->then == LayoutThen::SavePdf;
-            // Laying out is most of the work; a PDF's pages take the rest.
+            // Laying out is most of the work; the pages take the rest.
             auto layout = RtfLayout::fromRtf(job->bytes, displayPath(job->file), [&](long done, long total) {
-                return report(pdf ? done * 6 / 10 : done, total);
+                return report(done * 6 / 10, total);
             });
             if (!layout)
                 return;
-            if (pdf) {
-                const bool written = writePdf(*layout, pdfPathFor(job->file), [&](int done, int total) {
-                    return report(600 + 400L * done / std::max(total, 1), 1000);
-                });
-                if (!written)
-                    return;
-            }
-            layout->moveToThread(qApp->thread());
-            job->layout = std::move(layout);
+            job->written = writePdf(*layout, pdfPathFor(job->file), [&](int done, int total) {
+                return report(600 + 400L * done / std::max(total, 1), 1000);
+            });
         } catch (...) {
             job->error = std::current_exception();
         }
     });
-    QPointer<QWidget> owner(window);
     QObject::connect(worker, &QThread::finished, qApp, [worker, job, shown, owner] {
         worker->deleteLater();
-        if (shown)
+        const bool cancelled = job->cancelled;
+        if (shown) {
+            shown->disconnect(); // closing a progress dialog reports it as cancelled
             shown->close();
-        QWidget *parent = owner.data();
-        if (job->error) {
-            showException(parent, job->error);
-            return;
         }
-        if (!job->layout || job->cancelled)
-            return;
-        if (job->then == LayoutThen::SavePdf)
-            showPdf(pdfPathFor(job->file), parent);
-        else
-            showPrintPreview(job->layout, job->file, parent);
+        if (job->error)
+            showException(owner.data(), job->error);
+        else if (job->written && !cancelled)
+            showPdf(pdfPathFor(job->file), owner.data());
     });
     worker->start();
 }

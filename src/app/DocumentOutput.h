@@ -11,8 +11,9 @@ class QWidget;
 
 // The ways out of a filled document besides the desktop's editor: the program's own print
 // preview (pages, zoom, the printer through the print dialog, PDF) and a PDF written beside
-// the document. Long documents are laid out in a worker thread behind a progress dialog, so
-// the windows stay responsive.
+// the document. Long documents are laid out behind a progress dialog that can cancel: a PDF in
+// a worker thread, the preview in the window's thread (fonts cannot cross threads) with the
+// window's events handled between steps.
 namespace veltor {
 
 class RtfLayout;
