@@ -1342,8 +1342,15 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             return side == 1 || side == 3 ? d.gap : 0;
         };
         LongTable::Row row;
-        const double topPadding = pad(d.cells.front(), 0);
-        const double bottomPadding = pad(d.cells.front(), 2);
+        // A word processor keeps a row's text inside its top and bottom lines.
+        const auto line = [&](size_t side) {
+            Border b = d.cells.front().borders[side];
+            if (b.style == BorderNone)
+                b = d.borders[r == 0 || r + 1 == rows.size() ? side : 4];
+            return b.style == BorderNone ? 0 : std::max(b.width, 1);
+        };
+        const double topPadding = pad(d.cells.front(), 0) + line(0);
+        const double bottomPadding = pad(d.cells.front(), 2) + line(2);
         // Each cell's lines, as glyphs placed from the cell's text origin, with their heights.
         std::vector<std::vector<std::pair<QList<QGlyphRun>, double>>> lines(d.cells.size());
         size_t lineCount = 1;
