@@ -236,6 +236,49 @@ TEST(RtfLayout, CellTextStaysInsideItsCell)
     }
 }
 
+// Every line of every cell of the personal card lies within its cell's width: the longest
+// template, with tables of many shapes, merged cells and narrow columns.
+TEST(RtfLayout, EveryCellOfThePersonalCardHoldsItsText)
+{
+    const std::string bytes = testing::readFile(fs::path(VELTOR_DEMO_DIR) / "templates" / "т-2.rtf");
+    auto layout = RtfLayout::fromRtf(bytes, "т-2.rtf");
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(layout->pageCount(), 4);
+    const double unit = layoutLengthPerTwip();
+    int tables = 0, cells = 0, lines = 0;
+    for (auto it = layout->body().rootFrame()->begin(); !it.atEnd(); ++it) {
+        auto *table = qobject_cast<QTextTable *>(it.currentFrame());
+        if (table == nullptr)
+            continue;
+        ++tables;
+        const QList<QTextLength> widths = table->format().columnWidthConstraints();
+        for (int r = 0; r < table->rows(); ++r)
+            for (int c = 0; c < table->columns(); ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.row() != r || cell.column() != c)
+                    continue; // a merged cell is checked at its first row and column
+                ++cells;
+                double width = 0;
+                for (int k = c; k < c + cell.columnSpan(); ++k)
+                    width += widths[k].rawValue() / unit;
+                const QTextTableCellFormat format = cell.format().toTableCellFormat();
+                const double inside = width - (format.leftPadding() + format.rightPadding()) / unit;
+                for (auto b = cell.begin(); !b.atEnd(); ++b) {
+                    const QTextBlock block = b.currentBlock();
+                    for (int i = 0; i < block.layout()->lineCount(); ++i, ++lines) {
+                        const QTextLine line = block.layout()->lineAt(i);
+                        EXPECT_LE(line.x() + line.naturalTextWidth(), inside + 1)
+                            << "table " << tables << " cell " << r << "," << c << ": "
+                            << block.text().toStdString();
+                    }
+                }
+            }
+    }
+    EXPECT_GE(tables, 20);
+    EXPECT_GT(cells, 400);
+    EXPECT_GT(lines, cells);
+}
+
 // A table of `rows` alike rows of three cells, the second text long enough to wrap.
 std::string longTable(int rows)
 {
