@@ -1277,7 +1277,7 @@ void Builder::write(QTextDocument &document, const std::vector<Paragraph> &parag
 }
 
 // Tables from this many rows on whose rows are all alike go the fast way (see LongTable).
-constexpr size_t LongTableRows = 100;
+constexpr size_t LongTableRows = 20;
 
 bool Builder::isLongTable(const std::vector<Row> &rows) const
 {
@@ -1388,6 +1388,19 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             } else {
                 base = charFormat(CharacterProperties{});
             }
+            // Word processors may break a line after a hyphen between digits ("088-|97-86");
+            // Qt's rules forbid it, and would break inside a number instead. An invisible
+            // break opportunity puts the break where the word processor does.
+            for (qsizetype i = text.size() - 2; i > 0; --i)
+                if (text[i] == QLatin1Char('-') && text[i - 1].isDigit() && text[i + 1].isDigit()) {
+                    text.insert(i + 1, QChar(0x200B));
+                    for (QTextLayout::FormatRange &range : formats) {
+                        if (range.start > i)
+                            ++range.start;
+                        else if (range.start + range.length > i)
+                            ++range.length;
+                    }
+                }
             QTextLayout layout(text, base.font(), &twipsDevice());
             option.setAlignment(align);
             layout.setTextOption(option);
