@@ -62,15 +62,6 @@ int RtfLayout::pageCount() const
     return m_body->pageCount();
 }
 
-void RtfLayout::moveToThread(QThread *thread)
-{
-    for (QTextDocument *d : {m_body.get(), m_header.get(), m_footer.get()})
-        if (d != nullptr)
-            d->moveToThread(thread);
-    if (m_longTable)
-        m_longTable->moveToThread(thread);
-}
-
 namespace {
 
 enum class Action : uint8_t {

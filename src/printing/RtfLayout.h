@@ -53,9 +53,8 @@ public:
     // Lays the body out (once) and counts its pages.
     int pageCount() const;
 
-    // Moves the documents to another thread: a layout made in a worker thread is handed to
-    // the window that shows it. Call from the thread the layout was made in.
-    void moveToThread(QThread *thread);
+    // A layout is painted in the thread that made it: Qt keeps fonts per thread, and text laid
+    // out in one thread cannot be drawn in another once that thread has ended.
 
 private:
     friend class RtfLayoutBuilder;
