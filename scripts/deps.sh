@@ -9,7 +9,7 @@ packages=(
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-dbfread gdal-bin
-             libreoffice-writer-nogui libreoffice-calc-nogui clang libclang-rt-14-dev)
+             libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils clang libclang-rt-14-dev)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -13,6 +13,7 @@
 #include "listtools/RefLists.h"
 #include "listtools/SettingsLogic.h"
 #include "listtools/Unit3.h"
+#include "printing/AfterFilling.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Convert.h"
@@ -122,6 +123,11 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     RadioGroup1->setItemIndex(0);
     // Not stored anywhere: printing reads the choice for the rest of the run.
     RadioGroup1->onClick([this] { m_host.state().SavePrintedDocuments = RadioGroup1->ItemIndex() == 0; });
+    AfterFillingGroup = new TRadioGroup(u("После заполнения документа"),
+                                        {u("открыть в редакторе"), u("показать просмотр"), u("сохранить PDF")},
+                                        3, PechatList);
+    AfterFillingGroup->setObjectName("AfterFillingGroup");
+    AfterFillingGroup->setAccessibleName(u("После заполнения документа"));
     Edit4 = new QLineEdit(PechatList);
     Edit4->setObjectName("Edit4");
     auto *label4 = makeLabel(u("Каталог с шаблонами приказов:"), Edit4, PechatList);
@@ -138,6 +144,7 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     {
         auto *l = new QVBoxLayout(PechatList);
         l->addWidget(RadioGroup1);
+        l->addWidget(AfterFillingGroup);
         l->addWidget(label4);
         auto *r4 = new QHBoxLayout;
         r4->addWidget(Edit4, 1);
@@ -240,6 +247,7 @@ void TSettingsPanel::prepare()
     SpinEdit1->setValue(state.ExtraParamCount);
     Edit4->setText(toQ(state.TemplatesFolder));
     Edit5->setText(toQ(state.OutputFolder));
+    AfterFillingGroup->setItemIndex(static_cast<int>(afterFilling()));
     loadKonstanty();
     loadPechat();
     if (m_host.mainWindow().previewVisible())
@@ -484,6 +492,8 @@ void TSettingsPanel::Button4Click()
     if (!fileExists(resolveFileName(state.ProgramFolder, "config.ini")))
         Dialogs::message(u("Не найден файл Config.ini, сейчас он будет создан"), this);
     state.MainTablePath = path;
+    if (const int chosen = AfterFillingGroup->ItemIndex(); chosen >= 0 && chosen != static_cast<int>(afterFilling()))
+        setAfterFilling(static_cast<AfterFilling>(chosen));
     state.TemplatesFolder = withFinalSeparator(fromQ(Edit4->text()));
     state.OutputFolder = withFinalSeparator(fromQ(Edit5->text()));
     state.PositionListMode = RadioGroup9->ItemIndex() == 1 ? 1 : 0;

@@ -42,6 +42,8 @@ public:
     QLineEdit *Edit3 = nullptr, *Edit4 = nullptr, *Edit5 = nullptr;
     QPushButton *Button6 = nullptr, *Button12 = nullptr, *Button8 = nullptr, *Button7 = nullptr;
     TRadioGroup *RadioGroup1 = nullptr, *RadioGroup2 = nullptr, *RadioGroup9 = nullptr, *RadioGroup10 = nullptr;
+    // "После заполнения документа": the editor, the preview or a PDF (printing/AfterFilling.h).
+    TRadioGroup *AfterFillingGroup = nullptr;
     QLabel *Label8 = nullptr;
     QSpinBox *SpinEdit1 = nullptr;
     TStringGrid *StringGrid2 = nullptr, *StringGrid3 = nullptr, *StringGrid4 = nullptr;

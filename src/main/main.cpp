@@ -1,6 +1,8 @@
 #include "records/AppState.h"
+#include "app/DocumentOutput.h"
 #include "app/Language.h"
 #include "app/Unit1.h"
+#include "documents/TemplatePrinting.h"
 #include "card/Unit2.h"
 #include "listtools/Unit3.h"
 #include "orders/Unit4.h"
@@ -60,6 +62,9 @@ int main(int argc, char *argv[])
     links.printTemplate = [&form2](int tag) { form2.ButPechatClick(tag); };
     links.choosePosition = [&form3](std::function<void(int)> picked) { form3.choosePosition(std::move(picked)); };
     form1.setLinks(links);
+
+    // Printed documents go where the clerk chose: the desktop's editor, the preview or a PDF.
+    veltor::setDocumentApplicationFactory(veltor::rtfApplicationFactory(veltor::documentOpener(&form1)));
 
     form1.FormCreate();
     if (form1.quitRequested())

@@ -7,12 +7,14 @@
 #include "card/CardWidgets.h"
 #include "listtools/SettingsPanel.h"
 #include "listtools/SpravPanel.h"
+#include "printing/AfterFilling.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTabWidget>
 #include <QToolButton>
@@ -50,6 +52,26 @@ protected:
         g.model()->setData(g.model()->index(row - g.FixedRows(), col), text, Qt::EditRole);
     }
 };
+
+TEST_F(Settings, WhatFollowsAFilledDocumentIsRememberedByOk)
+{
+    QStandardPaths::setTestModeEnabled(true); // the user's own settings stay untouched
+    setAfterFilling(AfterFilling::OpenInEditor);
+    open();
+    EXPECT_EQ(panel().AfterFillingGroup->ItemIndex(), 0);
+    EXPECT_EQ(panel().AfterFillingGroup->button(1)->text(), QString::fromUtf8("показать просмотр"));
+    panel().AfterFillingGroup->button(2)->click();
+    panel().Button5->click(); // "Отмена" keeps the stored choice
+    EXPECT_EQ(afterFilling(), AfterFilling::OpenInEditor);
+
+    open();
+    panel().AfterFillingGroup->button(1)->click();
+    ok();
+    EXPECT_EQ(afterFilling(), AfterFilling::ShowPreview);
+    open();
+    EXPECT_EQ(panel().AfterFillingGroup->ItemIndex(), 1);
+    setAfterFilling(AfterFilling::OpenInEditor);
+}
 
 TEST_F(Settings, AdditionalParametersComeAndGoWithTheirFieldsFoundByTheirKey)
 {

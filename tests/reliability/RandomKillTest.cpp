@@ -50,7 +50,7 @@ std::vector<std::string> tornEmployees(const fs::path &database, int &savedSalar
     for (int r = 1; r <= osnova.Header.RecordCount; ++r) {
         const std::string code = GetField(osnova.Header, osnova.Data, r, FieldIndex(osnova.Header, "KOD"));
         const std::string salary = GetField(osnova.Header, osnova.Data, r, FieldIndex(osnova.Header, "OKLAD"));
-        if (salary.size() <= 6 || salary.rfind("7", 0) != 0)
+        if (salary.size() != 8 || salary.rfind("7", 0) != 0)
             continue;
         ++savedSalaries;
         if (lastSalary[code] != salary)
@@ -71,7 +71,7 @@ TEST(RandomKill, EverySaveIsWholeOrAbsentAfterTheNextStart)
         ASSERT_NE(child, -1);
         if (child == 0) {
             // A fresh program on the folder, saving the cards of employees in turn for ever,
-            // each with a salary no one else writes (7xxxxxxx).
+            // each with a salary no one else writes (7xxxxxxx, eight digits).
             AppState state;
             state.ProgramFolder = s.run;
             TForm1 main(state);
@@ -83,7 +83,7 @@ TEST(RandomKill, EverySaveIsWholeOrAbsentAfterTheNextStart)
             for (int n = 0;; ++n) {
                 main.StringGrid1->setRow(1 + n % 5);
                 main.N1_10->trigger();
-                card.OsnovnList->Edit3->setText(QString::number(7000000 + run * 10000 + n));
+                card.OsnovnList->Edit3->setText(QString::number(70000000 + run * 10000 + n));
                 Dialogs::queueAnswer(true); // "save anyway" where the data checks ask
                 card.Button2->click();
                 Dialogs::clearRecorded();
