@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/EmployeeList.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -150,6 +151,15 @@ void TCardHrPage::createControls()
         const int top = Button19->geometry().bottom() + 6;
         return QRect(0, top, width(), height() - top);
     });
+
+    bindToField(Edit18, m_state.Trud, schema::NOM_DOG);
+    bindToField(Edit19, m_state.Trud, schema::NOM_PRIL);
+    bindToField(Edit10, m_state.Trud, schema::PR_UVOL);
+    // The seniority is plain text typed by the clerk and stored as it is.
+    static constexpr std::string_view seniorityFields[] = {schema::ST_OB_LET, schema::ST_OB_MES, schema::ST_OB_DN,
+                                                           schema::ST_NP_LET, schema::ST_NP_MES, schema::ST_NP_DN};
+    for (size_t i = 0; i < SeniorityEdits.size(); ++i)
+        bindToField(SeniorityEdits[i], m_state.Osnova, seniorityFields[i]);
 }
 
 void TCardHrPage::fill(const CardValues &v)

@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/Picture.h"
 #include "app/QtText.h"
@@ -42,6 +43,26 @@ TCardMainPage::TCardMainPage(AppState &state, QWidget *parent) : QWidget(parent)
 {
     setObjectName("OsnovnList");
     createControls();
+    bindFields();
+}
+
+void TCardMainPage::bindFields()
+{
+    const LoadedTable &main = m_state.Osnova;
+    bindToField(Edit22, main, schema::NOM);
+    bindToField(Edit1, main, schema::FIO);
+    bindToField(Edit16, main, schema::SOKR_FIO);
+    bindToField(Edit17, main, schema::FIO_KOGO);
+    bindToField(Edit3, main, schema::OKLAD, FieldInputKind::Digits);
+    bindToField(Edit12, main, schema::INN);
+    bindToField(Edit13, main, schema::STRAH_SVID);
+    const LoadedTable &pass = m_state.Passport;
+    bindToField(Edit5, pass, schema::PASSPORT);
+    bindToField(Edit9, pass, schema::PASS_KEM);
+    bindToField(Edit4, pass, schema::MESTO_ROZH);
+    bindToField(Edit8, pass, schema::GRAZHD);
+    bindToField(Edit6, pass, schema::ADRESS);
+    bindToField(Edit7, pass, schema::TELEFON);
 }
 
 void TCardMainPage::createControls()
