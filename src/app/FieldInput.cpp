@@ -12,14 +12,27 @@ namespace veltor {
 
 FieldValidator::FieldValidator(const LoadedTable &table, std::string fieldName, FieldInputKind kind,
                                QWidget *control)
-    : QValidator(control), m_table(table), m_field(std::move(fieldName)), m_kind(kind), m_control(control)
+    : QValidator(control), m_kind(kind), m_control(control)
 {
+    m_fields.emplace_back(&table, std::move(fieldName));
+}
+
+FieldValidator::FieldValidator(std::initializer_list<FieldRef> fields, FieldInputKind kind, QWidget *control)
+    : QValidator(control), m_kind(kind), m_control(control)
+{
+    for (const FieldRef &f : fields)
+        m_fields.emplace_back(f.table, std::string(f.field));
 }
 
 int FieldValidator::width() const
 {
-    const int index = FieldIndex(m_table.Header, m_field);
-    return index > 0 ? m_table.Header.FieldLengths[index] : 0;
+    int narrowest = 0;
+    for (const auto &[table, field] : m_fields) {
+        const int index = FieldIndex(table->Header, field);
+        if (index > 0 && (narrowest == 0 || table->Header.FieldLengths[index] < narrowest))
+            narrowest = table->Header.FieldLengths[index];
+    }
+    return narrowest;
 }
 
 QValidator::State FieldValidator::validate(QString &input, int &) const
@@ -63,6 +76,13 @@ void showInputNote(QWidget *control, const QString &note)
 FieldValidator *bindToField(QLineEdit *edit, const LoadedTable &table, std::string_view field, FieldInputKind kind)
 {
     auto *validator = new FieldValidator(table, std::string(field), kind, edit);
+    edit->setValidator(validator);
+    return validator;
+}
+
+FieldValidator *bindToFields(QLineEdit *edit, std::initializer_list<FieldRef> fields, FieldInputKind kind)
+{
+    auto *validator = new FieldValidator(fields, kind, edit);
     edit->setValidator(validator);
     return validator;
 }

@@ -2,6 +2,9 @@
 #include <QValidator>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+#include <initializer_list>
 
 class QComboBox;
 class QLineEdit;
@@ -19,19 +22,26 @@ enum class FieldInputKind {
     Digits, // salaries, day counts, codes: 0-9 only
 };
 
+// A field an input is stored into.
+struct FieldRef {
+    const LoadedTable *table;
+    std::string_view field;
+};
+
 class FieldValidator : public QValidator {
 public:
     // `table` must outlive the validator (the loaded tables of the open database do). The
     // control is the validator's parent; its accessible name (its label) names the field in
     // notes, and the notes go to its window's status bar.
     FieldValidator(const LoadedTable &table, std::string fieldName, FieldInputKind kind, QWidget *control);
+    // An input stored into several fields takes what the narrowest of them holds.
+    FieldValidator(std::initializer_list<FieldRef> fields, FieldInputKind kind, QWidget *control);
 
     State validate(QString &input, int &pos) const override;
-    // Field width in characters; 0 when the table has no such field (nothing is stored then).
+    // Field width in characters (the narrowest field); 0 when no table has such a field.
     int width() const;
 private:
-    const LoadedTable &m_table;
-    std::string m_field;
+    std::vector<std::pair<const LoadedTable *, std::string>> m_fields;
     FieldInputKind m_kind;
     QWidget *m_control;
 };
@@ -44,6 +54,8 @@ QString fieldInputProblem(const QString &text, int width, FieldInputKind kind, c
 // the status bar of the edit's window (or as a tool tip where the window has none).
 FieldValidator *bindToField(QLineEdit *edit, const LoadedTable &table, std::string_view field,
                             FieldInputKind kind = FieldInputKind::Text);
+FieldValidator *bindToFields(QLineEdit *edit, std::initializer_list<FieldRef> fields,
+                             FieldInputKind kind = FieldInputKind::Text);
 // The same for the text of an editable combo box.
 FieldValidator *bindToField(QComboBox *combo, const LoadedTable &table, std::string_view field,
                             FieldInputKind kind = FieldInputKind::Text);

@@ -57,7 +57,7 @@ void TCardHrPage::createControls()
     form->setVerticalSpacing(6);
     page->addLayout(form);
 
-    EditData3 = createDatePicker(this, "EditData3");
+    EditData3 = createDatePicker(this, "EditData3", EmptyDateShown::AsEmpty);
     Button19 = new QPushButton(u("История"), this);
     Button19->setObjectName("Button19");
     connect(Button19, &QPushButton::clicked, this, guarded(this, [this] { Button19Click(); }));
@@ -66,7 +66,7 @@ void TCardHrPage::createControls()
     form->addWidget(Button19, 0, 4, Qt::AlignRight);
 
     Edit18 = lineEdit(this, "Edit18", 160);
-    EditData4 = createDatePicker(this, "EditData4");
+    EditData4 = createDatePicker(this, "EditData4", EmptyDateShown::AsEmpty);
     form->addWidget(makeLabel(u("Трудовой договор №"), Edit18, this), 1, 0);
     form->addWidget(Edit18, 1, 1);
     form->addWidget(makeLabel(u("от"), EditData4, this), 1, 2, Qt::AlignRight);
@@ -74,7 +74,7 @@ void TCardHrPage::createControls()
     EditData4->setAccessibleDescription(u("Дата трудового договора"));
 
     Edit19 = lineEdit(this, "Edit19", 160);
-    EditData5 = createDatePicker(this, "EditData5");
+    EditData5 = createDatePicker(this, "EditData5", EmptyDateShown::AsEmpty);
     form->addWidget(makeLabel(u("Приложение к договору №"), Edit19, this), 2, 0);
     form->addWidget(Edit19, 2, 1);
     form->addWidget(makeLabel(u("от"), EditData5, this), 2, 2, Qt::AlignRight);

@@ -180,7 +180,7 @@ void TCardMainPage::createControls()
     auto *pass = new QGridLayout(GroupBox1);
     pass->setVerticalSpacing(4);
     Edit5 = lineEdit(GroupBox1, "Edit5");
-    EditData1 = createDatePicker(GroupBox1, "EditData1");
+    EditData1 = createDatePicker(GroupBox1, "EditData1", EmptyDateShown::AsEmpty);
     pass->addWidget(makeLabel(u("Паспорт   №"), Edit5, GroupBox1), 0, 0);
     pass->addWidget(Edit5, 0, 1);
     pass->addWidget(makeLabel(u("выдан"), EditData1, GroupBox1), 0, 2, Qt::AlignRight);
@@ -188,7 +188,7 @@ void TCardMainPage::createControls()
     Edit9 = lineEdit(GroupBox1, "Edit9");
     pass->addWidget(makeLabel(u("кем выдан"), Edit9, GroupBox1), 1, 0);
     pass->addWidget(Edit9, 1, 1, 1, 3);
-    EditData2 = createDatePicker(GroupBox1, "EditData2");
+    EditData2 = createDatePicker(GroupBox1, "EditData2", EmptyDateShown::AsEmpty);
     EditData2->setAccessibleDescription(u("Дата рождения"));
     Edit4 = lineEdit(GroupBox1, "Edit4");
     Edit4->setAccessibleDescription(u("Место рождения"));

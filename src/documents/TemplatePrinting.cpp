@@ -12,6 +12,16 @@
 namespace veltor {
 namespace {
 
+// A salary of up to 12 digits (its field's width) is put into words; a text of other characters
+// fails with the integer conversion message, as before.
+double wholeAmount(const std::string &text)
+{
+    if (!text.empty() && text.size() <= 15 && text.find_first_not_of("0123456789") == std::string::npos)
+        return std::stod(text);
+    return strToInt(text);
+}
+
+
 ApplicationFactory &factorySlot()
 {
     static ApplicationFactory factory = rtfApplicationFactory();
@@ -91,16 +101,17 @@ public:
 
     // <FAM>, <IMJA>, <OTCH>, <OSNOVA.OKLAD_PROPIS> and, for documents, <OSNOVA.OBRAZ_N>, then
     // <BUKVA> and <DATA>.
-    void nameAndSalary(int mainRecord, bool withEducation)
+    // `salary` replaces the main record's salary when given (the salary an order set).
+    void nameAndSalary(int mainRecord, bool withEducation, const std::string *salaryOfOrder = nullptr)
     {
         const LoadedTable &main = m_state.Osnova;
         const std::string fio = valueOf(main, mainRecord, schema::FIO);
         replace("<FAM>", NthWord(fio, 1));
         replace("<IMJA>", NthWord(fio, 2));
         replace("<OTCH>", NthWord(fio, 3));
-        const std::string salary = valueOf(main, mainRecord, schema::OKLAD);
+        const std::string salary = salaryOfOrder ? *salaryOfOrder : valueOf(main, mainRecord, schema::OKLAD);
         if (!salary.empty())
-            replace("<OSNOVA.OKLAD_PROPIS>", AmountInWords(0, strToInt(salary)));
+            replace("<OSNOVA.OKLAD_PROPIS>", AmountInWords(0, wholeAmount(salary)));
         if (withEducation) {
             const std::string level = valueOf(main, mainRecord, schema::OBRAZ);
             std::string text;
@@ -211,21 +222,46 @@ void showAndSave(DocumentApplication &word, const std::filesystem::path &output)
 const ApplicationFactory &documentApplicationFactory() { return factorySlot(); }
 void setDocumentApplicationFactory(ApplicationFactory factory) { factorySlot() = std::move(factory); }
 
-std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName)
+namespace {
+
+// A part of a file name: separators and characters no file name may hold become "_".
+std::string fileNamePart(const std::string &text)
 {
-    if (!state.SavePrintedDocuments)
-        return pathFromCp1251(state.OutputFolder + "temp.doc");
     std::string name;
-    for (char c : employeeName) {
+    for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
         const bool forbidden = u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?'
             || c == '"' || c == '<' || c == '>' || c == '|';
         name += forbidden ? '_' : c;
     }
+    return name;
+}
+
+} // namespace
+
+std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
+                                         const std::string &documentName, const Date &date)
+{
+    if (!state.SavePrintedDocuments)
+        return pathFromCp1251(state.OutputFolder + "temp.doc");
+    std::string name = fileNamePart(employeeName);
+    for (const std::string &part : {fileNamePart(documentName), dateToStr(date)})
+        if (!part.empty())
+            name += (name.empty() ? "" : " ") + part;
     // "." and ".." as names, or a name of dots, would not name a file of the folder.
     if (name.find_first_not_of('.') == std::string::npos)
         name = "_" + name;
-    return pathFromCp1251(state.OutputFolder + name + ".doc");
+    // A document printed before is never replaced: the next free " (n)" is taken.
+    std::filesystem::path path = pathFromCp1251(state.OutputFolder + name + ".doc");
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(path, error); ++n)
+        path = pathFromCp1251(state.OutputFolder + name + " (" + intToStr(n) + ").doc");
+    return path;
+}
+
+std::string documentNameOf(const std::filesystem::path &templatePath)
+{
+    return pathToCp1251(templatePath.stem());
 }
 
 bool isPersonalCardTemplate(const std::filesystem::path &templatePath)
@@ -314,7 +350,8 @@ void pechat(const AppState &s, const std::filesystem::path &templatePath,
     fill.constants();
     fill.replace("<DALEE>", continuation);
 
-    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO)));
+    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO),
+                                          documentNameOf(templatePath), today()));
     if (progress.hide)
         progress.hide();
     setProgress(0);
@@ -404,12 +441,23 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
         }
     }
 
-    fill.nameAndSalary(employeeMain, false);
+    // The salary in words is the one the order set, as its figures are: a reprinted older order
+    // must not put today's salary into words.
+    std::string orderSalary;
+    bool salaryOfOrder = false;
+    for (const LoadedTable *t : {orders.Priem, static_cast<const LoadedTable *>(&s.Trud)}) {
+        if (const int r = t ? firstWhere(*t, schema::ID_DOK, intToStr(currentOrderId)) : 0; r > 0 && !salaryOfOrder) {
+            orderSalary = valueOf(*t, r, schema::OKLAD);
+            salaryOfOrder = true;
+        }
+    }
+    fill.nameAndSalary(employeeMain, false, salaryOfOrder ? &orderSalary : nullptr);
     fill.referenceFields("DOLZH", s.Dolzh, valueOf(s.Osnova, employeeMain, schema::DOLZH));
     fill.referenceFields("OTDEL", s.Otdel, valueOf(s.Osnova, employeeMain, schema::OTDEL));
     fill.constants();
 
-    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO)));
+    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO),
+                                          documentNameOf(templatePath), today()));
 }
 
 void printEmployeeList(const AppState &state, int cols, int rows,

@@ -5,6 +5,7 @@
 
 #include "records/AppState.h"
 #include "printing/WordApi.h"
+#include "text/Convert.h"
 
 // Filling document templates from the loaded tables: personnel documents (pechat), HR orders
 // (pechatdok) and the printed employee list. The logic talks only to the document interface.
@@ -54,10 +55,14 @@ void pechatdok(const AppState &state, const std::filesystem::path &templatePath,
 void printEmployeeList(const AppState &state, int cols, int rows,
                        const std::function<const std::string &(int col, int row)> &cell);
 
-// The output file of a printed document: OutputFolder + the name + ".doc", or "temp.doc" when
-// printed documents are not kept. The name is made a file name: separators and characters no
-// file name may hold become "_", so it can never point outside the folder.
-std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName);
+// The output file of a printed document: OutputFolder + "<name> <document> <date>.doc", with
+// " (2)", " (3)" ... when a file of that name exists, so no printed document is replaced; or
+// "temp.doc" when printed documents are not kept. The name is made a file name: separators and
+// characters no file name may hold become "_", so it can never point outside the folder.
+std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
+                                         const std::string &documentName, const Date &date);
+// The document's name in output file names: the template's file name without its extension.
+std::string documentNameOf(const std::filesystem::path &templatePath);
 
 // True for the personal card template (see pechat).
 bool isPersonalCardTemplate(const std::filesystem::path &templatePath);

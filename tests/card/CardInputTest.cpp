@@ -103,3 +103,66 @@ TEST_F(CardInput, MilitaryRankTextIsLimitedToItsField)
 
 } // namespace
 } // namespace veltor::test
+
+namespace veltor::test {
+namespace {
+
+// A typed date is taken as typed or refused with a note, never corrected; a date that may be
+// empty can be cleared and then shows empty (stored as 01.01.1900, as before). 31.02.2026 used
+// to become 28.02.2026 and "01.01.85" a date of this year without a word.
+struct TypedDate {
+    const char *typed;
+    const char *stored; // D_DOG after the save
+    bool refused;
+};
+
+void PrintTo(const TypedDate &c, std::ostream *out) { *out << '"' << c.typed << '"'; }
+
+class CardDate : public CardFixture, public ::testing::WithParamInterface<TypedDate> {};
+
+TEST_P(CardDate, IsTakenAsTypedOrRefused)
+{
+    const TypedDate c = GetParam();
+    addEmployee(1, "Петров");
+    addHistory(1, 1, {{"D_DOG", "01.02.2020"}});
+    start();
+    open(1);
+    QDateEdit *picker = card->KadrList->EditData4;
+    auto *text = picker->findChild<QLineEdit *>();
+    ASSERT_NE(text, nullptr);
+    text->setText(QString::fromUtf8(c.typed));
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(picker, &out);
+    if (c.refused)
+        EXPECT_EQ(text->text(), "01.02.2020");
+    save();
+    ASSERT_TRUE(card->isHidden());
+    const LoadedTable trud = disk(schema::TrudTable);
+    EXPECT_EQ(field(trud, trud.Header.RecordCount, "D_DOG"), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, CardDate,
+                         ::testing::Values(TypedDate{"31.02.2026", "01.02.2020", true},
+                                           TypedDate{"29.02.2023", "01.02.2020", true},
+                                           TypedDate{"01.01.85", "01.02.2020", true},
+                                           TypedDate{"00.00.0000", "01.02.2020", true},
+                                           TypedDate{"29.02.2024", "29.02.2024", false},
+                                           TypedDate{"5.3.2024", "05.03.2024", false},
+                                           TypedDate{"", "01.01.1900", false}));
+
+// An empty date shows as an empty field, not as 01.01.1900.
+TEST_F(CardFixture, EmptyStoredDateShowsEmpty)
+{
+    addEmployee(1, "Петров");
+    add(schema::TrudTable, {{"KOD", "1"}, {"N_IZM", "1"}});
+    start();
+    open(1);
+    for (QDateEdit *picker : {card->KadrList->EditData3, card->KadrList->EditData4, card->KadrList->EditData5,
+                              card->OsnovnList->EditData1, card->OsnovnList->EditData2}) {
+        EXPECT_EQ(picker->text().trimmed(), QString()) << picker->objectName().toStdString();
+        EXPECT_EQ(pickerDate(*picker), EmptyDate);
+    }
+}
+
+} // namespace
+} // namespace veltor::test
