@@ -12,6 +12,13 @@
 namespace veltor {
 namespace {
 
+// A date left empty is stored as 01.01.1900 (what an empty date picker holds): it prints empty,
+// not as "Трудовой договор от 01.01.1900".
+std::string printedValue(const std::string &stored)
+{
+    return stored == dateToStr(EmptyDate) ? std::string() : stored;
+}
+
 // A salary of up to 12 digits (its field's width) is put into words; a text of other characters
 // fails with the integer conversion message, as before.
 double wholeAmount(const std::string &text)
@@ -96,7 +103,7 @@ public:
     void everyField(std::string_view name, const LoadedTable &t, int record)
     {
         for (int f = 1; f <= FieldCount(t.Header); ++f)
-            replace(placeholder(name, fieldName(t.Header, f)), GetField(t.Header, t.Data, record, f));
+            replace(placeholder(name, fieldName(t.Header, f)), printedValue(GetField(t.Header, t.Data, record, f)));
     }
 
     // <FAM>, <IMJA>, <OTCH>, <OSNOVA.OKLAD_PROPIS> and, for documents, <OSNOVA.OBRAZ_N>, then
@@ -437,7 +444,7 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
                     fill.replace("<TRUD.PRED.DOLZH>", positionName(s, valueOf(s.Trud, previous, schema::DOLZH)));
                 }
             }
-            fill.replace(placeholder(name, field), value);
+            fill.replace(placeholder(name, field), printedValue(value));
         }
     }
 

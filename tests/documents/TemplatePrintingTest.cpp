@@ -211,6 +211,15 @@ TEST_P(BothOperations, AmountInWordsNeedsASalary)
     EXPECT_EQ(fillOne(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "<OSNOVA.OKLAD_PROPIS>");
 }
 
+// A date stored empty (01.01.1900, what an empty picker holds) prints empty; a new card's
+// T-1 used to read "Трудовой договор от 01.01.1900".
+TEST_P(BothOperations, EmptyDatePrintsEmpty)
+{
+    add(state.Passport, {{"KOD", "5"}, {"PASS_DATA", "01.01.1900"}, {"DATA_ROZHD", "02.01.1900"}});
+    EXPECT_EQ(fill(GetParam(), {"<PASSPORT.PASS_DATA>", "<PASSPORT.DATA_ROZHD>"}),
+              (std::vector<std::string>{"", "02.01.1900"}));
+}
+
 TEST_P(BothOperations, ConstantsAndTheOfficersTheyName)
 {
     EXPECT_EQ(fill(GetParam(), {"<KONST.ORGAN>", "<KONST.DIREKTOR>", "<KONST.DIREKTOR.SOKR_FIO>",
