@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev libxlsxwriter-dev
+  qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev libxlsxwriter-dev libzip-dev
   zip unzip xdg-utils xvfb xauth fonts-dejavu-core qt6-translations-l10n
 )
 if [ "${1:-}" = "--tests" ]; then

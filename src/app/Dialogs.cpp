@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace veltor {
 namespace {
@@ -83,6 +84,23 @@ void Dialogs::error(const QString &text, QWidget *parent)
         return;
     }
     box(Kind::Error, text, parent)->exec();
+}
+
+bool Dialogs::messageWithAction(const QString &text, const QString &action, QWidget *parent)
+{
+    auto &h = hooks();
+    if (h.on) {
+        h.messages << text;
+        if (h.answers.empty())
+            return false;
+        const bool chosen = h.answers.front();
+        h.answers.pop_front();
+        return chosen;
+    }
+    auto shown = box(Kind::Message, text, parent);
+    QPushButton *button = shown->addButton(action, QMessageBox::ActionRole);
+    shown->exec();
+    return shown->clickedButton() == button;
 }
 
 bool Dialogs::question(const QString &text, QWidget *parent)

@@ -18,6 +18,9 @@ public:
     static void message(const QString &text, QWidget *parent = nullptr);
     // A message box for a failure (same look, an error icon).
     static void error(const QString &text, QWidget *parent = nullptr);
+    // A message with OK and a second button captioned `action`; true when that button was
+    // chosen. In test mode it is recorded as a message and takes a queued answer (OK when none).
+    static bool messageWithAction(const QString &text, const QString &action, QWidget *parent = nullptr);
     // A confirmation with Yes and No; true only for Yes.
     static bool question(const QString &text, QWidget *parent = nullptr);
     // The file dialogs open in the folder of `startAt` (a file or a folder) when it exists, so

@@ -13,6 +13,10 @@ namespace veltor {
 
 void showException(QWidget *parent, const std::exception_ptr &error);
 
+// What "Да" does when a save was refused because another program changed a table since it
+// was read: the main window re-reads the tables. Empty until set.
+void setRereadTables(std::function<void()> reread);
+
 // Runs fn; on an exception shows it and returns false.
 bool runGuarded(QWidget *parent, const std::function<void()> &fn);
 

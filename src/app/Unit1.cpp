@@ -3,6 +3,7 @@
 #include "app/Archive.h"
 #include "app/CodePageConversion.h"
 #include "app/Dialogs.h"
+#include "app/DocumentNotices.h"
 #include "app/EmployeeCommands.h"
 #include "app/Guard.h"
 #include "app/Picture.h"
@@ -324,10 +325,12 @@ void TForm1::createCentralWidgets()
     StatusMissing->setObjectName("StatusBar1Panel1");
     StatusMissing->hide();
     statusBar()->addPermanentWidget(StatusMissing);
+    installDocumentNotices(statusBar(), this);
 }
 
 void TForm1::FormCreate()
 {
+    setRereadTables([this] { N1_5Click(); });
     runGuarded(this, [this] { runStartup(); });
     showMissingTables();
     // The keyboard starts in the list, on its first row; nobody is current until a row is chosen.
@@ -429,20 +432,27 @@ void TForm1::applyReadOnly()
     for (QAction *a : {N1_4, N1_9, N2_2, N2_11})
         if (a)
             a->setEnabled(writable);
-    setWindowTitle(windowTitle());
+    for (QPushButton *b : {Button1, Button2})
+        if (b)
+            b->setEnabled(writable);
+    markTitle();
+}
+
+void TForm1::markTitle()
+{
+    static const QString suffix = QString::fromUtf8(" (только чтение)");
+    const QString title = windowTitle();
+    if (m_state.ReadOnly && !title.endsWith(suffix))
+        setWindowTitle(title + suffix);
+    else if (!m_state.ReadOnly && title.endsWith(suffix))
+        setWindowTitle(title.chopped(suffix.size()));
 }
 
 bool TForm1::event(QEvent *e)
 {
     // Whatever sets the title, a database open read-only says so in it.
-    static const QString suffix = QString::fromUtf8(" (только чтение)");
-    if (e->type() == QEvent::WindowTitleChange) {
-        const QString title = windowTitle();
-        if (m_state.ReadOnly && !title.endsWith(suffix))
-            setWindowTitle(title + suffix);
-        else if (!m_state.ReadOnly && title.endsWith(suffix))
-            setWindowTitle(title.chopped(suffix.size()));
-    }
+    if (e->type() == QEvent::WindowTitleChange)
+        markTitle();
     return QMainWindow::event(e);
 }
 

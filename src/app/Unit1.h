@@ -142,6 +142,7 @@ private:
     void showOpeningReport(const OpeningReport &report);
     // Save commands are disabled while the database is open read-only.
     void applyReadOnly();
+    void markTitle();
     bool event(QEvent *event) override;
 
     AppState &m_state;

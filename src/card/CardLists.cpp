@@ -1,5 +1,6 @@
 #include "card/CardLists.h"
 
+#include "records/CodeIndex.h"
 #include "storage/Schema.h"
 
 namespace veltor {
@@ -23,8 +24,11 @@ EmployeeSelection selectEmployeeRecords(const LoadedTable &table, const std::str
     s.header = table.Header;
     s.index.assign(1, 0);
     if (!code.empty())
-        s.data = SelectEqualIdx(table.Header, table.Data, FieldIndex(table.Header, schema::KOD), code,
-                                s.index);
+        for (const int32_t r : indexByCode(table).find(code)) {
+            s.index.push_back(r);
+            s.data.append(table.Data, static_cast<size_t>(r - 1) * table.Header.RecordLength,
+                          static_cast<size_t>(table.Header.RecordLength));
+        }
     s.header.RecordCount = table.Header.RecordLength > 0
                                ? static_cast<int32_t>(s.data.size() / table.Header.RecordLength)
                                : 0;
@@ -35,7 +39,8 @@ TIndex employeeRecordIndex(const LoadedTable &table, const std::string &code)
 {
     TIndex index(1, 0);
     if (!code.empty())
-        SelectEqualIdx(table.Header, table.Data, FieldIndex(table.Header, schema::KOD), code, index);
+        for (const int32_t r : indexByCode(table).find(code))
+            index.push_back(r);
     return index;
 }
 

@@ -1,6 +1,7 @@
 #include "card/CardLogic.h"
 
 #include "app/EmployeeList.h"
+#include "records/CodeIndex.h"
 #include "records/Startup.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
@@ -40,6 +41,12 @@ TIndex recordsWith(const LoadedTable &t, std::string_view name, const std::strin
     TIndex found;
     if (value.empty())
         return TIndex(1, 0);
+    if (name == schema::KOD) {
+        const std::vector<int32_t> records = indexByCode(t).find(value);
+        found.assign(1, 0);
+        found.insert(found.end(), records.begin(), records.end());
+        return found;
+    }
     SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, name), value, found);
     return found;
 }

@@ -228,6 +228,8 @@ void TForm2::showNoEmployee()
 
 void TForm2::setWritable(bool on)
 {
+    // A database open read-only saves nothing.
+    on = on && !m_state.ReadOnly;
     Button2->setEnabled(on);
     KadrList->Button13->setEnabled(on);
     DopList->Family->setWritable(on);

@@ -7,6 +7,7 @@
 #include "text/Errors.h"
 #include "text/OrfoUnit.h"
 
+#include <cctype>
 #include <vector>
 
 namespace veltor {
@@ -33,6 +34,28 @@ ApplicationFactory &factorySlot()
 {
     static ApplicationFactory factory = rtfApplicationFactory();
     return factory;
+}
+
+std::function<void(const std::filesystem::path &)> &savedListener()
+{
+    static std::function<void(const std::filesystem::path &)> listener;
+    return listener;
+}
+
+bool endsWithSeparator(const std::string &folder)
+{
+    return !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
+}
+
+// "1 строку", "2 строки", "5 строк".
+std::string rowsText(int n)
+{
+    const int lastTwo = n % 100, last = n % 10;
+    const char *word = (lastTwo >= 11 && lastTwo <= 14) ? "строк"
+                       : last == 1                      ? "строку"
+                       : (last >= 2 && last <= 4)       ? "строки"
+                                                        : "строк";
+    return std::to_string(n) + " " + word;
 }
 
 std::string trimmed(std::string_view s)
@@ -163,11 +186,22 @@ private:
 
 // The template file as it is named in its folder: like every file name, the template's is
 // matched without regard to letter case ("т-1.RTF" finds "т-1.rtf").
+// A template named ….rtf that is not there is looked for as ….docx: the order templates have
+// fixed names, and a clerk who saves one in today's Word gets it under the new extension.
 std::filesystem::path existingTemplate(const std::filesystem::path &templatePath)
 {
-    if (!fileExists(templatePath))
-        throw DocumentError("Файл шаблона не найден");
-    return resolvePath(templatePath);
+    if (fileExists(templatePath))
+        return resolvePath(templatePath);
+    std::string extension = pathToCp1251(templatePath.extension());
+    for (char &c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".rtf") {
+        std::filesystem::path docx = templatePath;
+        docx.replace_extension(".docx");
+        if (fileExists(docx))
+            return resolvePath(docx);
+    }
+    throw DocumentError("Файл шаблона не найден");
 }
 
 // Of the employee's records in an order table, the one written by the order being printed, so
@@ -191,10 +225,28 @@ std::string employeeCode(const AppState &s, int mainRecord)
     return intToStr(strToInt(valueOf(s.Osnova, mainRecord, schema::KOD)));
 }
 
-void fillPersonalCardTables(const AppState &s, Document &doc, const std::vector<int> &history,
-                            const std::vector<int> &family, bool history20)
+// The template's table has no rows added to it: one too short is named with what to add,
+// before any of its cells is filled.
+void requireRows(Document &doc, const std::filesystem::path &templatePath, int table,
+                 const char *contents, size_t records)
+{
+    const int needed = 2 + static_cast<int>(records);
+    const int rows = doc.rowCount(table);
+    if (rows >= needed)
+        return;
+    throw DocumentError("Записей сотрудника (" + std::string(contents) + "): " + std::to_string(records)
+                        + ", а строк для них в таблице " + std::to_string(table) + " шаблона «"
+                        + pathToUtf8(templatePath.filename()) + "»: " + std::to_string(std::max(0, rows - 2))
+                        + ". Добавьте в конец таблицы " + std::to_string(table) + " ещё "
+                        + rowsText(needed - rows)
+                        + " в Word или LibreOffice, сохраните шаблон и напечатайте снова");
+}
+
+void fillPersonalCardTables(const AppState &s, Document &doc, const std::filesystem::path &templatePath,
+                            const std::vector<int> &history, const std::vector<int> &family, bool history20)
 {
     if (history20) {
+        requireRows(doc, templatePath, 20, "история работы", history.size());
         int row = 3;
         for (int r : history) {
             const std::string otdel = valueOf(s.Trud, r, schema::OTDEL);
@@ -209,6 +261,7 @@ void fillPersonalCardTables(const AppState &s, Document &doc, const std::vector<
         }
         return;
     }
+    requireRows(doc, templatePath, 12, "состав семьи", family.size());
     int row = 3;
     for (int r : family) {
         doc.setCellText(12, row, 1, valueOf(s.Semja, r, "S_TIP_N"));
@@ -218,15 +271,46 @@ void fillPersonalCardTables(const AppState &s, Document &doc, const std::vector<
     }
 }
 
-void showAndSave(DocumentApplication &word, const std::filesystem::path &output)
+void documentSaved(const std::filesystem::path &output)
 {
-    word.activeDocument().saveAs(output);
+    if (savedListener())
+        savedListener()(output);
+}
+
+// Saves the active document as the employee's output file, in its own format, and shows it.
+void showAndSave(const AppState &state, DocumentApplication &word, const std::string &employeeName,
+                 const std::string &documentName)
+{
+    Document &document = word.activeDocument();
+    const std::filesystem::path output =
+        outputDocumentPath(state, employeeName, documentName, today(), document.fileExtension());
+    document.saveAs(output);
+    documentSaved(output);
     word.setVisible(true);
 }
 
 } // namespace
 
 const ApplicationFactory &documentApplicationFactory() { return factorySlot(); }
+
+void setDocumentSavedListener(std::function<void(const std::filesystem::path &)> listener)
+{
+    savedListener() = std::move(listener);
+}
+
+std::string fileInFolder(const std::string &folder, const std::string &name)
+{
+    if (folder.empty() || endsWithSeparator(folder))
+        return folder + name;
+    return folder + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+}
+
+std::string withFinalSeparator(std::string folder)
+{
+    if (!folder.empty() && !endsWithSeparator(folder))
+        folder += static_cast<char>(std::filesystem::path::preferred_separator);
+    return folder;
+}
 void setDocumentApplicationFactory(ApplicationFactory factory) { factorySlot() = std::move(factory); }
 
 namespace {
@@ -247,10 +331,11 @@ std::string fileNamePart(const std::string &text)
 } // namespace
 
 std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
-                                         const std::string &documentName, const Date &date)
+                                         const std::string &documentName, const Date &date,
+                                         const std::string &extension)
 {
     if (!state.SavePrintedDocuments)
-        return pathFromCp1251(state.OutputFolder + "temp.doc");
+        return pathFromCp1251(fileInFolder(state.OutputFolder, "temp" + extension));
     std::string name = fileNamePart(employeeName);
     for (const std::string &part : {fileNamePart(documentName), dateToStr(date)})
         if (!part.empty())
@@ -259,10 +344,10 @@ std::filesystem::path outputDocumentPath(const AppState &state, const std::strin
     if (name.find_first_not_of('.') == std::string::npos)
         name = "_" + name;
     // A document printed before is never replaced: the next free " (n)" is taken.
-    std::filesystem::path path = pathFromCp1251(state.OutputFolder + name + ".doc");
+    std::filesystem::path path = pathFromCp1251(fileInFolder(state.OutputFolder, name + extension));
     std::error_code error;
     for (int n = 2; std::filesystem::exists(path, error); ++n)
-        path = pathFromCp1251(state.OutputFolder + name + " (" + intToStr(n) + ").doc");
+        path = pathFromCp1251(fileInFolder(state.OutputFolder, name + " (" + intToStr(n) + ")" + extension));
     return path;
 }
 
@@ -277,7 +362,8 @@ bool isPersonalCardTemplate(const std::filesystem::path &templatePath)
     for (char &c : path)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    return path.find(cp("т-2.rtf")) != std::string::npos;
+    // The card saved by a word processor of today keeps its name with the .docx extension.
+    return path.find(cp("т-2.rtf")) != std::string::npos || path.find(cp("т-2.docx")) != std::string::npos;
 }
 
 void pechat(const AppState &s, const std::filesystem::path &templatePath,
@@ -331,12 +417,12 @@ void pechat(const AppState &s, const std::filesystem::path &templatePath,
             fill.everyField(name, t, last);
             if (personalCard) {
                 fill.replace("<TRUD>", "");
-                fillPersonalCardTables(s, doc, records, {}, true);
+                fillPersonalCardTables(s, doc, templateFile, records, {}, true);
             }
         } else if (name == "SEMJA") {
             if (personalCard) {
                 fill.replace("<SEMJA>", "");
-                fillPersonalCardTables(s, doc, {}, records, false);
+                fillPersonalCardTables(s, doc, templateFile, {}, records, false);
             }
         } else {
             fill.everyField(name, t, last);
@@ -357,8 +443,7 @@ void pechat(const AppState &s, const std::filesystem::path &templatePath,
     fill.constants();
     fill.replace("<DALEE>", continuation);
 
-    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO),
-                                          documentNameOf(templatePath), today()));
+    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO), documentNameOf(templatePath));
     if (progress.hide)
         progress.hide();
     setProgress(0);
@@ -463,8 +548,7 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
     fill.referenceFields("OTDEL", s.Otdel, valueOf(s.Osnova, employeeMain, schema::OTDEL));
     fill.constants();
 
-    showAndSave(*word, outputDocumentPath(s, valueOf(s.Osnova, employeeMain, schema::FIO),
-                                          documentNameOf(templatePath), today()));
+    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO), documentNameOf(templatePath));
 }
 
 void printEmployeeList(const AppState &state, int cols, int rows,
@@ -482,7 +566,9 @@ void printEmployeeList(const AppState &state, int cols, int rows,
         if (r < rows - 1)
             doc.addRow(table);
     }
-    doc.saveAs(pathFromCp1251(state.OutputFolder + "Perechen.doc"));
+    const std::filesystem::path output = pathFromCp1251(fileInFolder(state.OutputFolder, "Perechen.doc"));
+    doc.saveAs(output);
+    documentSaved(output);
 }
 
 } // namespace veltor

@@ -35,7 +35,7 @@ struct OrderTables {
 // failing document call, which ends the operation with nothing saved.
 
 // A personnel document for the current employee (CurMainRec). A template whose path contains
-// "т-2.rtf" (Latin letters in any case) is the personal card: its tables 20 and 12 get the
+// "т-2.rtf" or "т-2.docx" (Latin letters in any case) is the personal card: its tables 20 and 12 get the
 // employment history and the family from row 3.
 void pechat(const AppState &state, const std::filesystem::path &templatePath,
             const std::string &continuation, const PrintProgress &progress = {});
@@ -55,14 +55,29 @@ void pechatdok(const AppState &state, const std::filesystem::path &templatePath,
 void printEmployeeList(const AppState &state, int cols, int rows,
                        const std::function<const std::string &(int col, int row)> &cell);
 
-// The output file of a printed document: OutputFolder + "<name> <document> <date>.doc", with
-// " (2)", " (3)" ... when a file of that name exists, so no printed document is replaced; or
-// "temp.doc" when printed documents are not kept. The name is made a file name: separators and
-// characters no file name may hold become "_", so it can never point outside the folder.
+// The output file of a printed document: OutputFolder + "<name> <document> <date>" + the
+// extension, with " (2)", " (3)" ... when a file of that name exists, so no printed document is
+// replaced; or "temp" + the extension when printed documents are not kept. The extension is the
+// document's format (".docx" for a document filled from a .docx template). The name is made a
+// file name: separators and characters no file name may hold become "_", so it can never point
+// outside the folder.
 std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
-                                         const std::string &documentName, const Date &date);
+                                         const std::string &documentName, const Date &date,
+                                         const std::string &extension = ".doc");
 // The document's name in output file names: the template's file name without its extension.
 std::string documentNameOf(const std::filesystem::path &templatePath);
+
+// A file of a folder as the settings give the folder (CP1251): a separator is put between them
+// when the folder's text does not end in one, so "…/Документы" and "…/Документы/" name the same
+// file. An empty folder leaves the name as it is.
+std::string fileInFolder(const std::string &folder, const std::string &name);
+// The folder's text as it is stored: ending in a separator (config.ini's files expect one),
+// empty when empty.
+std::string withFinalSeparator(std::string folder);
+
+// Called with every document printing saves, after it is saved (the main window names it in
+// its status bar). Empty for none.
+void setDocumentSavedListener(std::function<void(const std::filesystem::path &)> listener);
 
 // True for the personal card template (see pechat).
 bool isPersonalCardTemplate(const std::filesystem::path &templatePath);

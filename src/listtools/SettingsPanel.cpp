@@ -8,6 +8,7 @@
 #include "app/StringGrid.h"
 #include "app/Unit1.h"
 #include "card/CardWidgets.h"
+#include "documents/TemplatePrinting.h"
 #include "listtools/PanelKeys.h"
 #include "listtools/RefLists.h"
 #include "listtools/SettingsLogic.h"
@@ -483,8 +484,8 @@ void TSettingsPanel::Button4Click()
     if (!fileExists(resolveFileName(state.ProgramFolder, "config.ini")))
         Dialogs::message(u("Не найден файл Config.ini, сейчас он будет создан"), this);
     state.MainTablePath = path;
-    state.TemplatesFolder = fromQ(Edit4->text());
-    state.OutputFolder = fromQ(Edit5->text());
+    state.TemplatesFolder = withFinalSeparator(fromQ(Edit4->text()));
+    state.OutputFolder = withFinalSeparator(fromQ(Edit5->text()));
     state.PositionListMode = RadioGroup9->ItemIndex() == 1 ? 1 : 0;
     state.InterfaceMode = std::max(0, RadioGroup10->ItemIndex());
     const bool showPreview = RadioGroup2->ItemIndex() == 1;

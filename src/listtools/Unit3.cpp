@@ -1,5 +1,7 @@
 #include "listtools/Unit3.h"
 
+#include <QPushButton>
+
 #include "app/Guard.h"
 #include "app/Unit1.h"
 #include "app/WindowSupport.h"
@@ -114,6 +116,10 @@ void TForm3::showEvent(QShowEvent *event)
     if (event->spontaneous())
         return;
     centreOnScreen(this);
+    // A database open read-only takes no change from these panels.
+    for (QWidget *save : {static_cast<QWidget *>(PanelObrab->Button17), static_cast<QWidget *>(PanelNastr->Button4),
+                          static_cast<QWidget *>(PanelSprav->Button10), static_cast<QWidget *>(PanelStolb->Button15)})
+        save->setEnabled(!m_state.ReadOnly);
 }
 
 void TForm3::hideEvent(QHideEvent *event)

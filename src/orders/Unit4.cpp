@@ -144,6 +144,8 @@ void TForm4::FormShow()
         m_orderId = nextOrderId(m_book.ZhurDok);
     m_loaded = true;
     m_journalRow = 0;
+    // A database open read-only saves no order.
+    DokumPanel->DokumButOK->setEnabled(!m_state.ReadOnly);
     if (ZhurPanel->isVisibleTo(this))
         ZhurPanel->zapolnenieZhurKadrDok(m_book.ZhurDok);
 }
@@ -222,7 +224,7 @@ void TForm4::DokumButPechClick()
     if (templateName.empty())
         return;
     const OrderInput in = DokumPanel->input();
-    const std::filesystem::path file = pathFromCp1251(m_state.TemplatesFolder + utf8ToCp1251(templateName));
+    const std::filesystem::path file = pathFromCp1251(fileInFolder(m_state.TemplatesFolder, utf8ToCp1251(templateName)));
     pechatdok(m_state, file, orderEmployeeRecord(m_state, in), m_book.view(), m_orderId);
 }
 

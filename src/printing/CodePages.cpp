@@ -78,6 +78,23 @@ char32_t decodeByte(int codePage, unsigned char b)
     }
 }
 
+int encodeByte(int codePage, char32_t c)
+{
+    if (c < 0x80)
+        return static_cast<int>(c);
+    const HighHalf *table = nullptr;
+    switch (codePage) {
+    case 1250: table = &Cp1250; break;
+    case 1251: return encodeCp1251(c);
+    case 1252: table = &Cp1252; break;
+    default: return -1;
+    }
+    if (c == UnknownCharacter)
+        return -1;
+    const auto at = std::find(table->begin(), table->end(), static_cast<char16_t>(c));
+    return c <= 0xFFFF && at != table->end() ? 0x80 + static_cast<int>(at - table->begin()) : -1;
+}
+
 int encodeCp1251(char32_t c)
 {
     return cp1251ByteOf(c);

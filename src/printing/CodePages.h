@@ -13,6 +13,10 @@ constexpr char32_t UnknownCharacter = 0xFFFD;
 // 1251 and 1252; in any other code page bytes 0x80-0xFF are UnknownCharacter.
 char32_t decodeByte(int codePage, unsigned char b);
 
+// The byte of a character in Windows code page `codePage` (1250, 1251 or 1252; ASCII in any),
+// or -1 when the code page cannot hold it or is not one of these.
+int encodeByte(int codePage, char32_t c);
+
 // CP1251 byte of a character, or -1 when CP1251 cannot hold it.
 int encodeCp1251(char32_t c);
 

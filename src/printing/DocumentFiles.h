@@ -8,7 +8,7 @@ namespace veltor {
 
 // The largest document read. A template is well under a megabyte; pictures make some larger.
 constexpr size_t MaxDocumentSize = 64u * 1024u * 1024u;
-// The most characters of text a document read may hold: each costs about 25 bytes of memory
+// The most characters of text a document read may hold: each costs about 30 bytes of memory
 // while it is filled. (Positions in a document are kept in 29 bits.)
 constexpr size_t MaxDocumentCharacters = 4000000;
 

@@ -1,5 +1,7 @@
 #include "printing/RtfApplication.h"
 
+#include "printing/DocumentFiles.h"
+#include "printing/DocxDocument.h"
 #include "text/Errors.h"
 
 namespace veltor {
@@ -8,7 +10,10 @@ RtfApplication::RtfApplication(FileOpener opener) : m_opener(std::move(opener)) 
 
 Document &RtfApplication::open(const std::filesystem::path &path)
 {
-    return adopt(RtfDocument::open(path));
+    std::string bytes = readDocumentFile(path);
+    if (looksLikeZip(bytes))
+        return adopt(std::make_unique<DocxDocument>(std::move(bytes), displayPath(path)));
+    return adopt(std::make_unique<RtfDocument>(std::move(bytes), displayPath(path)));
 }
 
 Document &RtfApplication::add()
@@ -23,15 +28,16 @@ Document &RtfApplication::activeDocument()
     return *m_documents.back()->document;
 }
 
-Document &RtfApplication::adopt(std::unique_ptr<RtfDocument> document)
+template <typename Engine>
+Document &RtfApplication::adopt(std::unique_ptr<Engine> document)
 {
     auto entry = std::make_unique<Entry>();
-    entry->document = std::move(document);
     Entry *raw = entry.get();
-    raw->document->setSaveListener([this, raw](const std::filesystem::path &) {
+    document->setSaveListener([this, raw](const std::filesystem::path &) {
         if (m_visible)
             show(*raw);
     });
+    entry->document = std::move(document);
     m_documents.push_back(std::move(entry));
     return *raw->document;
 }

@@ -5,8 +5,9 @@
 #include "printing/RtfDocument.h"
 #include "printing/WordApi.h"
 
-// The word processor made of the RTF engine: its documents are RtfDocuments, and "visible"
-// hands saved files to a FileOpener.
+// The word processor made of our engines: a template is read as RTF or, when it is a zip
+// archive, as Office Open XML (.docx); new documents are RTF. "Visible" hands saved files to a
+// FileOpener.
 namespace veltor {
 
 class RtfApplication : public DocumentApplication {
@@ -21,10 +22,11 @@ public:
 
 private:
     struct Entry {
-        std::unique_ptr<RtfDocument> document;
+        std::unique_ptr<Document> document;
         std::filesystem::path shown; // the saved file last shown to the user
     };
-    Document &adopt(std::unique_ptr<RtfDocument> document);
+    template <typename Engine>
+    Document &adopt(std::unique_ptr<Engine> document);
     void show(Entry &entry);
 
     FileOpener m_opener;

@@ -185,7 +185,7 @@ void RtfDocument::load(std::string bytes)
     if (bytes.size() > MaxDocumentSize)
         throw DocumentError("Документ «" + m_name + "» слишком велик");
 
-    // Each character of text costs about 25 bytes here. Counted first, so that the vectors are
+    // Each character of text costs about 30 bytes here. Counted first, so that the vectors are
     // made once at their size and a document too large to hold is refused before any of it is.
     CharacterCounter counter;
     RtfReader(bytes).read(counter);
@@ -201,7 +201,8 @@ void RtfDocument::load(std::string bytes)
         explicit Collector(RtfDocument &d) : m_d(d) {}
         void character(const RtfChar &c) override
         {
-            m_d.m_sources.push_back(Source{c.begin, c.end, c.unicodeSkip, c.openBefore});
+            m_d.m_sources.push_back(Source{c.begin, c.end, c.unicodeSkip, c.openBefore, c.hidden, c.codePage});
+            m_d.m_hasHidden = m_d.m_hasHidden || c.hidden;
             m_d.m_text.push_back(c.code);
         }
 
@@ -211,6 +212,7 @@ void RtfDocument::load(std::string bytes)
     const size_t count = counter.count;
     m_sources.clear();
     m_text.clear();
+    m_hasHidden = false;
     m_sources.reserve(count);
     m_text.reserve(count);
     Collector collector(*this);
@@ -225,6 +227,7 @@ void RtfDocument::load(std::string bytes)
     }
     m_deleted.assign(m_text.size(), 0);
     m_documentEnd = reader.documentEnd();
+    m_plainCodePage = reader.plainCodePage();
     m_openGroupsAtEnd = reader.openGroupsAtEnd();
     m_nestedTables = reader.nestedTables();
     m_nestedTableDeleted.assign(m_nestedTables.size(), 0);
@@ -239,29 +242,79 @@ void RtfDocument::setSaveListener(std::function<void(const std::filesystem::path
 
 void RtfDocument::replaceAll(std::string_view text, std::string_view replacement)
 {
-    if (text.empty())
+    replaceText(fromCp1251(text), documentTextOf(replacement));
+}
+
+int RtfDocument::replaceAllUnicode(std::u32string_view text, std::u32string_view replacement)
+{
+    return replaceText(std::u32string(text), documentTextOf(replacement));
+}
+
+void RtfDocument::setCellTextUnicode(int table, int row, int column, std::u32string_view text)
+{
+    checkTable(table);
+    if (newTable(table) != nullptr) {
+        setCellText(table, row, column, toCp1251(text));
         return;
+    }
+    const CellRange range = cellRange(table, row, column);
+    replaceRange(range.begin, range.end, documentTextOf(text), InheritFormat);
+}
+
+bool RtfDocument::isHidden(size_t position) const
+{
+    const uint32_t o = m_origin[position];
+    return !(o & Inserted) && m_sources[o].hidden;
+}
+
+int RtfDocument::replaceText(std::u32string pattern, const std::u32string &inserted)
+{
+    if (pattern.empty())
+        return 0;
     writeNewTablesIntoSource();
-    std::u32string pattern = fromCp1251(text);
     for (char32_t &c : pattern)
         c = foldCase(c);
     const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
 
-    std::vector<size_t> matches;
-    auto from = m_folded.begin();
+    // Hidden text, tracked deletions and comment marks are not searched, as Find passes over
+    // them; one inside a match goes with it. Without them the text is searched as it is.
+    std::vector<uint32_t> visible;
+    std::vector<char32_t> visibleFolded;
+    if (m_hasHidden) {
+        visible.reserve(m_folded.size());
+        visibleFolded.reserve(m_folded.size());
+        for (size_t i = 0; i < m_folded.size(); ++i)
+            if (!isHidden(i)) {
+                visible.push_back(static_cast<uint32_t>(i));
+                visibleFolded.push_back(m_folded[i]);
+            }
+    }
+    const std::vector<char32_t> &searched = m_hasHidden ? visibleFolded : m_folded;
+    struct Match {
+        size_t begin;
+        size_t end;
+    };
+    std::vector<Match> matches;
+    auto from = searched.begin();
     for (;;) {
-        const auto found = searcher(from, m_folded.end()).first;
-        if (found == m_folded.end())
+        const auto found = searcher(from, searched.end()).first;
+        if (found == searched.end())
             break;
-        matches.push_back(static_cast<size_t>(found - m_folded.begin()));
+        const auto first = static_cast<size_t>(found - searched.begin());
+        const size_t last = first + pattern.size() - 1;
+        if (m_hasHidden)
+            matches.push_back(Match{visible[first], visible[last] + size_t(1)});
+        else
+            matches.push_back(Match{first, last + 1});
         from = found + static_cast<std::ptrdiff_t>(pattern.size());
     }
     if (matches.empty())
-        return;
+        return 0;
 
-    const std::u32string inserted = documentTextOf(replacement);
-    const size_t length = pattern.size();
-    const size_t newSize = m_text.size() - matches.size() * length + matches.size() * inserted.size();
+    size_t replaced = 0;
+    for (const Match &match : matches)
+        replaced += match.end - match.begin;
+    const size_t newSize = m_text.size() - replaced + matches.size() * inserted.size();
     std::vector<char32_t> text2, folded2;
     std::vector<uint32_t> origin2;
     text2.reserve(newSize);
@@ -273,13 +326,13 @@ void RtfDocument::replaceAll(std::string_view text, std::string_view replacement
         folded2.insert(folded2.end(), m_folded.begin() + pos, m_folded.begin() + end);
         origin2.insert(origin2.end(), m_origin.begin() + pos, m_origin.begin() + end);
     };
-    for (size_t match : matches) {
-        copyUpTo(match);
+    for (const Match &match : matches) {
+        copyUpTo(match.begin);
         // The replacement goes where the first replaced character is written, in its format.
-        const uint32_t first = m_origin[match];
+        const uint32_t first = m_origin[match.begin];
         const uint32_t origin = (first & Inserted) ? first : (Inserted | first);
-        for (size_t k = 0; k < length; ++k) {
-            const uint32_t o = m_origin[match + k];
+        for (size_t k = match.begin; k < match.end; ++k) {
+            const uint32_t o = m_origin[k];
             if (!(o & Inserted))
                 m_deleted[o] = 1;
         }
@@ -288,13 +341,14 @@ void RtfDocument::replaceAll(std::string_view text, std::string_view replacement
             folded2.push_back(foldCase(c));
             origin2.push_back(origin);
         }
-        pos = match + length;
+        pos = match.end;
     }
     copyUpTo(m_text.size());
     m_text.swap(text2);
     m_folded.swap(folded2);
     m_origin.swap(origin2);
     m_tables.reset();
+    return static_cast<int>(matches.size());
 }
 
 const std::vector<RtfDocument::TableRows> &RtfDocument::tableIndex() const
@@ -486,7 +540,8 @@ void RtfDocument::replaceRange(uint32_t begin, uint32_t end, std::u32string_view
             ++depth;
         else if (c == StoryEndMark)
             --depth;
-        else if (depth == 0 && isVisible(c) && nestedTableOf(m_origin[i] & IndexMask) < 0) {
+        // Not in hidden text: the new text would be hidden with it.
+        else if (depth == 0 && isVisible(c) && !isHidden(i) && nestedTableOf(m_origin[i] & IndexMask) < 0) {
             anchor = m_origin[i] & IndexMask;
             anchorFormat = m_origin[i] & Inserted ? m_origin[i] & FormatMask : InheritFormat;
             break;
@@ -580,6 +635,8 @@ std::string RtfDocument::textOf(uint32_t begin, uint32_t end, bool forCell) cons
             --depth;
         if (forCell && (depth > 0 || c == StoryEndMark))
             continue;
+        if (isHidden(i))
+            continue;
         switch (c) {
         case BodyParagraphMark:
         case RowMark:
@@ -626,7 +683,7 @@ void RtfDocument::writeNewTablesIntoSource()
 
 void RtfDocument::appendNewTables(std::string &out) const
 {
-    const RtfEscaping escaping = m_blank ? RtfEscaping::Cp1251Hex : RtfEscaping::Unicode;
+    const int codePage = m_blank ? 1251 : m_plainCodePage;
     if (!m_blank) {
         // Back at the document's level (a damaged document may end inside groups), and past
         // the fallback of a \uN that may end the document.
@@ -642,7 +699,7 @@ void RtfDocument::appendNewTables(std::string &out) const
             out.append("\\pard\\plain\\par ");
         else if (!m_blank)
             out.append("\\par\\pard\\plain\\par ");
-        m_newTables[i].render(out, NewTableWidth, escaping);
+        m_newTables[i].render(out, NewTableWidth, codePage);
     }
     if (!m_blank)
         out.append("\\pard\\plain ");
@@ -734,7 +791,7 @@ std::string RtfDocument::toBytes() const
             else if (r.format == NotBoldFormat)
                 out.append("{\\b0 ");
             appendRtfText(out, std::u32string_view(m_text.data() + r.begin, r.end - r.begin),
-                          source.unicodeSkip);
+                          source.unicodeSkip, source.codePage);
             if (r.format != InheritFormat)
                 out.push_back('}');
             ++run;

@@ -24,7 +24,7 @@
 // searches find them too.
 namespace veltor {
 
-class RtfDocument : public Document {
+class RtfDocument : public Document, public UnicodeTextDocument {
 public:
     // Reads RTF bytes; `name` (UTF-8) names the document in messages. DocumentError when the
     // bytes are not RTF.
@@ -42,6 +42,11 @@ public:
 
     // Called after every successful saveAs with the path written.
     void setSaveListener(std::function<void(const std::filesystem::path &)> listener);
+
+    // replaceAll and setCellText for text beyond CP1251 (written as \uN where the document's
+    // code page cannot hold it). replaceAllUnicode returns the number of places replaced.
+    int replaceAllUnicode(std::u32string_view text, std::u32string_view replacement) override;
+    void setCellTextUnicode(int table, int row, int column, std::u32string_view text) override;
 
     std::string name() const override { return m_name; }
     void replaceAll(std::string_view text, std::string_view replacement) override;
@@ -63,6 +68,8 @@ private:
         uint32_t end;
         uint8_t unicodeSkip;
         RtfOpenEnd openBefore;
+        bool hidden;       // see RtfChar::hidden
+        uint16_t codePage; // of the text at this character, for text inserted before it
     };
     // A cell of a read table: text positions [begin, end), `end` being its cell mark.
     struct CellRange {
@@ -72,6 +79,8 @@ private:
     using TableRows = std::vector<std::vector<CellRange>>;
 
     void load(std::string bytes);
+    int replaceText(std::u32string pattern, const std::u32string &inserted);
+    bool isHidden(size_t position) const;
     void writeNewTablesIntoSource();
     const std::vector<TableRows> &tableIndex() const;
     int readTableCount() const { return static_cast<int>(tableIndex().size()); }
@@ -101,6 +110,8 @@ private:
     std::vector<uint32_t> m_origin;
     uint32_t m_documentEnd = 0;
     int m_openGroupsAtEnd = 0;
+    bool m_hasHidden = false;   // some read character is hidden from Find
+    int m_plainCodePage = 1252; // of text in the default font, for tables added at the end
     bool m_blank = false;       // made by blank(): new tables go at the start of its body
     uint32_t m_newTablesAt = 0; // source position where new tables are written
     std::vector<RtfNewTable> m_newTables;

@@ -43,7 +43,7 @@ void RtfNewTable::addRow()
     m_rows.emplace_back(m_rows.back().size());
 }
 
-void RtfNewTable::render(std::string &out, int width, RtfEscaping escaping) const
+void RtfNewTable::render(std::string &out, int width, int codePage) const
 {
     // The row definition depends only on the number of cells; rows share it.
     std::map<size_t, std::string> definitions;
@@ -69,7 +69,7 @@ void RtfNewTable::render(std::string &out, int width, RtfEscaping escaping) cons
         out.append(definition(row.size()));
         for (const Cell &cell : row) {
             out.append(cell.bold ? "{\\b " : "{");
-            appendRtfText(out, cell.text, 1, escaping);
+            appendRtfText(out, cell.text, 1, codePage);
             out.append("}\\cell ");
         }
         out.append("\\row\n");

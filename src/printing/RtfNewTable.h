@@ -27,7 +27,7 @@ public:
 
     // Appends the rows, each cell with a single-line border, the columns sharing `width`
     // twips equally.
-    void render(std::string &out, int width, RtfEscaping escaping) const;
+    void render(std::string &out, int width, int codePage) const;
 
 private:
     struct Cell {

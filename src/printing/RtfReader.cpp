@@ -38,6 +38,8 @@ enum class Action : uint8_t {
     DefaultFont,
     FontCharset,
     FontCodePage,
+    Hidden,         // \v, \deleted: on, or off with 0
+    AnnotationMark, // a comment's reference: a separator Find passes over
 };
 
 struct ControlWordInfo {
@@ -71,7 +73,7 @@ constexpr ControlWordInfo ControlWords[] = {
     {"buptim", Action::Skip, 0},
     {"category", Action::Skip, 0},
     {"cell", Action::Cell, 0},
-    {"chatn", Action::Character, SeparatorMark},
+    {"chatn", Action::AnnotationMark, 0},
     {"chdate", Action::Character, SeparatorMark},
     {"chdpa", Action::Character, SeparatorMark},
     {"chdpl", Action::Character, SeparatorMark},
@@ -90,6 +92,7 @@ constexpr ControlWordInfo ControlWords[] = {
     {"datafield", Action::Skip, 0},
     {"datastore", Action::Skip, 0},
     {"deff", Action::DefaultFont, 0},
+    {"deleted", Action::Hidden, 0},
     {"do", Action::SeparatedSkip, 0},
     {"doccomm", Action::Skip, 0},
     {"docvar", Action::Skip, 0},
@@ -186,6 +189,7 @@ constexpr ControlWordInfo ControlWords[] = {
     {"ud", Action::TextDestination, 0},
     {"upr", Action::Container, 0},
     {"userprops", Action::Skip, 0},
+    {"v", Action::Hidden, 0},
     {"wgrffmtfilter", Action::Skip, 0},
     {"xe", Action::Skip, 0},
     {"xmlnstbl", Action::Skip, 0},
@@ -468,7 +472,8 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
             const char32_t code = (value < 0 || value > 0xFFFF) ? UnknownCharacter
                                                                 : static_cast<char32_t>(value);
             m_unicode = RtfChar{code, token.begin, token.end, state.unicodeSkip,
-                                openBefore(token.begin)};
+                                openBefore(token.begin), state.hidden,
+                                static_cast<uint16_t>(currentCodePage())};
             m_unicodePending = true;
             m_skipRemaining = state.unicodeSkip;
             if (m_skipRemaining == 0)
@@ -480,6 +485,14 @@ void RtfReader::controlWord(const RtfToken &token, RtfSink &sink)
         break;
     case Action::Plain:
         state.font = -1;
+        state.hidden = false;
+        break;
+    case Action::Hidden:
+        state.hidden = !token.hasParameter || token.parameter != 0;
+        break;
+    case Action::AnnotationMark:
+        if (inText)
+            emitCharacter(sink, SeparatorMark, token.begin, token.begin, true);
         break;
     case Action::ParagraphDefaults:
         state.inTable = false;
@@ -571,9 +584,10 @@ void RtfReader::text(const RtfToken &token, RtfSink &sink)
     }
 }
 
-void RtfReader::emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end)
+void RtfReader::emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end, bool hidden)
 {
-    deliver(sink, RtfChar{code, begin, end, m_groups.back().unicodeSkip, openBefore(begin)});
+    deliver(sink, RtfChar{code, begin, end, m_groups.back().unicodeSkip, openBefore(begin), hidden,
+                          static_cast<uint16_t>(currentCodePage())});
 }
 
 int RtfReader::tableLevel() const
@@ -623,7 +637,16 @@ void RtfReader::flushUnicode(RtfSink &sink)
 
 int RtfReader::currentCodePage() const
 {
-    const int font = m_groups.back().font >= 0 ? m_groups.back().font : m_defaultFont;
+    return codePageOfFont(m_groups.back().font >= 0 ? m_groups.back().font : m_defaultFont);
+}
+
+int RtfReader::plainCodePage() const
+{
+    return codePageOfFont(m_defaultFont);
+}
+
+int RtfReader::codePageOfFont(int font) const
+{
     const auto it = m_fontCodePages.find(font);
     if (it == m_fontCodePages.end() || it->second == 0)
         return m_documentCodePage;

@@ -44,6 +44,10 @@ struct RtfChar {
     uint32_t end = 0;
     uint8_t unicodeSkip = 1;       // \uc in effect: fallback characters after a \uN
     RtfOpenEnd openBefore = RtfOpenEnd::None;
+    // Not part of the text a word processor's Find sees: hidden text (\v), a tracked deletion
+    // (\deleted) or a comment's reference mark (\chatn). Only characters and separators are.
+    bool hidden = false;
+    uint16_t codePage = 0; // of the text here (by its font); 0 when unknown
 };
 
 class RtfSink {
@@ -70,6 +74,8 @@ public:
 
     // The document's code page (\ansicpg, else by \ansi, \mac, \pc, \pca; 1252 when none).
     int codePage() const { return m_documentCodePage; }
+    // The code page of text in the default font (after \plain).
+    int plainCodePage() const;
     // Position of the brace that closes the document's group (the size when it is missing).
     // Of several, the last.
     uint32_t documentEnd() const { return m_documentEnd; }
@@ -101,17 +107,23 @@ private:
         int font = -1;            // -1: the default font
         bool inTable = false;
         int tableLevel = -1;      // \itap, -1 when not given
+        bool hidden = false;      // \v or \deleted in effect
     };
 
     void controlWord(const RtfToken &token, RtfSink &sink);
     void controlSymbol(const RtfToken &token, RtfSink &sink);
     void text(const RtfToken &token, RtfSink &sink);
-    void emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end);
+    void emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end, bool hidden);
+    void emitCharacter(RtfSink &sink, char32_t code, uint32_t begin, uint32_t end)
+    {
+        emitCharacter(sink, code, begin, end, m_groups.back().hidden && !isMark(code));
+    }
     void emitMark(RtfSink &sink, RtfMark mark, uint32_t begin, uint32_t end);
     void flushUnicode(RtfSink &sink);
     void deliver(RtfSink &sink, const RtfChar &c);
     int tableLevel() const;
     int currentCodePage() const;
+    int codePageOfFont(int font) const;
     RtfOpenEnd openBefore(uint32_t position) const;
     void noteOpenEnd(const RtfToken &token);
 

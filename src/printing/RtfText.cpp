@@ -7,7 +7,7 @@ namespace veltor {
 
 namespace {
 
-void appendCharacter(std::string &out, char32_t c, int unicodeSkip, RtfEscaping escaping)
+void appendCharacter(std::string &out, char32_t c, int unicodeSkip, int codePage)
 {
     if (c == '\\' || c == '{' || c == '}') {
         out.push_back('\\');
@@ -18,23 +18,24 @@ void appendCharacter(std::string &out, char32_t c, int unicodeSkip, RtfEscaping 
         out.append("\\line ");
     } else if (c >= 0x20 && c < 0x7F) {
         out.push_back(static_cast<char>(c));
+    } else if (c > 0xFFFF && c <= 0x10FFFF) {
+        // Beyond 16 bits: a surrogate pair, as Word writes one.
+        const char32_t v = c - 0x10000;
+        appendCharacter(out, 0xD800 + (v >> 10), unicodeSkip, 0);
+        appendCharacter(out, 0xDC00 + (v & 0x3FF), unicodeSkip, 0);
     } else if (c >= 0x80 && c <= 0xFFFF) {
-        if (escaping == RtfEscaping::Cp1251Hex) {
-            const int b = encodeCp1251(c);
-            if (b >= 0) {
-                static constexpr char Hex[] = "0123456789abcdef";
-                out.append("\\'");
-                out.push_back(Hex[b >> 4]);
-                out.push_back(Hex[b & 15]);
-                return;
-            }
+        const int b = encodeByte(codePage, c);
+        if (b >= 0x80) {
+            static constexpr char Hex[] = "0123456789abcdef";
+            out.append("\\'");
+            out.push_back(Hex[b >> 4]);
+            out.push_back(Hex[b & 15]);
+            return;
         }
         // \uN takes a signed 16-bit number.
         const int value = c > 0x7FFF ? static_cast<int>(c) - 65536 : static_cast<int>(c);
         out.append("\\u");
         out.append(std::to_string(value));
-        if (escaping == RtfEscaping::Cp1251Hex)
-            unicodeSkip = 1;
         if (unicodeSkip == 0)
             out.push_back(' ');
         else
@@ -64,15 +65,29 @@ std::u32string documentTextOf(std::string_view cp1251)
     return result;
 }
 
-void appendRtfText(std::string &out, std::u32string_view text, int unicodeSkip,
-                   RtfEscaping escaping)
+std::u32string documentTextOf(std::u32string_view text)
 {
-    for (char32_t c : text)
-        appendCharacter(out, c, unicodeSkip, escaping);
+    std::u32string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            result.push_back(LineBreakMark);
+        } else {
+            result.push_back(text[i]);
+        }
+    }
+    return result;
 }
 
-void appendRtfText(std::string &out, std::string_view cp1251, int unicodeSkip,
-                   RtfEscaping escaping)
+void appendRtfText(std::string &out, std::u32string_view text, int unicodeSkip, int codePage)
+{
+    for (char32_t c : text)
+        appendCharacter(out, c, unicodeSkip, codePage);
+}
+
+void appendRtfText(std::string &out, std::string_view cp1251, int unicodeSkip, int codePage)
 {
     for (size_t i = 0; i < cp1251.size(); ++i) {
         const auto b = static_cast<unsigned char>(cp1251[i]);
@@ -81,9 +96,9 @@ void appendRtfText(std::string &out, std::string_view cp1251, int unicodeSkip,
         } else if (b == '\r' || b == '\n') {
             if (b == '\r' && i + 1 < cp1251.size() && cp1251[i + 1] == '\n')
                 ++i;
-            appendCharacter(out, LineBreakMark, unicodeSkip, escaping);
+            appendCharacter(out, LineBreakMark, unicodeSkip, codePage);
         } else {
-            appendCharacter(out, decodeByte(1251, b), unicodeSkip, escaping);
+            appendCharacter(out, decodeByte(1251, b), unicodeSkip, codePage);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "printing/WordApi.h"
 
+#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -10,22 +11,71 @@
 
 namespace veltor {
 
+namespace {
+
+ViewerFailureHandler &failureHandler()
+{
+    static ViewerFailureHandler handler;
+    return handler;
+}
+
+void reportViewerFailure(const std::filesystem::path &file, const std::string &reason)
+{
+    if (failureHandler())
+        failureHandler()(file, reason);
+    else
+        qWarning("%s: %s", displayPath(file).c_str(), reason.c_str());
+}
+
+} // namespace
+
+void setViewerFailureHandler(ViewerFailureHandler handler)
+{
+    failureHandler() = std::move(handler);
+}
+
 void openWithDesktop(const std::filesystem::path &file)
 {
 #if defined(_WIN32)
-    const QString program = QStringLiteral("explorer.exe");
-    const QString argument = QString::fromStdWString(file.native());
-#elif defined(__APPLE__)
+    // Explorer's exit code says nothing about the file: only a failed start is known.
+    if (!QProcess::startDetached(QStringLiteral("explorer.exe"), {QString::fromStdWString(file.native())}))
+        reportViewerFailure(file, "не запускается explorer.exe");
+#else
+#if defined(__APPLE__)
     const QString program = QStringLiteral("open");
     const QString argument = QString::fromStdString(file.native());
 #else
     const QString program = QStringLiteral("xdg-open");
     const QString argument = QString::fromStdString(file.native());
 #endif
-    if (!QProcess::startDetached(program, QStringList{argument}))
-        throw DocumentError("Документ сохранён в «" + displayPath(file)
-                            + "», но открыть его не удалось: не запускается "
-                            + program.toStdString());
+    // Not detached: only the opener's exit code tells that no application took the file.
+    // The process object lives until the opener ends (it is not killed with the program).
+    auto *process = new QProcess;
+    process->setProgram(program);
+    process->setArguments({argument});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    const std::string name = program.toStdString();
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, file, name](int code, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status == QProcess::NormalExit && code == 0)
+                             return;
+                         reportViewerFailure(
+                             file, status == QProcess::NormalExit
+                                       ? "нет программы, которая открывает такие файлы (" + name
+                                             + " завершился с кодом " + std::to_string(code) + ")"
+                                       : name + " завершился аварийно");
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, file, name](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         reportViewerFailure(file, "не запускается " + name);
+                     });
+    process->start();
+#endif
 }
 
 ApplicationFactory rtfApplicationFactory(FileOpener opener)

@@ -19,6 +19,9 @@ public:
 
     // The name used in messages: the file opened, or the name the document was saved under.
     virtual std::string name() const = 0;
+    // The extension a document of this format is saved under: ".doc" for RTF (the name Word
+    // opens it by), ".docx" for Office Open XML.
+    virtual std::string fileExtension() const { return ".doc"; }
 
     // Find and replace all (Selection.Find with Forward, Wrap = continue, Replace = all and
     // every other option off): every occurrence of `text` anywhere in the document's text,
@@ -55,10 +58,21 @@ public:
     virtual void addRow(int table) = 0;
 
     // SaveAs(path): the whole document written to `path` (replaced atomically; a failed write
-    // leaves no partial file). The engine writes RTF whatever the file's extension.
+    // leaves no partial file), in the format it was read in whatever the file's extension.
     virtual void saveAs(const std::filesystem::path &path) = 0;
     // Where the document was last saved; empty before the first saveAs.
     virtual std::filesystem::path savedPath() const = 0;
+};
+
+// A document that also takes text beyond CP1251, for values that do not come from the tables
+// (docfill's command line): the RTF engine writes it as \uN, Office Open XML holds it as it is.
+class UnicodeTextDocument {
+public:
+    virtual ~UnicodeTextDocument() = default;
+    // replaceAll; returns the number of places replaced.
+    virtual int replaceAllUnicode(std::u32string_view text, std::u32string_view replacement) = 0;
+    // setCellText.
+    virtual void setCellTextUnicode(int table, int row, int column, std::u32string_view text) = 0;
 };
 
 // The word processor (Word's Application object).
@@ -67,7 +81,7 @@ public:
     virtual ~DocumentApplication() = default;
 
     // Documents.Open(path): the file becomes the active document. A missing file, or a file the
-    // application cannot read (for the RTF engine: anything that is not RTF), raises
+    // application cannot read (for our engines: anything that is neither RTF nor .docx), raises
     // DocumentError naming it.
     virtual Document &open(const std::filesystem::path &path) = 0;
     // Documents.Add("Normal", false): a new empty document becomes the active document.
@@ -85,14 +99,22 @@ public:
 // Shows a saved document to the user.
 using FileOpener = std::function<void(const std::filesystem::path &)>;
 
-// The desktop's default application for the file (xdg-open on Linux, started detached and
-// never through a shell). DocumentError when it cannot be started.
+// The desktop's default application for the file (xdg-open on Linux, never through a shell).
+// The opener runs on its own; when it cannot be started or ends in failure (no application for
+// the file's type), the viewer failure handler is called later from the event loop with the
+// file and the reason (Russian, UTF-8).
 void openWithDesktop(const std::filesystem::path &file);
+
+using ViewerFailureHandler =
+    std::function<void(const std::filesystem::path &file, const std::string &reason)>;
+// The program tells the clerk; without a handler the failure is only logged.
+void setViewerFailureHandler(ViewerFailureHandler handler);
 
 // Makes the application object; the printing code is given one so tests can supply their own.
 using ApplicationFactory = std::function<std::unique_ptr<DocumentApplication>()>;
 
-// The RTF engine; documents are shown through `opener`.
+// Our engines: RTF, and Office Open XML for templates that are .docx (told by their content);
+// documents are shown through `opener`.
 ApplicationFactory rtfApplicationFactory(FileOpener opener = openWithDesktop);
 
 // CreateOleObject("Word.Application"): the factory's application, invisible. An empty factory,

@@ -3,6 +3,8 @@
 #include "text/Convert.h"
 
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
 #include <cstdio>
 
 namespace veltor {
@@ -29,6 +31,21 @@ CodeIndex::CodeIndex(const TTableHeader &header, const std::string &data, std::s
     // One contiguous sorted array keeps look-ups cache-friendly on large tables.
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [](const Entry &a, const Entry &b) { return a.first < b.first; });
+}
+
+const CodeIndex &indexByCode(const LoadedTable &table)
+{
+    struct Cached {
+        uint64_t generation = 0;
+        std::unique_ptr<CodeIndex> index;
+    };
+    static std::unordered_map<const LoadedTable *, Cached> cache;
+    Cached &slot = cache[&table];
+    if (!slot.index || table.Generation == 0 || slot.generation != table.Generation) {
+        slot.index = std::make_unique<CodeIndex>(table.Header, table.Data, "KOD");
+        slot.generation = table.Generation;
+    }
+    return *slot.index;
 }
 
 CodeIndex::Range CodeIndex::candidates(std::string_view text, bool &viaSelect) const

@@ -40,4 +40,8 @@ private:
     std::vector<std::string> m_notIntegers;          // non-empty fields that are not integers
 };
 
+// The index by KOD of a table, kept while the table's generation stays the same: looking up an
+// employee's records costs a search, not a pass over the table.
+const CodeIndex &indexByCode(const LoadedTable &table);
+
 } // namespace veltor

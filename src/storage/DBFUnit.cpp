@@ -524,6 +524,8 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     // Only the counted records and the byte after them: whatever other software left further
     // on is no record and is not read.
     const qint64 wanted = std::min<qint64>(dataSize, qint64{parsed.RecordCount} * parsed.RecordLength + 1);
+    // Room for the end byte too, so that adding it never copies a large table.
+    data.reserve(static_cast<size_t>(wanted) + 1);
     data.resize(static_cast<size_t>(wanted));
     if (wanted > 0 && file.read(data.data(), wanted) != wanted) {
         data.clear();
@@ -561,6 +563,7 @@ void ReadTable(const std::filesystem::path &fileName, LoadedTable &table)
     table.Changes = TableChanges{};
     table.BytesPastRecords = readTableFile(fileName, table.Header, table.Data, &table.Stamp);
     table.Loaded = true;
+    NewGeneration(table);
     AcceptChanges(table);
     // Records other software marked deleted: their flags differ from what a commit writes, so
     // the first commit writes the file whole.
@@ -868,11 +871,24 @@ void SetField(LoadedTable &table, int record, int field, std::string_view value)
 {
     if (record < 1 || record > table.Header.RecordCount || field < 1 || field > FieldCount(table.Header))
         return;
+    // A value that is already stored changes nothing, so its table need not be written.
+    const auto length = static_cast<size_t>(table.Header.FieldLengths[field]);
+    const size_t at = static_cast<size_t>(record - 1) * static_cast<size_t>(table.Header.RecordLength) +
+                      static_cast<size_t>(table.Header.FieldOffsets[field]);
+    if (at + length <= table.Data.size()) {
+        const std::string_view stored(table.Data.data() + at, length);
+        const size_t kept = std::min(value.size(), length);
+        if (stored.substr(0, kept) == value.substr(0, kept) &&
+            stored.find_first_not_of(' ', kept) == std::string_view::npos)
+            return;
+    }
     keepOriginal(table, record);
     noteCode(table, record);
     SetField(table.Header, record, field, table.Data, value);
-    if (field == FieldIndex(table.Header, "KOD"))
+    if (field == FieldIndex(table.Header, "KOD")) {
         noteCode(table, record);
+        NewGeneration(table);
+    }
 }
 
 void SetField(LoadedTable &table, int record, std::string_view fieldName, std::string_view value)
@@ -908,6 +924,13 @@ void DeleteRecord(LoadedTable &table, int record)
         }
     }
     DeleteRecord(table.Header, table.Data, record);
+    NewGeneration(table);
+}
+
+void NewGeneration(LoadedTable &table)
+{
+    static uint64_t counter = 0;
+    table.Generation = ++counter;
 }
 
 void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
@@ -932,6 +955,7 @@ void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
     table.Data = std::move(data);
     if (table.Data.empty() || table.Data.back() != EndOfData)
         table.Data.push_back(EndOfData);
+    NewGeneration(table);
 }
 
 void RevertChanges(LoadedTable &table)
@@ -952,6 +976,7 @@ void RevertChanges(LoadedTable &table)
         table.Data.push_back(EndOfData);
     }
     const bool rewrite = c.rewrite;
+    NewGeneration(table);
     table.Header = c.header;
     AcceptChanges(table);
     table.Changes.rewrite = rewrite;

@@ -66,7 +66,14 @@ struct LoadedTable {
     int64_t BytesPastRecords = 0;
     FileStamp Stamp;
     TableChanges Changes;
+    // Changes whenever records may have changed their KOD or their place (read, replaced,
+    // taken back, a KOD set, a record deleted): an index by code built at another generation
+    // is rebuilt. 0 for a table never read; never the same for two tables otherwise.
+    uint64_t Generation = 0;
 };
+
+// A new generation for a table whose codes or record places changed.
+void NewGeneration(LoadedTable &table);
 
 // Reads the whole file. The file name is resolved without regard to letter case (as are the
 // names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one

@@ -14,6 +14,12 @@ namespace {
 constexpr std::string_view JournalMagic = "VELTOR-JOURNAL-1";
 constexpr std::string_view JournalEnd = "END.";
 
+CommitStatistics &statistics()
+{
+    static CommitStatistics last;
+    return last;
+}
+
 CommitStepHook &stepHook()
 {
     static CommitStepHook hook;
@@ -64,7 +70,7 @@ void checkUnchangedOnDisk(const CommitFile &f)
     if (now.size != t.Stamp.size || now.modified != t.Stamp.modified) {
         throw TableChangedOnDisk("Файл «" + pathToUtf8(f.path) +
                                  "» изменён другой программой после того, как был прочитан. Ничего не сохранено: "
-                                 "перечитайте данные («Показать всех») и повторите сохранение.");
+                                 "перечитайте данные («Показать всех») и повторите изменение.");
     }
 }
 
@@ -299,6 +305,11 @@ std::string readWholeFile(const std::filesystem::path &file)
 
 } // namespace
 
+CommitStatistics lastCommitStatistics()
+{
+    return statistics();
+}
+
 void setCommitStepHook(CommitStepHook hook)
 {
     stepHook() = std::move(hook);
@@ -376,6 +387,15 @@ void commitFiles(const std::filesystem::path &journalFile, std::string_view desc
         }
         throw FileError(why);
     }
+
+    CommitStatistics done;
+    done.journalBytes = static_cast<int64_t>(journal.size());
+    for (const FilePlan &p : plans) {
+        ++done.files;
+        for (const Write &w : p.writes)
+            done.fileBytes += static_cast<int64_t>(w.bytes.size());
+    }
+    statistics() = done;
 
     // Tests check that writing in place gave exactly the bytes of writing the whole table.
     static const bool verify = qEnvironmentVariableIsSet("VELTOR_VERIFY_COMMITS");

@@ -42,6 +42,14 @@ void commitFiles(const std::filesystem::path &journalFile, std::string_view desc
 // writing (no file was touched then).
 std::optional<std::string> rollBackJournal(const std::filesystem::path &journalFile);
 
+// What the last successful commit wrote: bytes into the files and into the journal.
+struct CommitStatistics {
+    int64_t fileBytes = 0;
+    int64_t journalBytes = 0;
+    int files = 0;
+};
+CommitStatistics lastCommitStatistics();
+
 // Called before every step of a commit that changes a file (the journal written, each file
 // changed, the journal removed) with that file. Tests make a step fail by throwing, or end the
 // process there. Empty by default.

@@ -37,7 +37,13 @@ protected:
         Dialogs::clearRecorded();
     }
 
-    void TearDown() override { Dialogs::clearRecorded(); }
+    void TearDown() override
+    {
+        Dialogs::clearRecorded();
+        // Before the folder goes: the lock file is in it.
+        if (state && state->Lock)
+            state->Lock->release();
+    }
 
     std::filesystem::path table(std::string_view name) const
     {

@@ -164,7 +164,7 @@ TEST_F(EmployeeListTest, DismissedEmployeesGetARedMarker)
     EXPECT_EQ(color(2), face);
     EXPECT_EQ(color(3), face);
     // The marker follows the table without a refill (an order may dismiss an employee).
-    SetField(state->Osnova.Header, 3, FieldIndex(state->Osnova.Header, "UVOLEN"), state->Osnova.Data, "1");
+    SetField(state->Osnova, 3, "UVOLEN", "1");
     EXPECT_EQ(color(3), QColor(255, 0, 0));
 }
 

@@ -15,6 +15,7 @@
 #include "PrintingTestSupport.h"
 #include "app/EmployeeList.h"
 #include "records/Startup.h"
+#include "printing/DocxDocument.h"
 #include "printing/RtfDocument.h"
 #include "documents/TemplatePrinting.h"
 #include "storage/DBFUnit.h"
@@ -153,6 +154,25 @@ protected:
 private:
     ApplicationFactory m_previousFactory;
 };
+
+// Runs LibreOffice on files: converts each to `format` (a --convert-to argument) in `outdir`.
+// Empty when it succeeded, else what went wrong.
+std::string convertWithLibreOffice(const QString &soffice, const fs::path &profile, const std::vector<fs::path> &files,
+                                   const QString &format, const fs::path &outdir)
+{
+    QStringList arguments = {QStringLiteral("-env:UserInstallation=file://") + QString::fromStdString(profile.string()),
+                             QStringLiteral("--headless"), QStringLiteral("--convert-to"), format,
+                             QStringLiteral("--outdir"), QString::fromStdString(outdir.string())};
+    for (const fs::path &file : files)
+        arguments << QString::fromStdString(file.string());
+    QProcess process;
+    process.start(soffice, arguments);
+    if (!process.waitForFinished(240000))
+        return "soffice did not finish";
+    if (process.exitCode() != 0)
+        return process.readAllStandardError().toStdString();
+    return {};
+}
 
 // The demo's orders: template, employee code, order ID (the demo journal's).
 struct DemoOrder {
@@ -404,6 +424,72 @@ TEST_F(DemoTemplates, LibreOfficeReadsTheFilledDocuments)
         all.resize(std::min(all.size(), expected.size()));
         EXPECT_EQ(all, expected);
     }
+}
+
+TEST_F(DemoTemplates, DocxTemplatesAreFilledAsTheRtfOnesAre)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    // The personal card and the hiring order as today's word processors save them: LibreOffice
+    // writes each placeholder in runs of its own choosing.
+    const fs::path templates = folder / "docx-templates";
+    ASSERT_EQ(convertWithLibreOffice(soffice, folder / "profile",
+                                     {fs::path(VELTOR_DEMO_DIR) / "templates" / "т-2.rtf",
+                                      fs::path(VELTOR_DEMO_DIR) / "templates" / "т-1.RTF"},
+                                     QStringLiteral("docx:MS Word 2007 XML"), templates),
+              "");
+    ASSERT_TRUE(fs::is_regular_file(templates / "т-2.docx"));
+
+    state.CurMainRec = mainRecord(1);
+    pechat(state, templates / "т-2.docx", std::string());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown.back().extension(), ".docx");
+    const fs::path card = keep("card.docx");
+    // The order's fixed template name finds the template saved under the new extension.
+    pechatdok(state, templates / "т-1.RTF", mainRecord(28), {&zhurDok, &priem, &komand, &uvol, &otpusk}, 3);
+    const fs::path order = keep("hire.docx");
+
+    const fs::path txt = folder / "txt";
+    ASSERT_EQ(convertWithLibreOffice(soffice, folder / "profile", {card, order},
+                                     QStringLiteral("txt:Text (encoded):UTF8"), txt),
+              "");
+    const auto expectValues = [](const std::string &text, const std::vector<std::string> &values) {
+        ASSERT_FALSE(text.empty());
+        std::smatch left;
+        EXPECT_FALSE(std::regex_search(text, left, Placeholder)) << left.str();
+        for (const std::string &v : values)
+            EXPECT_NE(text.find(v), std::string::npos) << "«" << v << "» missing from:\n" << text;
+    };
+    const std::string cardText = readFile(txt / "card.txt");
+    expectValues(cardText, {constant("ORGAN"), value(state.Osnova, 1, "INN"),
+                            value(state.Passport, 1, "PASSPORT"), value(state.Obraz, 1, "UCHEB"), "Высшее",
+                            value(state.Osnova, 3, "SOKR_FIO")});
+    // The history and family rows, read back from the saved file by its cells and by LibreOffice.
+    DocxDocument filled(readFile(card), "card.docx");
+    TIndex history;
+    SelectEqualIdx(state.Trud.Header, state.Trud.Data, FieldIndex(state.Trud.Header, "KOD"), "1", history);
+    ASSERT_EQ(history.size(), 4u);
+    for (int k = 1; k <= 3; ++k) {
+        const std::string date = cp1251ToUtf8(
+            GetField(state.Trud.Header, state.Trud.Data, history[k], FieldIndex(state.Trud.Header, "D_IZM")));
+        EXPECT_EQ(cp1251ToUtf8(filled.cellText(20, k + 2, 1)), date);
+        EXPECT_NE(cardText.find(date), std::string::npos) << date;
+    }
+    TIndex family;
+    SelectEqualIdx(state.Semja.Header, state.Semja.Data, FieldIndex(state.Semja.Header, "KOD"), "1", family);
+    for (size_t k = 1; k < family.size(); ++k) {
+        const std::string name = cp1251ToUtf8(
+            GetField(state.Semja.Header, state.Semja.Data, family[k], FieldIndex(state.Semja.Header, "S_FIO")));
+        EXPECT_EQ(cp1251ToUtf8(filled.cellText(12, static_cast<int>(k) + 2, 2)), name);
+        EXPECT_NE(cardText.find(name), std::string::npos) << name;
+    }
+
+    expectValues(readFile(txt / "hire.txt"),
+                 {constant("ORGAN"), value(state.Osnova, 28, "FIO"), value(zhurDok, 28, "NOM_DOK"),
+                  department(value(priem, 28, "OTDEL")), position(value(priem, 28, "DOLZH")), "Основная работа",
+                  value(priem, 28, "OKLAD"),
+                  cp1251ToUtf8(AmountInWords(0, std::stoi(value(state.Osnova, 28, "OKLAD"))))});
 }
 
 } // namespace

@@ -200,7 +200,7 @@ TEST_F(Entry, UncheckedColumnLeavesTheListAndIsStored)
 
     // A column removed in the settings during the run: the list's entries no longer match the
     // Stolb records by position, and a check mark must not land on the neighbouring column.
-    DeleteRecord(state->Stolb.Header, state->Stolb.Data, 1);
+    DeleteRecord(state->Stolb, 1);
     form->N2_7->trigger();
     stolb.CheckListBox1->item(3)->setCheckState(Qt::Unchecked); // "Дата рождения"
     stolb.Button15->click();

@@ -73,11 +73,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         NotRtfCase{"BinaryWordDocument", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10),
                    "(.doc)"},
-        NotRtfCase{"WordXmlDocument", std::string("PK\x03\x04\x14\0\x06\0", 8), "(.docx)"},
+        NotRtfCase{"DamagedWordXmlDocument", std::string("PK\x03\x04\x14\0\x06\0", 8), "поврежден"},
         NotRtfCase{"PlainText", "<OSNOVA.FIO>", "не является документом RTF"},
         NotRtfCase{"Empty", "", "не является документом RTF"},
         NotRtfCase{"RtfAfterABlank", " {\\rtf1 x}", "не является документом RTF"},
-        // More text than the engine holds in reasonable memory (about 25 bytes a character).
+        // More text than the engine holds in reasonable memory (about 30 bytes a character).
         NotRtfCase{"TooMuchText", "{\\rtf1 " + std::string(4000001, 'a') + "}", "слишком велик"}),
     [](const auto &info) { return std::string(info.param.name); });
 

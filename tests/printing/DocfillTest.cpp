@@ -47,6 +47,19 @@ TEST(Docfill, ReplacesInOrderAndSetsCells)
     EXPECT_EQ(cp1251ToUtf8(saved.text()), "Иванов a=b |a=b \n\aОтдел кадров\a\n\n");
 }
 
+TEST(Docfill, KeepsLettersBeyondCp1251AndWarnsAboutNamesThatMatchNothing)
+{
+    // "ü" became "?" and an unknown NAME passed unnoticed.
+    TemporaryFolder folder;
+    writeFile(folder / "t.rtf", rtf("\\pard <FAM>\\par"));
+    const ToolRun run = docfill({arg(folder / "t.rtf"), arg(folder / "o.doc"), QStringLiteral("FAM=Müller Ёж"),
+                                 QStringLiteral("IMJA=x"), QStringLiteral("OTCH=y")});
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(run.errors, "docfill: warning: <IMJA> matched nothing\ndocfill: warning: <OTCH> matched nothing\n");
+    EXPECT_NE(readFile(folder / "o.doc").find("\\pard M\\u252?ller \\'a8\\'e6\\par"), std::string::npos)
+        << readFile(folder / "o.doc");
+}
+
 TEST(Docfill, FailuresExitWithAMessage)
 {
     TemporaryFolder folder;
@@ -58,7 +71,7 @@ TEST(Docfill, FailuresExitWithAMessage)
         const char *message;
     } cases[] = {
         {{arg(folder / "none.rtf"), arg(folder / "o.doc")}, 1, "не найден"},
-        {{arg(folder / "t.docx"), arg(folder / "o.doc")}, 1, "(.docx)"},
+        {{arg(folder / "t.docx"), arg(folder / "o.doc")}, 1, "поврежден"},
         {{arg(folder / "t.rtf"), arg(folder / "o.doc"), QStringLiteral("--cell"),
           QStringLiteral("1,1,1=x")},
          1, "нет таблицы 1"},

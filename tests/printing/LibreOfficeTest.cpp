@@ -87,6 +87,18 @@ const std::string StrayStarTemplate =
     "\\pard\\plain {\\i Start \\*\\b <A>\\b0  middle <B>}\\par\n"
     "\\pard\\plain End <C>\\par}";
 
+// Placeholders interrupted as Word leaves them: hidden text, a tracked deletion, a comment; and
+// a paragraph in a Western font, where Cyrillic values can only be \uN.
+const std::string InterruptedTemplate =
+    "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman;}"
+    "{\\f1\\fswiss\\fcharset0 Arial;}}\n"
+    "{\\*\\revtbl {Unknown;}{Clerk;}}\n"
+    "\\pard\\plain First <A{\\v hidden}>\\par\n"
+    "\\pard\\plain Second <{\\deleted\\revauthdel1\\revdttmdel1 gone}B>\\par\n"
+    "\\pard\\plain Third <{\\*\\atrfstart 1}C{\\*\\atrfend 1}{\\*\\atnid K}{\\*\\atnauthor Clerk}\\chatn "
+    "{\\*\\annotation{\\*\\atnref 1}\\pard\\plain note\\par}>\\par\n"
+    "\\pard\\plain\\f1 Fourth <D> <E>\\par}";
+
 TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
 {
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -138,11 +150,13 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
 
         const std::pair<const char *, const std::string *> filled[] = {
             {"nested.doc", &NestedTableTemplate}, {"word-nested.doc", &WordNestedTableTemplate},
-            {"unclosed.doc", &UnclosedTemplate},  {"star.doc", &StrayStarTemplate}};
+            {"unclosed.doc", &UnclosedTemplate},  {"star.doc", &StrayStarTemplate},
+            {"interrupted.doc", &InterruptedTemplate}};
         for (const auto &[name, bytes] : filled) {
             RtfDocument document(*bytes, "template.rtf");
             for (const char *placeholder : {"A", "B", "C", "D", "E"})
-                document.replaceAll("<" + std::string(placeholder) + ">", "value" + std::string(placeholder));
+                document.replaceAll("<" + std::string(placeholder) + ">",
+                                    cp("значение ") + "value" + std::string(placeholder));
             if (document.tableCount() > 0)
                 document.setCellText(1, 1, 1, cp("Ячейка"));
             document.saveAs(folder / name);
@@ -162,7 +176,8 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
          QString::fromStdString((folder / "nested.doc").string()),
          QString::fromStdString((folder / "word-nested.doc").string()),
          QString::fromStdString((folder / "unclosed.doc").string()),
-         QString::fromStdString((folder / "star.doc").string())});
+         QString::fromStdString((folder / "star.doc").string()),
+         QString::fromStdString((folder / "interrupted.doc").string())});
     process.start();
     ASSERT_TRUE(process.waitForFinished(180000)) << "soffice did not finish";
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
@@ -196,11 +211,17 @@ TEST(LibreOffice, ReadsTheValuesTheEngineWrote)
 
     // The nested table goes with the cell's old text; every later cell and paragraph stays.
     for (const char *name : {"nested.txt", "word-nested.txt"})
-        EXPECT_EQ(readFile(out / name), "\xEF\xBB\xBFHeader valueA\nЯчейка\nvalueB\nvalueC\nvalueD\nAfter valueE\n")
+        EXPECT_EQ(readFile(out / name), "\xEF\xBB\xBFHeader значение valueA\nЯчейка\nзначение valueB\n"
+                                        "значение valueC\nзначение valueD\nAfter значение valueE\n")
             << name;
     // The unclosed template opens, and its last paragraph is filled.
-    EXPECT_EQ(readFile(out / "unclosed.txt"), "\xEF\xBB\xBF" "First valueA\nSecond valueB\nThird valueC\n");
-    EXPECT_EQ(readFile(out / "star.txt"), "\xEF\xBB\xBFStart valueA middle valueB\nEnd valueC\n");
+    EXPECT_EQ(readFile(out / "unclosed.txt"),
+              "\xEF\xBB\xBF" "First значение valueA\nSecond значение valueB\nThird значение valueC\n");
+    EXPECT_EQ(readFile(out / "star.txt"),
+              "\xEF\xBB\xBFStart значение valueA middle значение valueB\nEnd значение valueC\n");
+    EXPECT_EQ(readFile(out / "interrupted.txt"),
+              "\xEF\xBB\xBF" "First значение valueA\nSecond значение valueB\nThird значение valueC\n"
+              "Fourth значение valueD значение valueE\n");
 }
 
 } // namespace

@@ -97,6 +97,18 @@ const ReplaceCase ReplaceCases[] = {
     {"TextOnlyPlaceholderStaysWhenNotGiven", R"(\pard <OSNOVA.OKLAD_PROPIS>\par)",
      {{"<OSNOVA.OKLAD>", "1"}}, "<OSNOVA.OKLAD_PROPIS>\n"},
     {"EmptyFindTextChangesNothing", R"(\pard abc\par)", {{"", "x"}}, "abc\n"},
+    // Find passes over hidden text, tracked deletions and comment marks; these placeholders
+    // stayed in the printed document.
+    {"HiddenTextInsidePlaceholder", R"(\pard <OSNOVA.{\v x}FIO> {\v <OSNOVA.FIO>}\par)",
+     {{"<OSNOVA.FIO>", "Белова"}}, "Белова \n"},
+    {"TrackedDeletionInsidePlaceholder",
+     R"(\pard <OS{\deleted\revauthdel1 XX}NOVA.FIO>{\deleted0 !}\par)", {{"<OSNOVA.FIO>", "Белова"}},
+     "Белова!\n"},
+    {"CommentMarkInsidePlaceholder",
+     R"(\pard <OSNOVA.{\*\atrfstart 1}FI{\*\atrfend 1}{\*\atnid И}{\*\atnauthor И}\chatn )"
+     R"({\*\annotation{\*\atnref 1}\pard <X>\par}O>\par)",
+     {{"<OSNOVA.FIO>", "Белова"}}, "Белова\n"},
+    {"PlainEndsHiddenText", R"(\pard {\v\plain <A>}{\v1\v0 <A>}\par)", {{"<A>", "x"}}, "xx\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Documents, ReplaceTest, ::testing::ValuesIn(ReplaceCases),
@@ -116,6 +128,37 @@ TEST(ReplaceBytes, FallbackCountFollowsTheUnicodeSkipInEffect)
     document.replaceAll("<B>", cp("Я1"));
     EXPECT_EQ(document.toBytes(), R"({\rtf1\uc2 \u1071??\uc0 \u1071 1\par})");
     EXPECT_EQ(cp1251ToUtf8(reread(document)), "ЯЯ1\n");
+}
+
+TEST(ReplaceBytes, HiddenPartsOfAPlaceholderGoWithItAndNothingElseDoes)
+{
+    RtfDocument document(R"({\rtf1 a{\b <A{\v x}B>}{\v y}<AB\chatn {\*\annotation c}>\par})", "t.rtf");
+    document.replaceAll("<AB>", "V");
+    EXPECT_EQ(document.toBytes(), R"({\rtf1 a{\b V{\v }}{\v y}V\chatn {\*\annotation c}\par})");
+
+    // A cell's new text goes where its first shown character was, not into hidden text.
+    RtfDocument table(R"({\rtf1 \trowd\cellx3000\pard\intbl {\v h}{\i a}\cell\row\pard\par})", "t.rtf");
+    table.setCellText(1, 1, 1, "b");
+    EXPECT_EQ(table.toBytes(), R"({\rtf1 \trowd\cellx3000\pard\intbl {\v }{\i b}\cell\row\pard\par})");
+}
+
+TEST(ReplaceBytes, ValuesAreWrittenInTheCodePageOfTheirPlace)
+{
+    // Every letter was \uN? (seven bytes, "??????" in readers without Unicode): now \'hh where the
+    // font's code page holds it, \uN with its fallback beyond it, surrogates beyond 16 bits.
+    RtfDocument document(testing::rtf(R"(\pard <A>|{\f1 <A>}|{\uc0\f1 <A>}\par)"), "t.rtf");
+    document.replaceAll("<A>", cp("Ёж"));
+    EXPECT_NE(document.toBytes().find(R"(\pard \'a8\'e6|{\f1 \u1025?\u1078?}|{\uc0\f1 \u1025 \u1078 })"),
+              std::string::npos)
+        << document.toBytes();
+    EXPECT_EQ(cp1251ToUtf8(reread(document)), "Ёж|Ёж|Ёж\n");
+
+    RtfDocument unicode(testing::rtf(R"(\pard <A>|{\f1 <A>}\par)"), "t.rtf");
+    EXPECT_EQ(unicode.replaceAllUnicode(U"<a>", U"\u00FC\U0001F600"), 2);
+    EXPECT_NE(unicode.toBytes().find(R"(\pard \u252?\u-10179?\u-8704?|{\f1 \'fc\u-10179?\u-8704?}\par)"),
+              std::string::npos)
+        << unicode.toBytes();
+    EXPECT_EQ(unicode.replaceAllUnicode(U"<A>", U"x"), 0);
 }
 
 TEST(ReplaceBytes, DocumentWithoutMatchesIsWrittenByteForByte)
