@@ -83,10 +83,52 @@ int appendWithCode(LoadedTable &t, const std::string &code)
     return record;
 }
 
-Date dateOrEmpty(const std::string &text)
-{
-    return text.empty() ? EmptyDate : strToDate(text);
-}
+// Reads the stored values of one record; what cannot be read is noted and read as empty.
+class StoredReader {
+public:
+    StoredReader(const AppState &state, const LoadedTable &table, int record, std::vector<UnreadableValue> &bad)
+        : m_table(table), m_record(record), m_bad(bad),
+          m_tableName(state.fileOf(table).filename().string())
+    {
+    }
+
+    std::string text(std::string_view field) const { return fieldOf(m_table, m_record, field); }
+
+    // Empty stays EmptyDate; a text that is no date is noted and read as EmptyDate too.
+    Date date(std::string_view field) const
+    {
+        const std::string stored = text(field);
+        Date d = EmptyDate;
+        if (!stored.empty() && !tryStrToDate(stored, d)) {
+            note(field, stored);
+            d = EmptyDate;
+        }
+        return d;
+    }
+
+    // `empty` for an empty text and for one that is no integer (noted).
+    int32_t integer(std::string_view field, int32_t empty) const
+    {
+        const std::string stored = text(field);
+        int32_t value = empty;
+        if (!stored.empty() && !tryStrToInt(stored, value)) {
+            note(field, stored);
+            value = empty;
+        }
+        return value;
+    }
+
+private:
+    void note(std::string_view field, const std::string &value) const
+    {
+        m_bad.push_back({m_tableName, std::string(field), value});
+    }
+
+    const LoadedTable &m_table;
+    int m_record;
+    std::vector<UnreadableValue> &m_bad;
+    std::string m_tableName;
+};
 
 constexpr std::array<std::string_view, 6> SeniorityFields = {
     schema::ST_OB_LET, schema::ST_OB_MES, schema::ST_OB_DN,
@@ -198,23 +240,23 @@ CardValues loadCardValues(const AppState &state, const CardRecords &records, con
 
     const LoadedTable &pass = state.Passport;
     const int p = records.passport;
+    const StoredReader passReader(state, pass, p, v.unreadable);
     v.passport = fieldOf(pass, p, schema::PASSPORT);
-    v.passDate = dateOrEmpty(fieldOf(pass, p, schema::PASS_DATA));
+    v.passDate = passReader.date(schema::PASS_DATA);
     v.passIssuer = fieldOf(pass, p, schema::PASS_KEM);
-    v.birthDate = dateOrEmpty(fieldOf(pass, p, schema::DATA_ROZHD));
+    v.birthDate = passReader.date(schema::DATA_ROZHD);
     v.birthPlace = fieldOf(pass, p, schema::MESTO_ROZH);
     v.citizenship = fieldOf(pass, p, schema::GRAZHD);
     const std::string visa = fieldOf(pass, p, schema::VIZA_DATA);
     v.hasVisa = !visa.empty();
-    v.visaDate = v.hasVisa ? strToDate(visa) : today;
+    // A visa whose date cannot be read stays a visa, with the date to be given again.
+    v.visaDate = v.hasVisa ? passReader.date(schema::VIZA_DATA) : today;
     v.address = fieldOf(pass, p, schema::ADRESS);
     v.phone = fieldOf(pass, p, schema::TELEFON);
 
-    const std::string obraz = fieldOf(main, m, schema::OBRAZ);
-    if (!obraz.empty()) {
-        const int32_t item = strToInt(obraz);
-        v.education = item >= -1 && item <= 4 ? item : -1;
-    }
+    const StoredReader mainReader(state, main, m, v.unreadable);
+    const int32_t item = mainReader.integer(schema::OBRAZ, -1);
+    v.education = item >= -1 && item <= 4 ? item : -1;
     v.language = fieldOf(main, m, schema::IN_JAZ);
     v.languageLevel = fieldOf(main, m, schema::UROVEN);
 
@@ -227,13 +269,13 @@ CardValues loadCardValues(const AppState &state, const CardRecords &records, con
 
     const LoadedTable &trud = state.Trud;
     const int t = records.trud;
-    v.postDate = dateOrEmpty(fieldOf(trud, t, schema::D_POST));
-    v.contractDate = dateOrEmpty(fieldOf(trud, t, schema::D_DOG));
-    v.annexDate = dateOrEmpty(fieldOf(trud, t, schema::D_PRIL));
+    const StoredReader trudReader(state, trud, t, v.unreadable);
+    v.postDate = trudReader.date(schema::D_POST);
+    v.contractDate = trudReader.date(schema::D_DOG);
+    v.annexDate = trudReader.date(schema::D_PRIL);
     v.contractNo = fieldOf(trud, t, schema::NOM_DOG);
     v.annexNo = fieldOf(trud, t, schema::NOM_PRIL);
-    const std::string kind = fieldOf(trud, t, schema::VID_RAB);
-    v.workKind = kind.empty() ? 0 : strToInt(kind);
+    v.workKind = trudReader.integer(schema::VID_RAB, 0);
 
     for (size_t i = 0; i < SeniorityFields.size(); ++i)
         v.seniority[i] = fieldOf(main, m, SeniorityFields[i]);
@@ -241,7 +283,7 @@ CardValues loadCardValues(const AppState &state, const CardRecords &records, con
     const std::string dismissal = fieldOf(trud, t, schema::D_UVOL);
     v.dismissalShown = !dismissal.empty();
     if (v.dismissalShown) {
-        v.dismissalDate = strToDate(dismissal);
+        v.dismissalDate = trudReader.date(schema::D_UVOL);
         v.dismissalReason = fieldOf(trud, t, schema::PR_UVOL);
     } else {
         v.dismissalDate = today;
@@ -256,6 +298,17 @@ CardValues loadCardValues(const AppState &state, const CardRecords &records, con
 
     v.photoPath = fieldOf(main, m, schema::FOTO);
     return v;
+}
+
+std::string unreadableValuesMessage(const std::vector<UnreadableValue> &values, const std::string &name,
+                                    const std::string &code)
+{
+    std::string text = "У сотрудника " + cp1251ToUtf8(name) + " (код " + cp1251ToUtf8(code) +
+                       ") не удалось прочитать:";
+    for (const UnreadableValue &v : values)
+        text += "\n  " + v.table + ", поле " + v.field + ": \"" + cp1251ToUtf8(v.value) + "\"";
+    text += "\nЭти значения показаны пустыми; исправьте их и сохраните карточку.";
+    return text;
 }
 
 CardSaveResult storeCard(AppState &state, const std::string &code, const CardSaveInput &input)

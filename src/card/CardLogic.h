@@ -31,6 +31,14 @@ CardRecords cardRecordsOfCode(const AppState &state, const std::string &code);
 
 enum class CardMode { Existing, NewEmployee };
 
+// A stored value the card cannot read (a date that is no date, a code that is no integer): it
+// is shown as an empty value would be, so the clerk can correct it.
+struct UnreadableValue {
+    std::string table; // file name, e.g. "Passport.dbf"
+    std::string field;
+    std::string value; // as stored, CP1251
+};
+
 // What the card's plain controls show (texts CP1251).
 struct CardValues {
     // osnova.dbf
@@ -86,10 +94,18 @@ struct CardValues {
     // Dopoln.dbf.
     std::vector<std::string> extraNames;
     std::vector<std::string> extraValues;
+
+    // Stored values shown as empty because they could not be read.
+    std::vector<UnreadableValue> unreadable;
 };
 
+// One message for the unreadable values of an employee (`name` and `code` CP1251), in UTF-8.
+std::string unreadableValuesMessage(const std::vector<UnreadableValue> &values, const std::string &name,
+                                    const std::string &code);
+
 // Reads everything the card shows. A stored date that is not a date, or an OBRAZ or VID_RAB
-// that is not an integer, raises ConversionError before anything is returned.
+// that is not an integer, is shown as empty and listed in `unreadable`: one bad value must not
+// keep the clerk from the card that can correct it.
 CardValues loadCardValues(const AppState &state, const CardRecords &records, const Date &today);
 
 // The names of every record of a reference table (otdel.dbf OTDEL, dolzh.dbf DOLZH) in record

@@ -35,8 +35,9 @@ TRadioGroup::TRadioGroup(const QString &title, const QStringList &items, int col
         // Items fill the columns top to bottom, as a radio group lays them out.
         layout->addWidget(button, i % rows, i / rows);
     }
-    connect(m_group, &QButtonGroup::idClicked, this, [this] {
-        if (m_onClick)
+    // Toggled, not clicked: a screen reader or the keyboard checks an item without a click.
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked && m_onClick)
             m_onClick();
     });
 }

@@ -24,7 +24,8 @@ public:
     void setItemIndex(int item);
     int count() const;
     QRadioButton *button(int item) const;
-    // Called when the user clicks an item.
+    // Called when an item becomes the chosen one: by a click, the keyboard, assistive
+    // technology or setItemIndex.
     void onClick(std::function<void()> handler) { m_onClick = std::move(handler); }
 
 private:

@@ -1,6 +1,8 @@
 #include "card/ExtraPage.h"
 
+#include "app/FieldInput.h"
 #include "app/Guard.h"
+#include "storage/Schema.h"
 #include "app/QtText.h"
 #include "card/CardWidgets.h"
 #include "card/EducationEditor.h"
@@ -120,6 +122,15 @@ void TCardExtraPage::createControls(AppState &state)
     GroupBox6->setSizePolicy(keep);
     page->addWidget(GroupBox6);
     page->addStretch(1);
+
+    bindToField(Edit25, state.Osnova, schema::IN_JAZ);
+    bindToField(Edit26, state.Osnova, schema::UROVEN);
+    bindToField(Edit27, state.Voen, schema::KATEGOR);
+    bindToField(ComboBox4, state.Voen, schema::ZVANIE);
+    bindToField(ComboBox5, state.Voen, schema::SOSTAV);
+    bindToField(Edit30, state.Voen, schema::VUS);
+    bindToField(Edit31, state.Voen, schema::GODN);
+    bindToField(Edit32, state.Voen, schema::VOENKOM);
 }
 
 void TCardExtraPage::fill(const CardValues &v)

@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/EmployeeList.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -56,7 +57,7 @@ void TCardHrPage::createControls()
     form->setVerticalSpacing(6);
     page->addLayout(form);
 
-    EditData3 = createDatePicker(this, "EditData3");
+    EditData3 = createDatePicker(this, "EditData3", EmptyDateShown::AsEmpty);
     Button19 = new QPushButton(u("История"), this);
     Button19->setObjectName("Button19");
     connect(Button19, &QPushButton::clicked, this, guarded(this, [this] { Button19Click(); }));
@@ -65,7 +66,7 @@ void TCardHrPage::createControls()
     form->addWidget(Button19, 0, 4, Qt::AlignRight);
 
     Edit18 = lineEdit(this, "Edit18", 160);
-    EditData4 = createDatePicker(this, "EditData4");
+    EditData4 = createDatePicker(this, "EditData4", EmptyDateShown::AsEmpty);
     form->addWidget(makeLabel(u("Трудовой договор №"), Edit18, this), 1, 0);
     form->addWidget(Edit18, 1, 1);
     form->addWidget(makeLabel(u("от"), EditData4, this), 1, 2, Qt::AlignRight);
@@ -73,7 +74,7 @@ void TCardHrPage::createControls()
     EditData4->setAccessibleDescription(u("Дата трудового договора"));
 
     Edit19 = lineEdit(this, "Edit19", 160);
-    EditData5 = createDatePicker(this, "EditData5");
+    EditData5 = createDatePicker(this, "EditData5", EmptyDateShown::AsEmpty);
     form->addWidget(makeLabel(u("Приложение к договору №"), Edit19, this), 2, 0);
     form->addWidget(Edit19, 2, 1);
     form->addWidget(makeLabel(u("от"), EditData5, this), 2, 2, Qt::AlignRight);
@@ -150,6 +151,15 @@ void TCardHrPage::createControls()
         const int top = Button19->geometry().bottom() + 6;
         return QRect(0, top, width(), height() - top);
     });
+
+    bindToField(Edit18, m_state.Trud, schema::NOM_DOG);
+    bindToField(Edit19, m_state.Trud, schema::NOM_PRIL);
+    bindToField(Edit10, m_state.Trud, schema::PR_UVOL);
+    // The seniority is plain text typed by the clerk and stored as it is.
+    static constexpr std::string_view seniorityFields[] = {schema::ST_OB_LET, schema::ST_OB_MES, schema::ST_OB_DN,
+                                                           schema::ST_NP_LET, schema::ST_NP_MES, schema::ST_NP_DN};
+    for (size_t i = 0; i < SeniorityEdits.size(); ++i)
+        bindToField(SeniorityEdits[i], m_state.Osnova, seniorityFields[i]);
 }
 
 void TCardHrPage::fill(const CardValues &v)

@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/Picture.h"
 #include "app/QtText.h"
@@ -42,6 +43,26 @@ TCardMainPage::TCardMainPage(AppState &state, QWidget *parent) : QWidget(parent)
 {
     setObjectName("OsnovnList");
     createControls();
+    bindFields();
+}
+
+void TCardMainPage::bindFields()
+{
+    const LoadedTable &main = m_state.Osnova;
+    bindToField(Edit22, main, schema::NOM);
+    bindToField(Edit1, main, schema::FIO);
+    bindToField(Edit16, main, schema::SOKR_FIO);
+    bindToField(Edit17, main, schema::FIO_KOGO);
+    bindToField(Edit3, main, schema::OKLAD, FieldInputKind::Digits);
+    bindToField(Edit12, main, schema::INN);
+    bindToField(Edit13, main, schema::STRAH_SVID);
+    const LoadedTable &pass = m_state.Passport;
+    bindToField(Edit5, pass, schema::PASSPORT);
+    bindToField(Edit9, pass, schema::PASS_KEM);
+    bindToField(Edit4, pass, schema::MESTO_ROZH);
+    bindToField(Edit8, pass, schema::GRAZHD);
+    bindToField(Edit6, pass, schema::ADRESS);
+    bindToField(Edit7, pass, schema::TELEFON);
 }
 
 void TCardMainPage::createControls()
@@ -159,7 +180,7 @@ void TCardMainPage::createControls()
     auto *pass = new QGridLayout(GroupBox1);
     pass->setVerticalSpacing(4);
     Edit5 = lineEdit(GroupBox1, "Edit5");
-    EditData1 = createDatePicker(GroupBox1, "EditData1");
+    EditData1 = createDatePicker(GroupBox1, "EditData1", EmptyDateShown::AsEmpty);
     pass->addWidget(makeLabel(u("Паспорт   №"), Edit5, GroupBox1), 0, 0);
     pass->addWidget(Edit5, 0, 1);
     pass->addWidget(makeLabel(u("выдан"), EditData1, GroupBox1), 0, 2, Qt::AlignRight);
@@ -167,7 +188,7 @@ void TCardMainPage::createControls()
     Edit9 = lineEdit(GroupBox1, "Edit9");
     pass->addWidget(makeLabel(u("кем выдан"), Edit9, GroupBox1), 1, 0);
     pass->addWidget(Edit9, 1, 1, 1, 3);
-    EditData2 = createDatePicker(GroupBox1, "EditData2");
+    EditData2 = createDatePicker(GroupBox1, "EditData2", EmptyDateShown::AsEmpty);
     EditData2->setAccessibleDescription(u("Дата рождения"));
     Edit4 = lineEdit(GroupBox1, "Edit4");
     Edit4->setAccessibleDescription(u("Место рождения"));

@@ -87,6 +87,7 @@ protected:
 
 private:
     void createControls();
+    void bindFields(); // each edit takes what its field can store
     void setGlyph(bool atTop);
 
     AppState &m_state;

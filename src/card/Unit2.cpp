@@ -33,6 +33,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -120,6 +121,12 @@ void TForm2::createControls()
     bottom->addWidget(Button1);
     bottom->addWidget(Button5);
     layout->addLayout(bottom);
+    // Notes about refused input appear here, where they do not take the focus.
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setAccessibleName(u("Строка состояния"));
+    StatusBar->setSizeGripEnabled(false);
+    layout->addWidget(StatusBar);
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
     arrangeTabOrder();
@@ -175,6 +182,10 @@ void TForm2::FormShow()
         throw;
     }
     setWritable(m_loaded);
+    if (!m_shown.unreadable.empty()) {
+        Dialogs::message(QString::fromStdString(unreadableValuesMessage(m_shown.unreadable, m_shown.fio, m_code)),
+                         this);
+    }
     // The photo comes last: an unreadable picture leaves every other control filled.
     OsnovnList->showPhoto();
 }

@@ -10,6 +10,7 @@ class QLabel;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QStatusBar;
 class QTabWidget;
 
 namespace veltor {
@@ -31,8 +32,7 @@ public:
 
     // Fills every control from the loaded tables for the current employee. Runs on every
     // showing. A value that cannot be read (a stored date that is no date, an OBRAZ or VID_RAB
-    // that is no integer) raises ConversionError; the card then shows no employee and cannot
-    // save until it is shown again.
+    // that is no integer) is shown as empty and named in one message; the card stays usable.
     void FormShow();
     // Reset on every close: normal caption, editors, name forms and history hidden.
     void FormClose();
@@ -78,6 +78,7 @@ public:
     QPushButton *ButPechat = nullptr;        // hidden; its handler serves the documents pop-up
     QPushButton *ButKadr = nullptr;          // hidden; its handler serves the orders pop-up
     QMenu *PopupMenu = nullptr;
+    QStatusBar *StatusBar = nullptr; // short notes, such as why a typed character was refused
 
 protected:
     void showEvent(QShowEvent *event) override;

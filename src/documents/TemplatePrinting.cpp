@@ -13,6 +13,23 @@
 namespace veltor {
 namespace {
 
+// A date left empty is stored as 01.01.1900 (what an empty date picker holds): it prints empty,
+// not as "Трудовой договор от 01.01.1900".
+std::string printedValue(const std::string &stored)
+{
+    return stored == dateToStr(EmptyDate) ? std::string() : stored;
+}
+
+// A salary of up to 12 digits (its field's width) is put into words; a text of other characters
+// fails with the integer conversion message, as before.
+double wholeAmount(const std::string &text)
+{
+    if (!text.empty() && text.size() <= 15 && text.find_first_not_of("0123456789") == std::string::npos)
+        return std::stod(text);
+    return strToInt(text);
+}
+
+
 ApplicationFactory &factorySlot()
 {
     static ApplicationFactory factory = rtfApplicationFactory();
@@ -109,21 +126,22 @@ public:
     void everyField(std::string_view name, const LoadedTable &t, int record)
     {
         for (int f = 1; f <= FieldCount(t.Header); ++f)
-            replace(placeholder(name, fieldName(t.Header, f)), GetField(t.Header, t.Data, record, f));
+            replace(placeholder(name, fieldName(t.Header, f)), printedValue(GetField(t.Header, t.Data, record, f)));
     }
 
     // <FAM>, <IMJA>, <OTCH>, <OSNOVA.OKLAD_PROPIS> and, for documents, <OSNOVA.OBRAZ_N>, then
     // <BUKVA> and <DATA>.
-    void nameAndSalary(int mainRecord, bool withEducation)
+    // `salary` replaces the main record's salary when given (the salary an order set).
+    void nameAndSalary(int mainRecord, bool withEducation, const std::string *salaryOfOrder = nullptr)
     {
         const LoadedTable &main = m_state.Osnova;
         const std::string fio = valueOf(main, mainRecord, schema::FIO);
         replace("<FAM>", NthWord(fio, 1));
         replace("<IMJA>", NthWord(fio, 2));
         replace("<OTCH>", NthWord(fio, 3));
-        const std::string salary = valueOf(main, mainRecord, schema::OKLAD);
+        const std::string salary = salaryOfOrder ? *salaryOfOrder : valueOf(main, mainRecord, schema::OKLAD);
         if (!salary.empty())
-            replace("<OSNOVA.OKLAD_PROPIS>", AmountInWords(0, strToInt(salary)));
+            replace("<OSNOVA.OKLAD_PROPIS>", AmountInWords(0, wholeAmount(salary)));
         if (withEducation) {
             const std::string level = valueOf(main, mainRecord, schema::OBRAZ);
             std::string text;
@@ -260,10 +278,12 @@ void documentSaved(const std::filesystem::path &output)
 }
 
 // Saves the active document as the employee's output file, in its own format, and shows it.
-void showAndSave(const AppState &state, DocumentApplication &word, const std::string &employeeName)
+void showAndSave(const AppState &state, DocumentApplication &word, const std::string &employeeName,
+                 const std::string &documentName)
 {
     Document &document = word.activeDocument();
-    const std::filesystem::path output = outputDocumentPath(state, employeeName, document.fileExtension());
+    const std::filesystem::path output =
+        outputDocumentPath(state, employeeName, documentName, today(), document.fileExtension());
     document.saveAs(output);
     documentSaved(output);
     word.setVisible(true);
@@ -293,22 +313,47 @@ std::string withFinalSeparator(std::string folder)
 }
 void setDocumentApplicationFactory(ApplicationFactory factory) { factorySlot() = std::move(factory); }
 
-std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
-                                         const std::string &extension)
+namespace {
+
+// A part of a file name: separators and characters no file name may hold become "_".
+std::string fileNamePart(const std::string &text)
 {
-    if (!state.SavePrintedDocuments)
-        return pathFromCp1251(fileInFolder(state.OutputFolder, "temp" + extension));
     std::string name;
-    for (char c : employeeName) {
+    for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
         const bool forbidden = u < 0x20 || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?'
             || c == '"' || c == '<' || c == '>' || c == '|';
         name += forbidden ? '_' : c;
     }
+    return name;
+}
+
+} // namespace
+
+std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
+                                         const std::string &documentName, const Date &date,
+                                         const std::string &extension)
+{
+    if (!state.SavePrintedDocuments)
+        return pathFromCp1251(fileInFolder(state.OutputFolder, "temp" + extension));
+    std::string name = fileNamePart(employeeName);
+    for (const std::string &part : {fileNamePart(documentName), dateToStr(date)})
+        if (!part.empty())
+            name += (name.empty() ? "" : " ") + part;
     // "." and ".." as names, or a name of dots, would not name a file of the folder.
     if (name.find_first_not_of('.') == std::string::npos)
         name = "_" + name;
-    return pathFromCp1251(fileInFolder(state.OutputFolder, name + extension));
+    // A document printed before is never replaced: the next free " (n)" is taken.
+    std::filesystem::path path = pathFromCp1251(fileInFolder(state.OutputFolder, name + extension));
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(path, error); ++n)
+        path = pathFromCp1251(fileInFolder(state.OutputFolder, name + " (" + intToStr(n) + ")" + extension));
+    return path;
+}
+
+std::string documentNameOf(const std::filesystem::path &templatePath)
+{
+    return pathToCp1251(templatePath.stem());
 }
 
 bool isPersonalCardTemplate(const std::filesystem::path &templatePath)
@@ -398,7 +443,7 @@ void pechat(const AppState &s, const std::filesystem::path &templatePath,
     fill.constants();
     fill.replace("<DALEE>", continuation);
 
-    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO));
+    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO), documentNameOf(templatePath));
     if (progress.hide)
         progress.hide();
     setProgress(0);
@@ -484,16 +529,26 @@ void pechatdok(const AppState &s, const std::filesystem::path &templatePath, int
                     fill.replace("<TRUD.PRED.DOLZH>", positionName(s, valueOf(s.Trud, previous, schema::DOLZH)));
                 }
             }
-            fill.replace(placeholder(name, field), value);
+            fill.replace(placeholder(name, field), printedValue(value));
         }
     }
 
-    fill.nameAndSalary(employeeMain, false);
+    // The salary in words is the one the order set, as its figures are: a reprinted older order
+    // must not put today's salary into words.
+    std::string orderSalary;
+    bool salaryOfOrder = false;
+    for (const LoadedTable *t : {orders.Priem, static_cast<const LoadedTable *>(&s.Trud)}) {
+        if (const int r = t ? firstWhere(*t, schema::ID_DOK, intToStr(currentOrderId)) : 0; r > 0 && !salaryOfOrder) {
+            orderSalary = valueOf(*t, r, schema::OKLAD);
+            salaryOfOrder = true;
+        }
+    }
+    fill.nameAndSalary(employeeMain, false, salaryOfOrder ? &orderSalary : nullptr);
     fill.referenceFields("DOLZH", s.Dolzh, valueOf(s.Osnova, employeeMain, schema::DOLZH));
     fill.referenceFields("OTDEL", s.Otdel, valueOf(s.Osnova, employeeMain, schema::OTDEL));
     fill.constants();
 
-    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO));
+    showAndSave(s, *word, valueOf(s.Osnova, employeeMain, schema::FIO), documentNameOf(templatePath));
 }
 
 void printEmployeeList(const AppState &state, int cols, int rows,

@@ -5,6 +5,7 @@
 
 #include "records/AppState.h"
 #include "printing/WordApi.h"
+#include "text/Convert.h"
 
 // Filling document templates from the loaded tables: personnel documents (pechat), HR orders
 // (pechatdok) and the printed employee list. The logic talks only to the document interface.
@@ -54,12 +55,17 @@ void pechatdok(const AppState &state, const std::filesystem::path &templatePath,
 void printEmployeeList(const AppState &state, int cols, int rows,
                        const std::function<const std::string &(int col, int row)> &cell);
 
-// The output file of a printed document: OutputFolder + the name + ".doc", or "temp.doc" when
-// printed documents are not kept (".docx" for a document filled from a .docx template: the
-// extension is the document's format). The name is made a file name: separators and characters
-// no file name may hold become "_", so it can never point outside the folder.
+// The output file of a printed document: OutputFolder + "<name> <document> <date>" + the
+// extension, with " (2)", " (3)" ... when a file of that name exists, so no printed document is
+// replaced; or "temp" + the extension when printed documents are not kept. The extension is the
+// document's format (".docx" for a document filled from a .docx template). The name is made a
+// file name: separators and characters no file name may hold become "_", so it can never point
+// outside the folder.
 std::filesystem::path outputDocumentPath(const AppState &state, const std::string &employeeName,
+                                         const std::string &documentName, const Date &date,
                                          const std::string &extension = ".doc");
+// The document's name in output file names: the template's file name without its extension.
+std::string documentNameOf(const std::filesystem::path &templatePath);
 
 // A file of a folder as the settings give the folder (CP1251): a separator is put between them
 // when the folder's text does not end in one, so "…/Документы" and "…/Документы/" name the same

@@ -98,6 +98,8 @@ TFilterBox::TFilterBox(int number, QWidget *parent, std::function<void(int, cons
     name(list, n.list);
     list->setEditable(true);
     list->setInsertPolicy(QComboBox::NoInsert);
+    // The value is what the clerk typed: "Отдел" must not become "Отдел кадров".
+    list->setCompleter(nullptr);
     auto *listRow = new QVBoxLayout(m_listPage);
     listRow->setContentsMargins(0, 0, 0, 0);
     listRow->addWidget(list);

@@ -14,6 +14,7 @@
 #include "storage/Schema.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QDateEdit>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -101,12 +102,27 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
     // Arrow keys on a closed list also "activate" items; only a pick from the open list
     // closes the editor at once.
     ValueComboBox->view()->installEventFilter(this);
+    ComboBox4->installEventFilter(this);
 }
 
 bool TObrabPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ValueComboBox->view() && event->type() == QEvent::Show)
         m_pickingFromList = true;
+    // The attribute is chosen with Enter or from the open list: an arrow key on the closed list
+    // opens it instead of choosing the next attribute at once.
+    if (watched == ComboBox4 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+            key == Qt::Key_Home || key == Qt::Key_End) {
+            ComboBox4->showPopup();
+            return true;
+        }
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && ComboBox4->currentIndex() >= 0) {
+            emit ComboBox4->activated(ComboBox4->currentIndex());
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

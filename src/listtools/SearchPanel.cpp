@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace veltor {
@@ -47,6 +48,8 @@ void TSearchPanel::Button1Click()
     });
     if (row > 0)
         grid.setRow(row);
+    else
+        m_host.mainWindow().statusBar()->showMessage(QString::fromUtf8("Не найдено"), 8000);
     m_host.close();
 }
 

@@ -1,6 +1,7 @@
 #include "orders/OrderFormPanel.h"
 
 #include "app/DatePicker.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "storage/Schema.h"
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 namespace veltor {
@@ -285,11 +288,54 @@ void TOrderFormPanel::createControls()
     button(DokumButPech, "DokumButPech", "Распечатать");
     button(DokumButOtmen, "DokumButOtmen", "Отмена");
     layout->addLayout(buttons);
+    // Notes about refused input.
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("DokumStatusBar");
+    StatusBar->setAccessibleName(u("Строка состояния"));
+    StatusBar->setSizeGripEnabled(false);
+    layout->addWidget(StatusBar);
 
     connect(DokumComboSotr, &QComboBox::activated, this, guarded(this, [this] { DokumComboSotrChange(); }));
     connect(DokumCheckBoxKonca, &QCheckBox::toggled, this, [this] { DokumCheckBoxKoncaClick(); });
+    // A vacation ends where its start and its days put the end.
+    connect(DokumEdit7, &QLineEdit::textChanged, this, [this] { followVacationEnd(); });
+    connect(DokumDataNach, &QDateEdit::dateChanged, this, [this] { followVacationEnd(); });
     VidDok_odin(-1);
     DokumDataKonc->hide();
+}
+
+void TOrderFormPanel::bindFields(const OrderBook &book)
+{
+    bindToField(DokumEdit1, book.ZhurDok, schema::NOM_DOK);
+    bindToField(DokumEdit2, book.ZhurDok, schema::OSNOVAN);
+    // The comment is also the dismissal's reason in the history.
+    bindToFields(DokumEdit4, {{&book.Priem, schema::KOMENT}, {&book.Uvol, schema::KOMENT},
+                              {&book.Otpusk, schema::KOMENT}, {&book.Komand, schema::KOMENT},
+                              {&m_state.Trud, schema::PR_UVOL}});
+    bindToFields(DokumEdit3, {{&book.Priem, schema::OKLAD}, {&m_state.Trud, schema::OKLAD},
+                              {&m_state.Osnova, schema::OKLAD}},
+                 FieldInputKind::Digits);
+    bindToField(DokumEdit12, m_state.Trud, schema::NOM_DOG);
+    bindToField(DokumEdit13, m_state.Trud, schema::NOM_PRIL);
+    bindToField(DokumEdit5, book.Uvol, schema::DN_KOM, FieldInputKind::Digits);
+    bindToField(DokumEdit6, book.Uvol, schema::DN_POS, FieldInputKind::Digits);
+    bindToField(DokumEdit7, book.Otpusk, schema::OTP_OSN, FieldInputKind::Digits);
+    bindToField(DokumEdit8, book.Otpusk, schema::OTP_DOP, FieldInputKind::Digits);
+    bindToField(DokumEdit9, book.Komand, schema::KUDA);
+    bindToField(DokumEdit10, book.Komand, schema::ORGAN);
+    bindToField(DokumEdit11, book.Komand, schema::TSEL);
+}
+
+void TOrderFormPanel::followVacationEnd()
+{
+    // A stored order is shown as it was stored.
+    if (kind() != Vacation || m_showingStored)
+        return;
+    std::string end;
+    if (!vacationEndDate(pickerDateText(*DokumDataNach), text(DokumEdit7), end))
+        return;
+    DokumCheckBoxKonca->setChecked(true);
+    setPickerDate(*DokumDataKonc, strToDate(end));
 }
 
 void TOrderFormPanel::fillLists()
@@ -401,6 +447,8 @@ void TOrderFormPanel::DokumCheckBoxKoncaClick() { DokumDataKonc->setVisible(Doku
 
 void TOrderFormPanel::showStoredOrder(const StoredOrder &order)
 {
+    m_showingStored = true;
+    const auto shown = qScopeGuard([this] { m_showingStored = false; });
     const OrderInput &v = order.values;
     DokumEdit1->setText(toQ(v.number));
     setDateText(DokumData, v.date);
@@ -477,6 +525,13 @@ OrderInput TOrderFormPanel::input() const
     in.startDate = pickerDateText(*DokumDataNach);
     in.hasEndDate = DokumCheckBoxKonca->isChecked();
     in.endDate = pickerDateText(*DokumDataKonc);
+    if (in.kind == Vacation) {
+        std::string end;
+        if (vacationEndDate(in.startDate, text(DokumEdit7), end)) {
+            in.hasEndDate = true;
+            in.endDate = end;
+        }
+    }
     in.comment = text(DokumEdit4);
     in.department = pick(DokumComboOtdel, m_departmentCodes);
     in.position = pick(DokumComboDolzh, m_positionCodes);

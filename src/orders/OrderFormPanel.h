@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QStatusBar;
 
 namespace veltor {
 
@@ -34,6 +35,10 @@ public:
     void DokumComboTipOperChange(const LoadedTable &zhurDok);
     // Fills the form with a stored order (its kind already selected).
     void showStoredOrder(const StoredOrder &order);
+
+    // Binds the edits to the fields they are stored into (the window's own tables and the
+    // personnel tables), so they take only what those fields hold.
+    void bindFields(const OrderBook &book);
 
     OrderInput input() const;
     int kind() const;
@@ -86,10 +91,12 @@ public:
     QLineEdit *DokumEdit9 = nullptr, *DokumEdit10 = nullptr, *DokumEdit11 = nullptr;
 
     QPushButton *DokumButOK = nullptr, *DokumButPech = nullptr, *DokumButOtmen = nullptr;
+    QStatusBar *StatusBar = nullptr;
 
 private:
     void createControls();
     void fillLists();
+    void followVacationEnd();
 
     AppState &m_state;
     // What the lists showed when filled, so a save stores what the person saw even when
@@ -98,6 +105,7 @@ private:
     std::vector<std::string> m_employeeCodes;
     std::vector<std::string> m_departmentCodes;
     std::vector<std::string> m_positionCodes;
+    bool m_showingStored = false; // a stored order is being shown: its end date stays as stored
 };
 
 } // namespace veltor

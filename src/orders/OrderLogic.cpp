@@ -112,6 +112,19 @@ int poiskmax(const TTableHeader &header, const std::string &data, int field)
     return best;
 }
 
+int largestOrderNumber(const TTableHeader &header, const std::string &data, int field)
+{
+    int best = 0;
+    const int count = WholeRecordCount(header, data);
+    for (int r = 1; r <= count; ++r) {
+        int32_t number = 0;
+        // Numbers such as "12-к" are the clerk's own and take no part in the sequence.
+        if (tryStrToInt(GetField(header, data, r, field), number))
+            best = std::max(best, int(number));
+    }
+    return best;
+}
+
 int nextOrderId(const LoadedTable &zhurDok)
 {
     return 1 + poiskmax(zhurDok.Header, zhurDok.Data, FieldIndex(zhurDok.Header, schema::ID_DOK));
@@ -133,7 +146,75 @@ int suggestedOrderNumber(const LoadedTable &tipDok, const LoadedTable &zhurDok, 
     const std::string code = value(tipDok, position + 1, schema::TIP_DOK);
     const std::string orders =
         SelectEqual(zhurDok.Header, zhurDok.Data, FieldIndex(zhurDok.Header, schema::TIP_DOK), code);
-    return 1 + poiskmax(zhurDok.Header, orders, FieldIndex(zhurDok.Header, schema::NOM_DOK));
+    return 1 + largestOrderNumber(zhurDok.Header, orders, FieldIndex(zhurDok.Header, schema::NOM_DOK));
+}
+
+namespace {
+
+// Days since 1 March of year 0 of the proleptic Gregorian calendar, and back.
+int64_t dayNumber(const Date &d)
+{
+    const int64_t y = d.year - (d.month <= 2 ? 1 : 0);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (d.month + (d.month > 2 ? -3 : 9)) + 2) / 5 + d.day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe;
+}
+
+Date fromDayNumber(int64_t n)
+{
+    const int64_t era = (n >= 0 ? n : n - 146096) / 146097;
+    const int64_t doe = n - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int day = int(doy - (153 * mp + 2) / 5 + 1);
+    const int month = int(mp < 10 ? mp + 3 : mp - 9);
+    return Date{int(yoe + era * 400 + (month <= 2 ? 1 : 0)), month, day};
+}
+
+bool positiveWhole(const std::string &text, int32_t &value)
+{
+    return tryStrToInt(text, value) && value > 0;
+}
+
+} // namespace
+
+bool vacationEndDate(const std::string &startDate, const std::string &days, std::string &endDate)
+{
+    Date start;
+    int32_t count = 0;
+    if (!tryStrToDate(startDate, start) || !positiveWhole(days, count))
+        return false;
+    // Calendar days: the start is the first of them.
+    const Date end = fromDayNumber(dayNumber(start) + count - 1);
+    if (end.year > 9999)
+        return false;
+    endDate = dateToStr(end);
+    return true;
+}
+
+std::string orderInputProblem(const OrderInput &in)
+{
+    if (in.kind < 0)
+        return "Выберите тип операции.";
+    if (in.employeeRecord <= 0)
+        return "Выберите сотрудника.";
+    if (in.kind == Vacation) {
+        int32_t total = 0, extra = 0;
+        if (!positiveWhole(in.daysTotal, total))
+            return "Укажите, сколько всего дней отпуска.";
+        if (!in.daysExtra.empty() && (!tryStrToInt(in.daysExtra, extra) || extra > total))
+            return "Дней дополнительного отпуска не может быть больше, чем всего дней отпуска.";
+        std::string end;
+        if (!vacationEndDate(in.startDate, in.daysTotal, end))
+            return "Дата окончания отпуска не определяется по дате начала и числу дней.";
+        Date from, to;
+        if (tryStrToDate(in.workedFrom, from) && tryStrToDate(in.workedTo, to) && to < from)
+            return "Период работы, за который дается отпуск, кончается раньше, чем начинается.";
+    }
+    return {};
 }
 
 int journalRecordOf(const LoadedTable &zhurDok, int orderId)

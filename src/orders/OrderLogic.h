@@ -40,6 +40,10 @@ OrderBook readOrderBook(const AppState &state);
 // 0 when there is none. A value that is no integer raises ConversionError.
 int poiskmax(const TTableHeader &header, const std::string &data, int field);
 
+// The largest whole number of a field; values that are not whole numbers (an order numbered
+// "12-к") and empty values are passed over; 0 when there is none.
+int largestOrderNumber(const TTableHeader &header, const std::string &data, int field);
+
 // 1 + the largest ID_DOK of the journal.
 int nextOrderId(const LoadedTable &zhurDok);
 
@@ -51,7 +55,7 @@ struct HrKind {
 };
 std::vector<HrKind> hrOrderKinds(const LoadedTable &tipDok);
 
-// The number suggested for a new order of the kind at `position`: 1 + the largest NOM_DOK of
+// The number suggested for a new order of the kind at `position`: 1 + the largest whole NOM_DOK of
 // the journal's orders whose TIP_DOK equals the code of TipDok.dbf record position + 1.
 int suggestedOrderNumber(const LoadedTable &tipDok, const LoadedTable &zhurDok, int position);
 
@@ -110,6 +114,14 @@ struct OrderInput {
     // Business trip.
     std::string destination, organisation, purpose;
 };
+
+// The last day of a vacation of `days` calendar days beginning on `startDate` ("dd.MM.yyyy");
+// false when the start is no date or the days are not a positive whole number.
+bool vacationEndDate(const std::string &startDate, const std::string &days, std::string &endDate);
+
+// Why the order cannot be saved or printed as it stands (a message in UTF-8), empty when it can:
+// a kind and an employee are needed, and a vacation needs its days.
+std::string orderInputProblem(const OrderInput &in);
 
 // A stored order read back for the order form. Department and position are records of
 // otdel.dbf and dolzh.dbf (0 none); the employment fields come from the employee's last

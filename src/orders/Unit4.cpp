@@ -41,6 +41,7 @@ TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     ZhurPanel = new TOrderJournalPanel(m_state, this);
     DokumPanel = new TOrderFormPanel(m_state, this);
+    DokumPanel->bindFields(m_book);
     layout->addWidget(ZhurPanel);
     layout->addWidget(DokumPanel);
     ZhurPanel->hide();
@@ -191,14 +192,27 @@ void TForm4::sohraneniedokumenta()
     veltor::sohraneniedokumenta(m_state, m_book, DokumPanel->input(), m_orderId);
 }
 
+bool TForm4::orderComplete()
+{
+    const std::string problem = orderInputProblem(DokumPanel->input());
+    if (problem.empty())
+        return true;
+    Dialogs::message(QString::fromStdString(problem), this);
+    return false;
+}
+
 void TForm4::DokumButOKClick()
 {
+    if (!orderComplete())
+        return;
     sohraneniedokumenta();
     close();
 }
 
 void TForm4::DokumButPechClick()
 {
+    if (!orderComplete())
+        return;
     if (journalRecordOf(m_book.ZhurDok, m_orderId) == 0) {
         if (!Dialogs::question(u("Документ предварительно должен быть сохранен. Сохранить?"), this))
             return;

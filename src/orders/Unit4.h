@@ -52,6 +52,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // False, after telling the clerk what is missing, when the order lacks its kind, its
+    // employee or (a vacation) its days.
+    bool orderComplete();
     void showPanel(QWidget *panel, const char *caption);
     void showWindow();
 

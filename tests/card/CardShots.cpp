@@ -4,6 +4,8 @@
 // the employee in the given list row and saves one PNG per tab page and per opened group.
 #include <QApplication>
 #include <QDir>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -57,7 +59,17 @@ int main(int argc, char **argv)
         card.PageControl1->setCurrentIndex(i);
         shot(tabs[i]);
     }
+    // A refused character: the salary takes digits only, and the status bar says so.
     card.PageControl1->setCurrentIndex(0);
+    card.OsnovnList->Edit3->setFocus();
+    card.OsnovnList->Edit3->end(false);
+    for (const QString &typed : {QStringLiteral("5"), QString::fromUtf8("р")}) {
+        QInputMethodEvent event;
+        event.setCommitString(typed);
+        QApplication::sendEvent(card.OsnovnList->Edit3, &event);
+    }
+    shot("refused-input");
+
     card.OsnovnList->Button6Click();
     shot("nameforms");
     card.OsnovnList->Button6Click();

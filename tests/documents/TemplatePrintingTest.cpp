@@ -181,7 +181,7 @@ TEST_P(BothOperations, TemplateWithoutPlaceholdersIsSavedUnchangedAndShown)
     const std::string bytes = rtf("{\\pard\\qc\\b \\'cf\\'f0\\'e8\\'ea\\'e0\\'e7 <FAMILY> <> <FAM \\par}");
     writeFile(folder / "plain.rtf", bytes);
     print(GetParam(), folder / "plain.rtf");
-    const fs::path expected = out / "Иванов Иван Иванович.doc";
+    const fs::path expected = out / ("Иванов Иван Иванович plain " + dateToStr(today()) + ".doc");
     EXPECT_EQ(shown, std::vector<fs::path>{expected});
     EXPECT_EQ(readFile(expected), bytes);
 }
@@ -211,6 +211,15 @@ TEST_P(BothOperations, AmountInWordsNeedsASalary)
     EXPECT_EQ(fillOne(GetParam(), "<OSNOVA.OKLAD_PROPIS>"), "<OSNOVA.OKLAD_PROPIS>");
 }
 
+// A date stored empty (01.01.1900, what an empty picker holds) prints empty; a new card's
+// T-1 used to read "Трудовой договор от 01.01.1900".
+TEST_P(BothOperations, EmptyDatePrintsEmpty)
+{
+    add(state.Passport, {{"KOD", "5"}, {"PASS_DATA", "01.01.1900"}, {"DATA_ROZHD", "02.01.1900"}});
+    EXPECT_EQ(fill(GetParam(), {"<PASSPORT.PASS_DATA>", "<PASSPORT.DATA_ROZHD>"}),
+              (std::vector<std::string>{"", "02.01.1900"}));
+}
+
 TEST_P(BothOperations, ConstantsAndTheOfficersTheyName)
 {
     EXPECT_EQ(fill(GetParam(), {"<KONST.ORGAN>", "<KONST.DIREKTOR>", "<KONST.DIREKTOR.SOKR_FIO>",
@@ -218,6 +227,24 @@ TEST_P(BothOperations, ConstantsAndTheOfficersTheyName)
               (std::vector<std::string>{"ООО \"Ромашка\"", "1", "П.П. Петров", "Генеральному директору",
                                         // No officer is named: the derived placeholders stay.
                                         "<KONST.KADROVIK.FIO>"}));
+}
+
+// Every document of a person is kept: the name says whose, which and when, and a name taken
+// gets " (2)", " (3)" ... Printing a second document for one person used to replace the first
+// ("<ФИО>.doc") without a word.
+TEST_P(BothOperations, PrintedDocumentsAreNeverReplaced)
+{
+    const fs::path first = writeTemplate("\\pard <OSNOVA.NOM>\\par\n", "т-9.rtf");
+    const fs::path second = writeTemplate("\\pard <OSNOVA.FIO>\\par\n", "т-2.rtf");
+    for (const fs::path &path : {first, second, first, first})
+        print(GetParam(), path);
+    const std::string day = dateToStr(today());
+    const std::string person = "Иванов Иван Иванович ";
+    EXPECT_EQ(shown, (std::vector<fs::path>{out / (person + "т-9 " + day + ".doc"), out / (person + "т-2 " + day + ".doc"),
+                                            out / (person + "т-9 " + day + " (2).doc"),
+                                            out / (person + "т-9 " + day + " (3).doc")}));
+    EXPECT_EQ(savedText(shown[0]), "105\n");
+    EXPECT_EQ(savedText(shown[1]), "Иванов Иван Иванович\n");
 }
 
 TEST_P(BothOperations, WithoutKeepingDocumentsEveryPrintingOverwritesTempDoc)
@@ -237,7 +264,7 @@ TEST_P(BothOperations, FoldersAreJoinedWithASeparatorWhateverWasTyped)
     // A folder typed without its final "/" saved "outИванов Иван Иванович.doc" beside it.
     state.OutputFolder = pathToCp1251(out);
     print(GetParam(), writeTemplate("\\pard <OSNOVA.FIO>\\par\n"));
-    EXPECT_EQ(shown, std::vector<fs::path>{out / "Иванов Иван Иванович.doc"});
+    EXPECT_EQ(shown, std::vector<fs::path>{out / ("Иванов Иван Иванович template " + dateToStr(today()) + ".doc")});
 
     const std::string sep(1, static_cast<char>(fs::path::preferred_separator));
     EXPECT_EQ(fileInFolder(cp("/d/Шаблоны"), cp("т-1.RTF")), cp("/d/Шаблоны" + sep + "т-1.RTF"));
@@ -291,11 +318,12 @@ TEST_P(BothOperations, EmployeeNameNeverLeadsOutOfTheOutputFolder)
 {
     const fs::path path = writeTemplate("\\pard <OSNOVA.NOM>\\par\n");
     const int field = FieldIndex(state.Osnova.Header, "FIO");
-    const std::pair<const char *, const char *> cases[] = {
-        {"../../Иванов", ".._.._Иванов.doc"},
-        {"..", "_...doc"},
-        {"/tmp/x", "_tmp_x.doc"},
-        {"a\\b:c*d?\"e<f>g|h", "a_b_c_d__e_f_g_h.doc"},
+    const std::string date = " template " + dateToStr(today()) + ".doc";
+    const std::pair<const char *, std::string> cases[] = {
+        {"../../Иванов", ".._.._Иванов" + date},
+        {"..", ".." + date},
+        {"/tmp/x", "_tmp_x" + date},
+        {"a\\b:c*d?\"e<f>g|h", "a_b_c_d__e_f_g_h" + date},
     };
     for (const auto &[name, file] : cases) {
         SCOPED_TRACE(name);
@@ -303,8 +331,10 @@ TEST_P(BothOperations, EmployeeNameNeverLeadsOutOfTheOutputFolder)
         SetField(state.Osnova.Header, state.CurMainRec, field, state.Osnova.Data, cp(name));
         print(GetParam(), path);
         EXPECT_EQ(shown, std::vector<fs::path>{out / file});
-        EXPECT_EQ(outputDocumentPath(state, cp(name)), out / file);
     }
+    // The date makes a name of dots a name of the folder's own.
+    EXPECT_EQ(outputDocumentPath(state, "..", "", Date{2024, 1, 2}), out / ".. 02.01.2024.doc");
+    EXPECT_EQ(outputDocumentPath(state, "", "/..", Date{2024, 1, 2}), out / "_.. 02.01.2024.doc");
     EXPECT_EQ(filesIn(folder.path()), (std::vector<std::string>{"db", "out", "program", "template.rtf"}));
 }
 
@@ -339,6 +369,24 @@ TEST_F(TemplatePrinting, OrdersDecodeCodesDocumentsDoNot)
     EXPECT_EQ(fill(Operation::Document, placeholders),
               (std::vector<std::string>{"<PRIEM.OTDEL>", "<PRIEM.DOLZH>", "<PRIEM.VID_RAB>", "1", "9", "1",
                                         "1"}));
+}
+
+// A reprinted order puts its own salary into words, as it prints its own figures; it used to
+// print the order's figures beside today's salary in words. A salary of twelve digits, which
+// its field holds, is put into words too.
+TEST_F(TemplatePrinting, OrderSalaryInWordsIsTheOrders)
+{
+    add(priem, {{"ID_DOK", "7"}, {"KOD", "5"}, {"OKLAD", "30000"}});
+    add(state.Trud, {{"KOD", "5"}, {"N_IZM", "1"}, {"ID_DOK", "9"}, {"OKLAD", "41000"}});
+    add(priem, {{"ID_DOK", "8"}, {"KOD", "5"}, {"OKLAD", "123456789012"}});
+    const std::vector<std::string> placeholders = {"<PRIEM.OKLAD>", "<OSNOVA.OKLAD_PROPIS>"};
+    EXPECT_EQ(fill(Operation::Order, placeholders, 7),
+              (std::vector<std::string>{"30000", "тридцать тысяч рублей"}));
+    // An order without a record of its own in Priem.dbf: the history record it wrote.
+    EXPECT_EQ(fillOne(Operation::Order, "<OSNOVA.OKLAD_PROPIS>", 9), "сорок одна тысяча рублей");
+    EXPECT_EQ(fillOne(Operation::Order, "<OSNOVA.OKLAD_PROPIS>", 8).find("сто двадцать три"), 0u);
+    // Documents keep the present salary.
+    EXPECT_EQ(fillOne(Operation::Document, "<OSNOVA.OKLAD_PROPIS>"), "двадцать пять тысяч рублей");
 }
 
 // Each order prints its own vacation record, not the employee's latest one.

@@ -69,7 +69,14 @@ TEST_F(Entry, SalaryIsWrittenOnlyWhereEnteredWithAHistoryRecord)
     EXPECT_EQ(offered.join('|').toStdString(), "ФИО|Оклад|Вид работы|Дата рождения");
     EXPECT_EQ(cp1251ToUtf8(obrab().ValueList->Cell(0, 1)), "Сидорова");
 
-    obrab().ComboBox4Change(1);
+    // An arrow key on the closed attribute list opens it; it used to choose the next attribute
+    // at once. Enter chooses.
+    obrab().ComboBox4->setCurrentIndex(0);
+    QTest::keyClick(obrab().ComboBox4, Qt::Key_Down);
+    EXPECT_FALSE(obrab().ComboBox4->isHidden());
+    obrab().ComboBox4->hidePopup();
+    obrab().ComboBox4->setCurrentIndex(1);
+    QTest::keyClick(obrab().ComboBox4, Qt::Key_Return);
     EXPECT_TRUE(obrab().ComboBox4->isHidden());
     obrab().Button21->click();
     EXPECT_EQ(obrab().ValueList->Cell(1, 2), "15000");

@@ -178,7 +178,8 @@ TEST(OrdersOnTheDemo, EveryKindPrintsWithItsValuesInPlace)
             f.DokumEdit8->setText(QStringLiteral("3"));
             setPickerDate(*f.DokumData1, {2024, 2, 3});
             setPickerDate(*f.DokumData2, {2025, 2, 2});
-            v.insert(v.end(), {"31", "03.02.2024", "02.02.2025", "Примечание " + n, "Основание " + n, "24.08.2025"});
+            // The end follows from the start (05.07.2025) and the 31 calendar days.
+            v.insert(v.end(), {"31", "03.02.2024", "02.02.2025", "Примечание " + n, "Основание " + n, "04.08.2025"});
         } else {
             f.DokumEdit9->setText(QString::fromUtf8("Тверь"));
             f.DokumEdit10->setText(QString::fromUtf8("АО «Кварц»"));

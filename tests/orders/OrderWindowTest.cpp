@@ -186,6 +186,7 @@ TEST_F(OrderWindow, JournalOpenedOverTheOrderFormShowsTheOrders)
     start();
     form->N6_1->trigger();
     choose(f().DokumComboTipOper, BusinessTrip);
+    choose(f().DokumComboSotr, 0);
     Dialogs::queueAnswer(true);
     f().DokumButPech->click(); // saved, then printing fails: no templates here
     form->N6_4->trigger();
