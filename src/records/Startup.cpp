@@ -218,9 +218,11 @@ OpeningReport prepareDatabaseFolder(const AppState &state)
         names.push_back(t.name);
     names.insert(names.end(), std::begin(OrderTables), std::end(OrderTables));
     const std::filesystem::path mainFile = pathFromCp1251(state.MainTablePath).filename();
+    // One listing of the folder serves every name checked below.
+    const FolderListing listing(folder);
     for (std::string_view name : names) {
         const std::string fileName = name == schema::OsnovaTable ? pathToUtf8(mainFile) : std::string(name);
-        const std::vector<std::filesystem::path> alike = filesNamedAlike(folder, fileName);
+        const std::vector<std::filesystem::path> alike = listing.named(fileName);
         if (alike.size() > 1) {
             throw FileError("В папке базы данных два файла одной таблицы, имена которых отличаются только регистром "
                             "букв: «" + pathToUtf8(alike[0]) + "» и «" + pathToUtf8(alike[1]) +
@@ -228,7 +230,7 @@ OpeningReport prepareDatabaseFolder(const AppState &state)
         }
         // Older versions wrote a table to "<table>.new" and renamed it; one left behind by a
         // stop before the rename is dropped once the table itself reads.
-        const std::vector<std::filesystem::path> leftovers = filesNamedAlike(folder, fileName + ".new");
+        const std::vector<std::filesystem::path> leftovers = listing.named(fileName + ".new");
         if (leftovers.empty() || state.ReadOnly)
             continue;
         const std::filesystem::path table = resolveFileName(folder, fileName);

@@ -44,14 +44,20 @@ std::filesystem::path resolveFileName(const std::filesystem::path &folder, std::
     return resolveInFolder(folder, nameToQString(name));
 }
 
-std::vector<std::filesystem::path> filesNamedAlike(const std::filesystem::path &folder, std::string_view name)
+FolderListing::FolderListing(const std::filesystem::path &folder) : m_folder(folder)
 {
-    const QString wanted = nameToQString(name);
     const QDir dir(folder.empty() ? QStringLiteral(".") : pathToQString(folder));
-    std::vector<std::filesystem::path> found;
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name))
-        if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
-            found.push_back(folder / pathFromQString(entry));
+        m_byFoldedName[entry.toCaseFolded()].push_back(entry);
+}
+
+std::vector<std::filesystem::path> FolderListing::named(std::string_view name) const
+{
+    std::vector<std::filesystem::path> found;
+    const auto it = m_byFoldedName.find(nameToQString(name).toCaseFolded());
+    if (it != m_byFoldedName.end())
+        for (const QString &entry : it->second)
+            found.push_back(m_folder / pathFromQString(entry));
     return found;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <map>
 #include <vector>
 
 // File names are matched without regard to letter case: the program calls one file
@@ -16,9 +17,18 @@ namespace veltor {
 // with Unicode case folding, so Cyrillic names match too.
 std::filesystem::path resolveFileName(const std::filesystem::path &folder, std::string_view name);
 
-// Every file inside `folder` whose name equals `name` without regard to letter case (two or more
-// make the name ambiguous).
-std::vector<std::filesystem::path> filesNamedAlike(const std::filesystem::path &folder, std::string_view name);
+// The files of a folder grouped by their name without regard to letter case, read once: two or
+// more under one name make that name ambiguous.
+class FolderListing {
+public:
+    explicit FolderListing(const std::filesystem::path &folder);
+    // Every file whose name equals `name` (UTF-8) without regard to letter case.
+    std::vector<std::filesystem::path> named(std::string_view name) const;
+
+private:
+    std::filesystem::path m_folder;
+    std::map<QString, std::vector<QString>> m_byFoldedName;
+};
 
 // As above for a full path: its folder part is taken as is, its file name resolved.
 std::filesystem::path resolvePath(const std::filesystem::path &path);
