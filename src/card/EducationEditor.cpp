@@ -241,9 +241,8 @@ void TEducationEditor::Button14Click()
         return;
     m_editingNew = true;
     clearEditor();
-    appendRecordWithCode(m_state.Obraz, m_code);
-    zapolnenietablitsyObraz();
-    selectRow(StringGrid3->RowCount() - 1);
+    // The entry is appended by "О К": a record made now could be read away (the tables read
+    // anew) and "О К" would then write over another entry of the employee.
     showEditor();
 }
 
@@ -275,8 +274,7 @@ void TEducationEditor::Button17Click()
     LoadedTable &obraz = m_state.Obraz;
     int record = 0;
     if (m_editingNew) {
-        // The record "+" appended is the employee's last, whatever was renumbered since.
-        record = lastRecordWithCode(obraz, m_code);
+        record = appendRecordWithCode(obraz, m_code);
     } else if (!listStillCurrent()) {
         hideEditor();
         return;

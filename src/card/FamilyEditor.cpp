@@ -251,9 +251,8 @@ void TFamilyEditor::Button7Click()
     LabeledEdit2->clear();
     resetBirthDate();
     RadioGroup2->setItemIndex(1);
-    appendRecordWithCode(m_state.Semja, m_code);
-    zapolnenietablitsySemja();
-    selectRow(StringGrid1->RowCount() - 1);
+    // The member is appended by "О К": a record made now could be read away (the tables read
+    // anew) and "О К" would then write over another member of the family.
     openEditor();
 }
 
@@ -292,8 +291,7 @@ void TFamilyEditor::Button10Click()
     LoadedTable &semja = m_state.Semja;
     int record = 0;
     if (editingNew()) {
-        // The record "+" appended is the employee's last, whatever was renumbered since.
-        record = lastRecordWithCode(semja, m_code);
+        record = appendRecordWithCode(semja, m_code);
     } else if (!listStillCurrent()) {
         closeEditorShowingPanel();
         return;
@@ -320,9 +318,7 @@ void TFamilyEditor::Button10Click()
 
 void TFamilyEditor::Button11Click()
 {
-    // Only the record "+" appended goes: the employee's last one, never another employee's.
-    if (editingNew())
-        DeleteRecord(m_state.Semja, lastRecordWithCode(m_state.Semja, m_code));
+    // A new member is appended only by "О К": nothing to take back.
     zapolnenietablitsySemja();
     closeEditorShowingPanel();
 }

@@ -286,7 +286,7 @@ bool TForm2::hasUnsavedEdits() const
         return true;
     // Family and education entries wait in their tables for the card's save.
     for (const LoadedTable *t : {&m_state.Semja, &m_state.Obraz})
-        if (HasChanges(*t) && t->Changes.codes.count(m_code))
+        if (t->Changes.tracking && HasChanges(*t) && t->Changes.codes.count(m_code))
             return true;
     return !(readControls().values == m_shown);
 }
@@ -317,7 +317,7 @@ void TForm2::dropEdits()
         // Only the card changes these two tables between saves (a confirmed deletion aside,
         // which then rides with them and is not taken back here).
         for (LoadedTable *t : {&m_state.Semja, &m_state.Obraz})
-            if (HasChanges(*t))
+            if (t->Changes.tracking && HasChanges(*t))
                 RevertChanges(*t);
     }
     KadrList->setStatusChangePending(false);

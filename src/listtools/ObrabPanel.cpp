@@ -1,4 +1,6 @@
 #include "listtools/ObrabPanel.h"
+
+#include <algorithm>
 #include "listtools/PanelButtons.h"
 
 #include "app/DatePicker.h"
@@ -125,6 +127,13 @@ bool TObrabPanel::eventFilter(QObject *watched, QEvent *event)
     }
     return QWidget::eventFilter(watched, event);
 }
+
+bool TObrabPanel::hasEnteredValues() const
+{
+    return m_attribute && std::find(m_entered.begin(), m_entered.end(), 1) != m_entered.end();
+}
+
+void TObrabPanel::dropEnteredValues() { std::fill(m_entered.begin(), m_entered.end(), 0); }
 
 void TObrabPanel::leaveEditor()
 {

@@ -31,6 +31,9 @@ public:
     void ValueDataChange();
     void Button21Click(); // "Заполнить"
     void Button17Click(); // "O K"
+    // Values entered in this opening and not yet written.
+    bool hasEnteredValues() const;
+    void dropEnteredValues();
 
     TStringGrid *ValueList = nullptr;
     QComboBox *ComboBox4 = nullptr;

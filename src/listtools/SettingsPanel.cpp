@@ -478,6 +478,10 @@ void TSettingsPanel::Button4Click()
     // memory never belong to another folder than the one the next save writes to.
     std::string path = fromQ(Edit3->text());
     const bool pathChanged = path != state.MainTablePath;
+    // Another database replaces the tables every window shows: their typed work and a confirmed
+    // deletion are settled first, so nothing staged for this database reaches the other.
+    if (pathChanged && !main.settleBeforeReading())
+        return;
     if (pathChanged) {
         std::string error;
         if (!switchDatabase(state, path, error)) {
@@ -511,6 +515,9 @@ void TSettingsPanel::Button4Click()
     save.addFile(resolveFileName(state.ProgramFolder, "config.ini"), configIniBytes(state, showPreview));
     addProgramTables(save, state);
     try {
+        // Added before it changes: a save refused now leaves nothing changed behind.
+        if (m > n || removing)
+            save.add(state.Dopoln);
         if (m > n) {
             addExtraParams(state, n, m);
             count = m;
@@ -518,8 +525,6 @@ void TSettingsPanel::Button4Click()
             removeExtraParams(state, n, m);
             count = m;
         }
-        if (count != n)
-            save.add(state.Dopoln);
     } catch (...) {
         save.abandon();
         throw;

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 
+#include "app/Dialogs.h"
 #include "app/Guard.h"
 #include "app/Unit1.h"
 #include "app/WindowSupport.h"
@@ -12,9 +13,11 @@
 #include "listtools/ObrabPanel.h"
 #include "listtools/SettingsPanel.h"
 #include "listtools/StolbPanel.h"
+#include "records/Startup.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QCloseEvent>
 #include <QHideEvent>
 #include <QScreen>
 #include <QTabBar>
@@ -50,6 +53,18 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
                            static_cast<QWidget *>(PanelStolb), static_cast<QWidget *>(PanelObrab)})
         addPanel(panel);
 
+    m_state.Notifier->addUnsavedWork(this, [this] { return settleUnsavedWork(); });
+    // Tables read anew (or another database): what the panels show belongs to the old ones.
+    connect(m_state.Notifier.get(), &ChangeNotifier::readAnew, this, [this] {
+        if (isVisible())
+            hide();
+    });
+    // Streaming entry without entered values shows the employees' values as they are now.
+    connect(m_state.Notifier.get(), &ChangeNotifier::committed, this, [this](const RecordChange &change) {
+        if (change.origin != this && PanelObrab->isVisible() && !PanelObrab->hasEnteredValues())
+            runGuarded(this, [this] { PanelObrab->prepare(); });
+    });
+
     // The menu items and the tool-bar buttons that share their actions open the panels.
     connect(m_main.N1_1, &QAction::triggered, this, guarded(&m_main, [this] { N1_1Click(); }));
     connect(m_main.N1_2, &QAction::triggered, this, guarded(&m_main, [this] { N1_2Click(); }));
@@ -62,6 +77,68 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
     connect(m_main.N2_4, &QAction::triggered, this, guarded(&m_main, [this] { N2_4Click(); }));
     connect(m_main.N2_7, &QAction::triggered, this, guarded(&m_main, [this] { N2_7Click(); }));
     connect(m_main.N3_1, &QAction::triggered, this, guarded(&m_main, [this] { N3_1Click(); }));
+}
+
+std::vector<LoadedTable *> TForm3::tablesEditedInPlace() const
+{
+    // The settings, reference-list and column panels edit these tables in memory until their
+    // "О К" commits them.
+    return {&m_state.Stolb, &m_state.Konstanty, &m_state.Pechat, &m_state.Otdel, &m_state.Dolzh};
+}
+
+bool TForm3::hasUnsavedWork() const
+{
+    if (isHidden())
+        return false;
+    if (PanelObrab->isVisible() && PanelObrab->hasEnteredValues())
+        return true;
+    // A table never read has nothing of the clerk's to lose.
+    for (const LoadedTable *t : tablesEditedInPlace())
+        if (t->Changes.tracking && HasChanges(*t))
+            return true;
+    return false;
+}
+
+bool TForm3::settleUnsavedWork()
+{
+    if (!hasUnsavedWork())
+        return true;
+    raise();
+    switch (Dialogs::askToSave(u("В окне «") + windowTitle() + u("» есть несохранённые изменения. Сохранить изменения?"),
+                               this)) {
+    case Dialogs::SaveChoice::Save:
+        runGuarded(this, [this] {
+            if (PanelObrab->isVisible())
+                PanelObrab->Button17Click();
+            else if (PanelNastr->isVisible())
+                PanelNastr->Button4Click();
+            else if (PanelSprav->isVisible())
+                PanelSprav->Button10Click();
+            else if (PanelStolb->isVisible())
+                PanelStolb->Button15Click();
+        });
+        return !hasUnsavedWork();
+    case Dialogs::SaveChoice::Drop:
+        PanelObrab->dropEnteredValues();
+        for (LoadedTable *t : tablesEditedInPlace())
+            if (t->Changes.tracking && HasChanges(*t))
+                RevertChanges(*t);
+        m_state.ColumnSettings = columnSettingsFromStolb(m_state.Stolb);
+        return true;
+    case Dialogs::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TForm3::closeEvent(QCloseEvent *event)
+{
+    // The window's own close and the title bar's button: typed work is not dropped unasked.
+    if (!settleUnsavedWork()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 void TForm3::addPanel(QWidget *panel)
@@ -84,6 +161,9 @@ void TForm3::placePanel(QWidget *panel)
 
 void TForm3::showPanel(QWidget *panel, const QString &caption, const std::function<void()> &prepare)
 {
+    // Another panel in place of one with typed work: the work is settled first.
+    if (!settleUnsavedWork())
+        return;
     placePanel(panel);
     if (prepare)
         prepare();

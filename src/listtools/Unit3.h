@@ -42,6 +42,13 @@ public:
     void addPanel(QWidget *panel);
     const std::vector<QWidget *> &panels() const { return m_panels; }
 
+    // Typed work not yet saved: streaming-entry values, or changes of the settings, reference
+    // lists or columns waiting in their tables.
+    bool hasUnsavedWork() const;
+    // Asks "Сохранить изменения?": Да runs the shown panel's "О К", Нет drops the changes.
+    // False when the clerk cancelled or the work is still unsaved.
+    bool settleUnsavedWork();
+
     // The main window's commands that open this dialog (menu and tool bar share them).
     void N1_1Click(); // search
     void N1_2Click(); // sort
@@ -69,11 +76,13 @@ public:
     QTabBar *TabControl1 = nullptr; // on PanelSprav
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
     void placePanel(QWidget *panel);
+    std::vector<LoadedTable *> tablesEditedInPlace() const;
 
     AppState &m_state;
     TForm1 &m_main;

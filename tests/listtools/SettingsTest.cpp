@@ -210,12 +210,21 @@ TEST_F(Settings, DirectorTemplatesAndColumnsAndCancel)
 
     open();
     EXPECT_EQ(cp1251ToUtf8(panel().StringGrid3->Cell(4, 2)), "Петрова Анна Сергеевна");
-    // "Отмена" writes nothing, the edit stays in the loaded table.
+    // "Отмена" with an edit asks whether to save it; Отмена keeps the window, Нет drops the
+    // edit, so no later save writes it unasked.
     const std::string before = bytesOf(file(schema::KonstantyTable));
+    const std::string stored = GetField(state->Konstanty.Header, state->Konstanty.Data, 3, 4);
     edit(*panel().StringGrid3, 4, 3, QString::fromUtf8("ООО Ромашка"));
+    Dialogs::clearRecorded();
+    Dialogs::queueSaveChoice(Dialogs::SaveChoice::Cancel);
     panel().Button5->click();
+    EXPECT_TRUE(tools->isVisible());
+    Dialogs::queueSaveChoice(Dialogs::SaveChoice::Drop);
+    panel().Button5->click();
+    EXPECT_FALSE(tools->isVisible());
+    EXPECT_EQ(Dialogs::askedQuestions().size(), 2);
     EXPECT_EQ(bytesOf(file(schema::KonstantyTable)), before);
-    EXPECT_EQ(cp1251ToUtf8(GetField(state->Konstanty.Header, state->Konstanty.Data, 3, 4)), "ООО Ромашка");
+    EXPECT_EQ(GetField(state->Konstanty.Header, state->Konstanty.Data, 3, 4), stored);
 }
 
 TEST_F(Settings, ConfigLinesAndThePayrollInterface)
