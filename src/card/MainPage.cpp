@@ -333,10 +333,13 @@ void TCardMainPage::read(CardValues &v) const
     v.fio = fromQ(Edit1->text());
     v.sokrFio = fromQ(Edit16->text());
     v.fioKogo = fromQ(Edit17->text());
-    v.positionItem = ComboBox6->currentIndex();
+    // The list stands in for the text only when positions are chosen from it.
+    if (m_state.PositionListMode == 1) {
+        v.positionItem = ComboBox6->currentIndex();
+        if (v.positionItem >= 0)
+            v.positionNumber = fromQ(ComboBox6->currentData().toString());
+    }
     v.positionText = fromQ(Edit2->text());
-    if (v.positionItem >= 0 && m_state.PositionListMode == 1)
-        v.positionNumber = fromQ(ComboBox6->currentData().toString());
     v.departmentItem = ComboBox1->currentIndex();
     if (v.departmentItem >= 0)
         v.departmentNumber = fromQ(ComboBox1->currentData().toString());

@@ -284,6 +284,9 @@ bool TForm2::hasUnsavedEdits() const
         return false;
     if (newCardMode() || KadrList->statusChangePending())
         return true;
+    // A family member or an education entry typed in its editor and not yet taken with "О К".
+    if (!DopList->Family->GroupBox4->isHidden() || !DopList->PanelObraz->GroupBox2->isHidden())
+        return true;
     // Family and education entries wait in their tables for the card's save.
     for (const LoadedTable *t : {&m_state.Semja, &m_state.Obraz})
         if (t->Changes.tracking && HasChanges(*t) && t->Changes.codes.count(m_code))
@@ -311,6 +314,8 @@ bool TForm2::settleUnsavedEdits()
 
 void TForm2::dropEdits()
 {
+    DopList->Family->closeEditor();
+    DopList->PanelObraz->closeEditor();
     if (newCardMode()) {
         removeNewEmployee();
     } else if (!m_state.RecordsDeleted) {
@@ -421,6 +426,11 @@ bool TForm2::saveCard()
     // whole save before anything changes, in memory or on disk.
     requireLoaded(m_state, {&m_state.Osnova, &m_state.Semja, &m_state.Passport, &m_state.Obraz,
                             &m_state.Trud, &m_state.Voen, &m_state.Dopoln});
+    // "Сохранить" keeps everything typed, an entry still open in its editor included.
+    if (!DopList->Family->GroupBox4->isHidden())
+        DopList->Family->Button10Click();
+    if (!DopList->PanelObraz->GroupBox2->isHidden())
+        DopList->PanelObraz->Button17Click();
     const CardSaveInput input = readControls();
     if (!confirmCardData(m_state, m_code, input.values, this))
         return false;

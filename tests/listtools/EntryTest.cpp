@@ -1,6 +1,6 @@
 // Reference lists, column choice and streaming entry through their panels; the tables are read
 // back by dbfread.
-#include "DbfRead.h"
+#include "support/DbfRead.h"
 #include "ListToolsFixture.h"
 
 #include "app/DatePicker.h"

@@ -1,7 +1,7 @@
 // The settings panel: additional parameters added and removed with their fields and columns,
 // another database folder, the director picker, templates and columns added and removed.
 // Files are read back by dbfread.
-#include "DbfRead.h"
+#include "support/DbfRead.h"
 #include "ListToolsFixture.h"
 
 #include "card/CardWidgets.h"

@@ -1,5 +1,5 @@
 #include "OrdersFixture.h"
-#include "../listtools/DbfRead.h"
+#include "support/DbfRead.h"
 
 #include <QInputMethodEvent>
 #include <QStatusBar>

@@ -32,7 +32,7 @@
 #include "listtools/SpravPanel.h"
 #include "listtools/StolbPanel.h"
 #include "orders/OrderFormPanel.h"
-#include "DbfRead.h"
+#include "support/DbfRead.h"
 #include "storage/TableCommit.h"
 
 namespace veltor::test {
