@@ -1176,7 +1176,9 @@ QTextCharFormat Builder::charFormat(const CharacterProperties &p)
         QFont font(known != m_fonts.end() && !known->second.name.trimmed().isEmpty()
                        ? known->second.name.trimmed()
                        : QStringLiteral("Times New Roman"));
-        font.setStyleHint(QFont::Serif);
+        // No style hint: with one, Qt passes over fontconfig's aliases ("Times New Roman" is
+        // Liberation Serif or Nimbus Roman, metric-compatible) for the generic serif font, whose
+        // wider letters wrap lines a word processor keeps whole.
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setKerning(true); // word processors kern pairs too
         it = m_qfonts.emplace(fontNumber, font).first;
@@ -1333,7 +1335,8 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             return side == 1 || side == 3 ? d.gap : 0;
         };
         LongTable::Row row;
-        // A word processor keeps a row's text inside its top and bottom lines.
+        // A word processor keeps a row's text below its top line; the line between two rows
+        // is the lower row's top, so only the last row makes room for its bottom line too.
         const auto line = [&](size_t side) {
             Border b = d.cells.front().borders[side];
             if (b.style == BorderNone)
@@ -1341,7 +1344,7 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             return b.style == BorderNone ? 0 : std::max(b.width, 1);
         };
         const double topPadding = pad(d.cells.front(), 0) + line(0);
-        const double bottomPadding = pad(d.cells.front(), 2) + line(2);
+        const double bottomPadding = pad(d.cells.front(), 2) + (r + 1 == rows.size() ? line(2) : 0);
         // Each cell's lines, as glyphs placed from the cell's text origin, with their heights.
         std::vector<std::vector<std::pair<QList<QGlyphRun>, double>>> lines(d.cells.size());
         size_t lineCount = 1;
@@ -1402,6 +1405,9 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
                 line.setLineWidth(width);
+                // A line is as high as the font's ascent, descent and line gap, as in the
+                // paragraphs Qt lays out and in word processors.
+                line.setLeadingIncluded(true);
                 line.setPosition(QPointF(0, y));
                 y += line.height();
             }
