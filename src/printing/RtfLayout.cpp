@@ -1307,8 +1307,10 @@ QPen borderPen(int style, int width, const QColor &color)
 
 void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
 {
-    if (!m_longTable)
+    if (!m_longTable) {
         m_longTable = std::make_unique<LongTable>();
+        cursor.document()->documentLayout()->registerHandler(LongTable::ObjectType, m_longTable.get());
+    }
     LongTable &table = *m_longTable;
     const auto colour = [this](int index) {
         return index > 0 && static_cast<size_t>(index) < m_colors.size() ? m_colors[static_cast<size_t>(index)]
@@ -1528,7 +1530,10 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
 
     const RowDefinition &firstRow = rows.front().definition;
     QTextTableFormat format;
-    format.setBorderCollapse(true);
+    // Borders are the cells' own, each line between two cells given to one of them (see below):
+    // Qt's collapsing of borders compares every cell with its neighbours each time it lays out
+    // or draws one, which took a third of the time of a personal card.
+    format.setBorderCollapse(false);
     format.setBorder(0);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
     format.setCellSpacing(0);
@@ -1596,6 +1601,46 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
         }
     };
 
+    // Which read cell covers each column of each row, for the lines between rows.
+    std::vector<std::vector<int>> coverOf(rows.size(), std::vector<int>(static_cast<size_t>(columns), -1));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < placements[r].size(); ++c)
+            for (int k = 0; k < placements[r][c].span; ++k)
+                coverOf[r][static_cast<size_t>(placements[r][c].column + k)] = static_cast<int>(c);
+    // The line on a side of a read cell, as its definition and its row's give it.
+    const auto lineOf = [&](size_t r, size_t c, size_t side) {
+        const RowDefinition &d = rows[r].definition;
+        const CellDefinition def = c < d.cells.size() ? d.cells[c] : CellDefinition{};
+        const bool outer = (side == 1 && c == 0) || (side == 3 && c + 1 == rows[r].cells.size())
+                           || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
+        return borderOf(d, def, side, outer);
+    };
+    // A word processor draws one line between two cells, on their common edge. Here the cell
+    // right of an edge and the one below it draw the line, inside themselves: a cell has its
+    // left and top lines (its own, else its neighbour's), and its right and bottom ones only at
+    // the table's edge or where no cell adjoins.
+    const auto linesOf = [&](size_t r, size_t c, int column) {
+        std::array<Border, 4> lines{};
+        lines[1] = lineOf(r, c, 1);
+        if (c > 0 && lines[1].style == BorderNone)
+            lines[1] = lineOf(r, c - 1, 3);
+        lines[0] = lineOf(r, c, 0);
+        if (r > 0 && lines[0].style == BorderNone && coverOf[r - 1][static_cast<size_t>(column)] >= 0)
+            lines[0] = lineOf(r - 1, static_cast<size_t>(coverOf[r - 1][static_cast<size_t>(column)]), 2);
+        if (c + 1 == rows[r].cells.size())
+            lines[3] = lineOf(r, c, 3);
+        if (r + 1 == rows.size() || coverOf[r + 1][static_cast<size_t>(column)] < 0)
+            lines[2] = lineOf(r, c, 2);
+        return lines;
+    };
+    // The line right of each read cell, which the next cell draws: room is kept for it.
+    const auto rightLineOf = [&](size_t r, size_t c) {
+        const Border own = lineOf(r, c, 3);
+        if (c + 1 >= rows[r].cells.size() || own.style != BorderNone)
+            return own;
+        return lineOf(r, c + 1, 1);
+    };
+
     // Cells that a vertical merge continues: (row, column) -> the row its merge started in.
     std::vector<std::vector<int>> mergedFrom(rows.size(), std::vector<int>(static_cast<size_t>(columns), -1));
     std::vector<int> openMerge(static_cast<size_t>(columns), -1);
@@ -1608,7 +1653,6 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
         for (size_t c = 0; c < rows[r].cells.size(); ++c) {
             const Placement place = placements[r][c];
             const CellDefinition def = c < d.cells.size() ? d.cells[c] : CellDefinition{};
-            const bool lastInRow = c + 1 == rows[r].cells.size();
             if (def.verticalMerge && openMerge[static_cast<size_t>(place.column)] >= 0) {
                 mergedFrom[r][static_cast<size_t>(place.column)] = openMerge[static_cast<size_t>(place.column)];
             } else {
@@ -1636,14 +1680,18 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     first = false;
                 }
             }
+            // Qt copies a cell's format every time it looks at the cell, many times over while
+            // laying out and drawing a table: only what differs from its defaults is set.
             QTextTableCellFormat f;
-            if (!paragraphs.empty())
-                f.merge(charFormat(paragraphs.front().mark));
-            for (size_t side = 0; side < 4; ++side) {
-                const bool outer = (side == 1 && c == 0) || (side == 3 && lastInRow)
-                                   || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
-                setBorder(f, side, borderOf(d, def, side, outer));
+            if (!paragraphs.empty()) {
+                // An empty cell is as high as its paragraph mark's font.
+                const QFont mark = charFormat(paragraphs.front().mark).font();
+                f.setFontFamilies(mark.families());
+                f.setFontPointSize(mark.pointSizeF());
             }
+            const std::array<Border, 4> lines = linesOf(r, c, place.column);
+            for (size_t side = 0; side < 4; ++side)
+                setBorder(f, side, lines[side]);
             // Padding: the cell's own, else the row's, else half the gap between cells.
             const auto pad = [&](size_t side) {
                 if (def.padding[side] >= 0)
@@ -1652,16 +1700,29 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     return d.padding[side];
                 return side == 1 || side == 3 ? d.gap : 0;
             };
-            // Qt takes half of each collapsed border from the cell's inside; word processors
-            // draw borders on the cell's edge and measure the padding from there.
-            f.setTopPadding(pad(0) * m_unit);
-            f.setLeftPadding(std::max(0.0, pad(1) * m_unit - f.leftBorder() / 2));
-            f.setBottomPadding(pad(2) * m_unit);
-            f.setRightPadding(std::max(0.0, pad(3) * m_unit - f.rightBorder() / 2));
-            f.setVerticalAlignment(def.valign);
+            // Qt puts a cell's text inside its lines and then the padding. Word processors
+            // measure the left padding from the cell's edge, the line within it, and keep the
+            // line on the right edge out of the text besides the padding.
+            const Border right = rightLineOf(r, c);
+            const double rightLine = right.style == BorderNone ? 0 : std::max(right.width, 1);
+            const double paddings[4] = {pad(0) * m_unit, std::max(0.0, pad(1) * m_unit - f.leftBorder()),
+                                        pad(2) * m_unit,
+                                        (pad(3) + rightLine) * m_unit - f.rightBorder()};
+            if (paddings[0] > 0)
+                f.setTopPadding(paddings[0]);
+            if (paddings[1] > 0)
+                f.setLeftPadding(paddings[1]);
+            if (paddings[2] > 0)
+                f.setBottomPadding(paddings[2]);
+            if (paddings[3] > 0)
+                f.setRightPadding(paddings[3]);
+            if (def.valign != QTextCharFormat::AlignTop)
+                f.setVerticalAlignment(def.valign);
             // A cell's format holds its spans too: a merge is lost unless they are kept.
-            f.setTableCellColumnSpan(cell.columnSpan());
-            f.setTableCellRowSpan(cell.rowSpan());
+            if (cell.columnSpan() > 1)
+                f.setTableCellColumnSpan(cell.columnSpan());
+            if (cell.rowSpan() > 1)
+                f.setTableCellRowSpan(cell.rowSpan());
             cell.setFormat(f);
         }
         // Columns no cell of this row reaches (a short row) are left without borders.
@@ -1681,6 +1742,15 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                 --r;
             const QTextTableCell top = table->cellAt(from, c);
             table->mergeCells(from, c, last - from + 1, top.columnSpan());
+            // The merged cell ends where its last part did, with that part's bottom line.
+            const auto lastRow = static_cast<size_t>(last);
+            const int below = lastRow + 1 < rows.size() ? coverOf[lastRow + 1][static_cast<size_t>(c)] : -1;
+            if (below < 0 && coverOf[lastRow][static_cast<size_t>(c)] >= 0) {
+                QTextTableCell merged = table->cellAt(from, c);
+                QTextTableCellFormat f = merged.format().toTableCellFormat();
+                setBorder(f, 2, lineOf(lastRow, static_cast<size_t>(coverOf[lastRow][static_cast<size_t>(c)]), 2));
+                merged.setFormat(f);
+            }
             r = from - 1;
         }
     }
@@ -1698,25 +1768,24 @@ public:
         builder.margins = layout.m_margins;
         QTextDocument &body = *layout.m_body;
         prepare(body);
-        if (!builder.run())
-            return false;
-        layout.m_paper = builder.paper;
-        layout.m_margins = builder.margins;
+        setPage(body, layout.m_paper, layout.m_margins);
+        {
+            // One edit block: Qt lays the document out once, when it ends, instead of after
+            // every insertion.
+            QTextCursor edit(&body);
+            edit.beginEditBlock();
+            const bool built = builder.run();
+            if (built) {
+                layout.m_paper = builder.paper;
+                layout.m_margins = builder.margins;
+                setPage(body, layout.m_paper, layout.m_margins);
+            }
+            edit.endEditBlock();
+            if (!built)
+                return false;
+        }
         layout.m_headerDistance = builder.headerDistance;
         layout.m_footerDistance = builder.footerDistance;
-        body.documentLayout()->setPaintDevice(&twipsDevice());
-        if (layout.m_longTable)
-            body.documentLayout()->registerHandler(LongTable::ObjectType, layout.m_longTable.get());
-        body.setPageSize(layout.m_paper);
-        QTextFrameFormat root = body.rootFrame()->frameFormat();
-        const double unit = layoutLengthPerTwip();
-        root.setLeftMargin(layout.m_margins.left() * unit);
-        root.setRightMargin(layout.m_margins.right() * unit);
-        root.setTopMargin(layout.m_margins.top() * unit);
-        root.setBottomMargin(layout.m_margins.bottom() * unit);
-        root.setBorder(0);
-        root.setPadding(0);
-        body.rootFrame()->setFrameFormat(root);
 
         const double textWidth = layout.m_paper.width() - layout.m_margins.left() - layout.m_margins.right();
         const auto story = [&](const std::vector<Paragraph> &paragraphs) -> std::unique_ptr<QTextDocument> {
@@ -1724,9 +1793,11 @@ public:
                 return nullptr;
             auto document = std::make_unique<QTextDocument>();
             prepare(*document);
-            builder.write(*document, paragraphs);
-            document->documentLayout()->setPaintDevice(&twipsDevice());
             document->setTextWidth(std::max(textWidth, 1.0));
+            QTextCursor edit(document.get());
+            edit.beginEditBlock();
+            builder.write(*document, paragraphs);
+            edit.endEditBlock();
             return document;
         };
         layout.m_header = story(builder.headerParagraphs);
@@ -1743,8 +1814,8 @@ public:
     }
 
 private:
-    // The layout is made only when the text is complete: a layout that exists while the text
-    // is built lays the whole table out again after every cell.
+    // The layout measures on the twips device from the start: it is made while the document is
+    // still empty, and the text goes in within one edit block (see build()).
     static void prepare(QTextDocument &document)
     {
         document.setUndoRedoEnabled(false);
@@ -1755,6 +1826,24 @@ private:
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         option.setTabStopDistance(720);
         document.setDefaultTextOption(option);
+        document.documentLayout()->setPaintDevice(&twipsDevice());
+    }
+
+    // The paper and its margins. A page size that changes has Qt lay out what text there is
+    // again at once: it is set only when it differs.
+    static void setPage(QTextDocument &body, QSizeF paper, QMarginsF margins)
+    {
+        if (body.pageSize() != paper)
+            body.setPageSize(paper);
+        QTextFrameFormat root = body.rootFrame()->frameFormat();
+        const double unit = layoutLengthPerTwip();
+        root.setLeftMargin(margins.left() * unit);
+        root.setRightMargin(margins.right() * unit);
+        root.setTopMargin(margins.top() * unit);
+        root.setBottomMargin(margins.bottom() * unit);
+        root.setBorder(0);
+        root.setPadding(0);
+        body.rootFrame()->setFrameFormat(root);
     }
 };
 
