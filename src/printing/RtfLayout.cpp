@@ -557,6 +557,8 @@ private:
     bool m_firstBlock = true;
     double m_spaceAbove = 0;
     std::unordered_map<int, QFont> m_qfonts;
+    // The lines of a long table's cell texts, by text, width and formatting (see insertLongTable).
+    std::unordered_map<QString, std::vector<std::pair<QList<QGlyphRun>, double>>> m_cellLines;
     CharacterProperties m_lastProps;
     QTextCharFormat m_lastFormat;
     bool m_haveLastFormat = false;
@@ -1397,33 +1399,61 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
                             ++range.length;
                     }
                 }
-            QTextLayout layout(text, base.font(), &twipsDevice());
-            option.setAlignment(align);
-            layout.setTextOption(option);
-            layout.setFormats(formats);
             const double width = std::max(1.0, cell.right - cell.left - pad(def, 1) - pad(def, 3));
             const QPointF origin(cell.left + pad(def, 1), 0);
-            double y = 0;
-            layout.beginLayout();
-            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-                line.setLineWidth(width);
-                // A line is as high as the font's ascent, descent and line gap, as in the
-                // paragraphs Qt lays out and in word processors.
-                line.setLeadingIncluded(true);
-                line.setPosition(QPointF(0, y));
-                y += line.height();
+            // A list repeats many values (departments, posts, kinds of work): each text is laid
+            // out once for a width and formatting, its lines kept from the text's origin.
+            QString key = text;
+            key += QChar(0x1F) + QString::number(width) + QChar(0x1F) + QString::number(align.toInt());
+            if (!paragraphs.empty()) {
+                const Paragraph &p = paragraphs.front();
+                for (const Run &run : p.runs)
+                    key += QChar(0x1F) + QString::number(run.text.size()) + QLatin1Char(',')
+                           + QString::number(run.props.font) + QLatin1Char(',') + QString::number(run.props.halfPoints)
+                           + QLatin1Char(',') + QString::number(run.props.color) + QLatin1Char(',')
+                           + QString::number(run.props.bold | run.props.italic << 1 | run.props.underline << 2
+                                             | run.props.strike << 3 | run.props.caps << 4 | (run.props.shift + 1) << 5);
             }
-            layout.endLayout();
-            for (int i = 0; i < layout.lineCount(); ++i) {
-                const QTextLine line = layout.lineAt(i);
-                QList<QGlyphRun> runs = line.glyphRuns();
+            auto cached = m_cellLines.find(key);
+            if (cached == m_cellLines.end()) {
+                QTextLayout layout(text, base.font(), &twipsDevice());
+                option.setAlignment(align);
+                layout.setTextOption(option);
+                layout.setFormats(formats);
+                double y = 0;
+                layout.beginLayout();
+                for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                    line.setLineWidth(width);
+                    // A line is as high as the font's ascent, descent and line gap, as in the
+                    // paragraphs Qt lays out and in word processors.
+                    line.setLeadingIncluded(true);
+                    line.setPosition(QPointF(0, y));
+                    y += line.height();
+                }
+                layout.endLayout();
+                std::vector<std::pair<QList<QGlyphRun>, double>> laid;
+                for (int i = 0; i < layout.lineCount(); ++i) {
+                    const QTextLine line = layout.lineAt(i);
+                    QList<QGlyphRun> runs = line.glyphRuns();
+                    for (QGlyphRun &run : runs) {
+                        QList<QPointF> positions = run.positions();
+                        for (QPointF &p : positions)
+                            p.ry() -= line.y();
+                        run.setPositions(positions);
+                    }
+                    laid.emplace_back(std::move(runs), line.height());
+                }
+                cached = m_cellLines.emplace(std::move(key), std::move(laid)).first;
+            }
+            for (const auto &[laidRuns, height] : cached->second) {
+                QList<QGlyphRun> runs = laidRuns;
                 for (QGlyphRun &run : runs) {
                     QList<QPointF> positions = run.positions();
                     for (QPointF &p : positions)
-                        p += origin - QPointF(0, line.y());
+                        p += origin;
                     run.setPositions(positions);
                 }
-                lines[c].emplace_back(std::move(runs), line.height());
+                lines[c].emplace_back(std::move(runs), height);
             }
             lineCount = std::max(lineCount, lines[c].size());
             row.cells.push_back(std::move(cell));
