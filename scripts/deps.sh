@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev libjpeg62-turbo-dev libicu-dev libxlsxwriter-dev libzip-dev
-  zip unzip xdg-utils xvfb xauth fonts-dejavu-core qt6-translations-l10n
+  zip unzip xdg-utils xvfb xauth fonts-dejavu-core fonts-liberation2 qt6-translations-l10n
 )
 if [ "${1:-}" = "--tests" ]; then
   packages+=(libgtest-dev libgmock-dev libbenchmark-dev python3 python3-dbfread gdal-bin

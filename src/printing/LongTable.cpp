@@ -21,9 +21,62 @@ std::pair<int, int> LongTable::addRow(Row row, std::vector<Slice> slices)
     return {first, static_cast<int>(m_slices.size())};
 }
 
+namespace {
+
+using Lines = std::vector<std::pair<QPen, std::vector<QLineF>>>;
+
+void addLine(Lines &lines, const QPen &pen, QPointF a, QPointF b)
+{
+    if (pen.style() == Qt::NoPen)
+        return;
+    for (auto &[kept, list] : lines)
+        if (kept == pen) {
+            list.emplace_back(a, b);
+            return;
+        }
+    lines.push_back({pen, {QLineF(a, b)}});
+}
+
+// Joins lines of one pen that continue one another along a row or a column.
+void joinLines(Lines &lines)
+{
+    constexpr double Near = 0.5;
+    for (auto &[pen, list] : lines) {
+        const auto vertical = [](const QLineF &l) { return l.x1() == l.x2(); };
+        std::sort(list.begin(), list.end(), [&](const QLineF &a, const QLineF &b) {
+            if (vertical(a) != vertical(b))
+                return vertical(a);
+            if (vertical(a))
+                return a.x1() != b.x1() ? a.x1() < b.x1() : std::min(a.y1(), a.y2()) < std::min(b.y1(), b.y2());
+            return a.y1() != b.y1() ? a.y1() < b.y1() : std::min(a.x1(), a.x2()) < std::min(b.x1(), b.x2());
+        });
+        std::vector<QLineF> joined;
+        for (const QLineF &l : list) {
+            const QLineF n = vertical(l) ? QLineF(l.x1(), std::min(l.y1(), l.y2()), l.x1(), std::max(l.y1(), l.y2()))
+                                         : QLineF(std::min(l.x1(), l.x2()), l.y1(), std::max(l.x1(), l.x2()), l.y1());
+            if (!joined.empty()) {
+                QLineF &last = joined.back();
+                if (vertical(last) && vertical(n) && last.x1() == n.x1() && n.y1() <= last.y2() + Near) {
+                    last.setP2(QPointF(last.x2(), std::max(last.y2(), n.y2())));
+                    continue;
+                }
+                if (!vertical(last) && !vertical(n) && last.y1() == n.y1() && n.x1() <= last.x2() + Near) {
+                    last.setP2(QPointF(std::max(last.x2(), n.x2()), last.y2()));
+                    continue;
+                }
+            }
+            joined.push_back(n);
+        }
+        list = std::move(joined);
+    }
+}
+
+} // namespace
+
 void LongTable::paginate(const QTextDocument &document)
 {
     const double pageHeight = document.pageSize().height();
+    std::vector<double> tops(m_slices.size(), 0); // of each slice, in the document
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const QTextCharFormat format = block.charFormat();
         if (format.objectType() != ObjectType)
@@ -34,9 +87,37 @@ void LongTable::paginate(const QTextDocument &document)
             const size_t index = static_cast<size_t>(first + line);
             if (index >= m_slices.size())
                 break;
-            const double y = layout->position().y() + layout->lineAt(line).y();
+            const QTextLine textLine = layout->lineAt(line);
+            const double y = layout->position().y() + textLine.y();
             m_slices[index].page = pageHeight > 0 ? static_cast<int>(y / pageHeight) : 0;
+            // The slice sits on its line's bottom (see drawObject()).
+            tops[index] = y + textLine.height() - m_slices[index].height;
         }
+    }
+    for (size_t start = 0; start < m_slices.size();) {
+        size_t end = start + 1;
+        while (end < m_slices.size() && m_slices[end].page == m_slices[start].page)
+            ++end;
+        Lines &lines = m_slices[start].lines;
+        for (size_t k = start; k < end; ++k) {
+            const Slice &s = m_slices[k];
+            const Row &r = m_rows[static_cast<size_t>(s.row)];
+            const double top = tops[k] - tops[start];
+            const double bottom = top + s.height;
+            for (size_t c = 0; c < r.cells.size(); ++c) {
+                const Cell &cell = r.cells[c];
+                // The edge two cells share is drawn once.
+                if (c == 0 || r.cells[c - 1].border[3].style() == Qt::NoPen)
+                    addLine(lines, cell.border[1], {cell.left, top}, {cell.left, bottom});
+                addLine(lines, cell.border[3], {cell.right, top}, {cell.right, bottom});
+                if (s.first)
+                    addLine(lines, cell.border[0], {cell.left, top}, {cell.right, top});
+                if (s.last)
+                    addLine(lines, cell.border[2], {cell.left, bottom}, {cell.right, bottom});
+            }
+        }
+        joinLines(lines);
+        start = end;
     }
     for (size_t start = 0; start < m_slices.size();) {
         size_t end = start + 1;
@@ -102,40 +183,15 @@ void LongTable::drawObject(QPainter *painter, const QRectF &rect, QTextDocument 
     if (index < 0)
         return;
     const Slice &s = slice(index);
-    const Row &r = row(s.row);
     // The slice stands where its paragraph starts; the cells' edges are given from the table's
     // left edge, which may lie left of the paragraph (a negative \trleft).
     const double top = rect.bottom() - s.height;
-    const double bottom = rect.bottom();
     painter->save();
     for (const QGlyphRun &run : s.text)
         painter->drawGlyphRun(QPointF(rect.left(), top), run);
-    // Edges of one pen go to the painter in one call (a PDF pays for every call), and the
-    // edge two cells share is drawn once.
-    std::vector<std::pair<QPen, std::vector<QLineF>>> edges;
-    const auto edge = [&edges](const QPen &pen, QPointF a, QPointF b) {
-        if (pen.style() == Qt::NoPen)
-            return;
-        for (auto &[kept, lines] : edges)
-            if (kept == pen) {
-                lines.emplace_back(a, b);
-                return;
-            }
-        edges.push_back({pen, {QLineF(a, b)}});
-    };
-    for (size_t c = 0; c < r.cells.size(); ++c) {
-        const Cell &cell = r.cells[c];
-        const double left = rect.left() + cell.left;
-        const double right = rect.left() + cell.right;
-        if (c == 0 || r.cells[c - 1].border[3].style() == Qt::NoPen)
-            edge(cell.border[1], {left, top}, {left, bottom});
-        edge(cell.border[3], {right, top}, {right, bottom});
-        if (s.first)
-            edge(cell.border[0], {left, top}, {right, top});
-        if (s.last)
-            edge(cell.border[2], {left, bottom}, {right, bottom});
-    }
-    for (const auto &[pen, lines] : edges) {
+    // The lines of the slice's page, if it is the first there (see paginate()).
+    painter->translate(rect.left(), top);
+    for (const auto &[pen, lines] : s.lines) {
         painter->setPen(pen);
         painter->drawLines(lines.data(), static_cast<int>(lines.size()));
     }

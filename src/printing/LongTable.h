@@ -44,6 +44,10 @@ public:
         // PDF reads cell by cell; the other slices draw borders only.
         std::vector<QGlyphRun> text;
         int page = 0;
+        // After paginate(): the first slice on a page draws the lines of every slice of its
+        // page, placed from its own top, collinear edges of one pen joined into one line: a
+        // PDF pays for every line, and a page holds a few hundred edges of cells.
+        std::vector<std::pair<QPen, std::vector<QLineF>>> lines;
     };
 
     // Adds a row and the slices it is cut into; returns the slices' numbers [first, end).

@@ -557,6 +557,8 @@ private:
     bool m_firstBlock = true;
     double m_spaceAbove = 0;
     std::unordered_map<int, QFont> m_qfonts;
+    // The lines of a long table's cell texts, by text, width and formatting (see insertLongTable).
+    std::unordered_map<QString, std::vector<std::pair<QList<QGlyphRun>, double>>> m_cellLines;
     CharacterProperties m_lastProps;
     QTextCharFormat m_lastFormat;
     bool m_haveLastFormat = false;
@@ -1176,7 +1178,9 @@ QTextCharFormat Builder::charFormat(const CharacterProperties &p)
         QFont font(known != m_fonts.end() && !known->second.name.trimmed().isEmpty()
                        ? known->second.name.trimmed()
                        : QStringLiteral("Times New Roman"));
-        font.setStyleHint(QFont::Serif);
+        // No style hint: with one, Qt passes over fontconfig's aliases ("Times New Roman" is
+        // Liberation Serif or Nimbus Roman, metric-compatible) for the generic serif font, whose
+        // wider letters wrap lines a word processor keeps whole.
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setKerning(true); // word processors kern pairs too
         it = m_qfonts.emplace(fontNumber, font).first;
@@ -1305,8 +1309,10 @@ QPen borderPen(int style, int width, const QColor &color)
 
 void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
 {
-    if (!m_longTable)
+    if (!m_longTable) {
         m_longTable = std::make_unique<LongTable>();
+        cursor.document()->documentLayout()->registerHandler(LongTable::ObjectType, m_longTable.get());
+    }
     LongTable &table = *m_longTable;
     const auto colour = [this](int index) {
         return index > 0 && static_cast<size_t>(index) < m_colors.size() ? m_colors[static_cast<size_t>(index)]
@@ -1333,7 +1339,8 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             return side == 1 || side == 3 ? d.gap : 0;
         };
         LongTable::Row row;
-        // A word processor keeps a row's text inside its top and bottom lines.
+        // A word processor keeps a row's text below its top line; the line between two rows
+        // is the lower row's top, so only the last row makes room for its bottom line too.
         const auto line = [&](size_t side) {
             Border b = d.cells.front().borders[side];
             if (b.style == BorderNone)
@@ -1341,7 +1348,7 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             return b.style == BorderNone ? 0 : std::max(b.width, 1);
         };
         const double topPadding = pad(d.cells.front(), 0) + line(0);
-        const double bottomPadding = pad(d.cells.front(), 2) + line(2);
+        const double bottomPadding = pad(d.cells.front(), 2) + (r + 1 == rows.size() ? line(2) : 0);
         // Each cell's lines, as glyphs placed from the cell's text origin, with their heights.
         std::vector<std::vector<std::pair<QList<QGlyphRun>, double>>> lines(d.cells.size());
         size_t lineCount = 1;
@@ -1392,30 +1399,61 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
                             ++range.length;
                     }
                 }
-            QTextLayout layout(text, base.font(), &twipsDevice());
-            option.setAlignment(align);
-            layout.setTextOption(option);
-            layout.setFormats(formats);
             const double width = std::max(1.0, cell.right - cell.left - pad(def, 1) - pad(def, 3));
             const QPointF origin(cell.left + pad(def, 1), 0);
-            double y = 0;
-            layout.beginLayout();
-            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-                line.setLineWidth(width);
-                line.setPosition(QPointF(0, y));
-                y += line.height();
+            // A list repeats many values (departments, posts, kinds of work): each text is laid
+            // out once for a width and formatting, its lines kept from the text's origin.
+            QString key = text;
+            key += QChar(0x1F) + QString::number(width) + QChar(0x1F) + QString::number(align.toInt());
+            if (!paragraphs.empty()) {
+                const Paragraph &p = paragraphs.front();
+                for (const Run &run : p.runs)
+                    key += QChar(0x1F) + QString::number(run.text.size()) + QLatin1Char(',')
+                           + QString::number(run.props.font) + QLatin1Char(',') + QString::number(run.props.halfPoints)
+                           + QLatin1Char(',') + QString::number(run.props.color) + QLatin1Char(',')
+                           + QString::number(run.props.bold | run.props.italic << 1 | run.props.underline << 2
+                                             | run.props.strike << 3 | run.props.caps << 4 | (run.props.shift + 1) << 5);
             }
-            layout.endLayout();
-            for (int i = 0; i < layout.lineCount(); ++i) {
-                const QTextLine line = layout.lineAt(i);
-                QList<QGlyphRun> runs = line.glyphRuns();
+            auto cached = m_cellLines.find(key);
+            if (cached == m_cellLines.end()) {
+                QTextLayout layout(text, base.font(), &twipsDevice());
+                option.setAlignment(align);
+                layout.setTextOption(option);
+                layout.setFormats(formats);
+                double y = 0;
+                layout.beginLayout();
+                for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                    line.setLineWidth(width);
+                    // A line is as high as the font's ascent, descent and line gap, as in the
+                    // paragraphs Qt lays out and in word processors.
+                    line.setLeadingIncluded(true);
+                    line.setPosition(QPointF(0, y));
+                    y += line.height();
+                }
+                layout.endLayout();
+                std::vector<std::pair<QList<QGlyphRun>, double>> laid;
+                for (int i = 0; i < layout.lineCount(); ++i) {
+                    const QTextLine line = layout.lineAt(i);
+                    QList<QGlyphRun> runs = line.glyphRuns();
+                    for (QGlyphRun &run : runs) {
+                        QList<QPointF> positions = run.positions();
+                        for (QPointF &p : positions)
+                            p.ry() -= line.y();
+                        run.setPositions(positions);
+                    }
+                    laid.emplace_back(std::move(runs), line.height());
+                }
+                cached = m_cellLines.emplace(std::move(key), std::move(laid)).first;
+            }
+            for (const auto &[laidRuns, height] : cached->second) {
+                QList<QGlyphRun> runs = laidRuns;
                 for (QGlyphRun &run : runs) {
                     QList<QPointF> positions = run.positions();
                     for (QPointF &p : positions)
-                        p += origin - QPointF(0, line.y());
+                        p += origin;
                     run.setPositions(positions);
                 }
-                lines[c].emplace_back(std::move(runs), line.height());
+                lines[c].emplace_back(std::move(runs), height);
             }
             lineCount = std::max(lineCount, lines[c].size());
             row.cells.push_back(std::move(cell));
@@ -1522,7 +1560,10 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
 
     const RowDefinition &firstRow = rows.front().definition;
     QTextTableFormat format;
-    format.setBorderCollapse(true);
+    // Borders are the cells' own, each line between two cells given to one of them (see below):
+    // Qt's collapsing of borders compares every cell with its neighbours each time it lays out
+    // or draws one, which took a third of the time of a personal card.
+    format.setBorderCollapse(false);
     format.setBorder(0);
     format.setBorderStyle(QTextFrameFormat::BorderStyle_None);
     format.setCellSpacing(0);
@@ -1590,6 +1631,46 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
         }
     };
 
+    // Which read cell covers each column of each row, for the lines between rows.
+    std::vector<std::vector<int>> coverOf(rows.size(), std::vector<int>(static_cast<size_t>(columns), -1));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < placements[r].size(); ++c)
+            for (int k = 0; k < placements[r][c].span; ++k)
+                coverOf[r][static_cast<size_t>(placements[r][c].column + k)] = static_cast<int>(c);
+    // The line on a side of a read cell, as its definition and its row's give it.
+    const auto lineOf = [&](size_t r, size_t c, size_t side) {
+        const RowDefinition &d = rows[r].definition;
+        const CellDefinition def = c < d.cells.size() ? d.cells[c] : CellDefinition{};
+        const bool outer = (side == 1 && c == 0) || (side == 3 && c + 1 == rows[r].cells.size())
+                           || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
+        return borderOf(d, def, side, outer);
+    };
+    // A word processor draws one line between two cells, on their common edge. Here the cell
+    // right of an edge and the one below it draw the line, inside themselves: a cell has its
+    // left and top lines (its own, else its neighbour's), and its right and bottom ones only at
+    // the table's edge or where no cell adjoins.
+    const auto linesOf = [&](size_t r, size_t c, int column) {
+        std::array<Border, 4> lines{};
+        lines[1] = lineOf(r, c, 1);
+        if (c > 0 && lines[1].style == BorderNone)
+            lines[1] = lineOf(r, c - 1, 3);
+        lines[0] = lineOf(r, c, 0);
+        if (r > 0 && lines[0].style == BorderNone && coverOf[r - 1][static_cast<size_t>(column)] >= 0)
+            lines[0] = lineOf(r - 1, static_cast<size_t>(coverOf[r - 1][static_cast<size_t>(column)]), 2);
+        if (c + 1 == rows[r].cells.size())
+            lines[3] = lineOf(r, c, 3);
+        if (r + 1 == rows.size() || coverOf[r + 1][static_cast<size_t>(column)] < 0)
+            lines[2] = lineOf(r, c, 2);
+        return lines;
+    };
+    // The line right of each read cell, which the next cell draws: room is kept for it.
+    const auto rightLineOf = [&](size_t r, size_t c) {
+        const Border own = lineOf(r, c, 3);
+        if (c + 1 >= rows[r].cells.size() || own.style != BorderNone)
+            return own;
+        return lineOf(r, c + 1, 1);
+    };
+
     // Cells that a vertical merge continues: (row, column) -> the row its merge started in.
     std::vector<std::vector<int>> mergedFrom(rows.size(), std::vector<int>(static_cast<size_t>(columns), -1));
     std::vector<int> openMerge(static_cast<size_t>(columns), -1);
@@ -1602,7 +1683,6 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
         for (size_t c = 0; c < rows[r].cells.size(); ++c) {
             const Placement place = placements[r][c];
             const CellDefinition def = c < d.cells.size() ? d.cells[c] : CellDefinition{};
-            const bool lastInRow = c + 1 == rows[r].cells.size();
             if (def.verticalMerge && openMerge[static_cast<size_t>(place.column)] >= 0) {
                 mergedFrom[r][static_cast<size_t>(place.column)] = openMerge[static_cast<size_t>(place.column)];
             } else {
@@ -1630,14 +1710,18 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     first = false;
                 }
             }
+            // Qt copies a cell's format every time it looks at the cell, many times over while
+            // laying out and drawing a table: only what differs from its defaults is set.
             QTextTableCellFormat f;
-            if (!paragraphs.empty())
-                f.merge(charFormat(paragraphs.front().mark));
-            for (size_t side = 0; side < 4; ++side) {
-                const bool outer = (side == 1 && c == 0) || (side == 3 && lastInRow)
-                                   || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
-                setBorder(f, side, borderOf(d, def, side, outer));
+            if (!paragraphs.empty()) {
+                // An empty cell is as high as its paragraph mark's font.
+                const QFont mark = charFormat(paragraphs.front().mark).font();
+                f.setFontFamilies(mark.families());
+                f.setFontPointSize(mark.pointSizeF());
             }
+            const std::array<Border, 4> lines = linesOf(r, c, place.column);
+            for (size_t side = 0; side < 4; ++side)
+                setBorder(f, side, lines[side]);
             // Padding: the cell's own, else the row's, else half the gap between cells.
             const auto pad = [&](size_t side) {
                 if (def.padding[side] >= 0)
@@ -1646,16 +1730,29 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     return d.padding[side];
                 return side == 1 || side == 3 ? d.gap : 0;
             };
-            // Qt takes half of each collapsed border from the cell's inside; word processors
-            // draw borders on the cell's edge and measure the padding from there.
-            f.setTopPadding(pad(0) * m_unit);
-            f.setLeftPadding(std::max(0.0, pad(1) * m_unit - f.leftBorder() / 2));
-            f.setBottomPadding(pad(2) * m_unit);
-            f.setRightPadding(std::max(0.0, pad(3) * m_unit - f.rightBorder() / 2));
-            f.setVerticalAlignment(def.valign);
+            // Qt puts a cell's text inside its lines and then the padding. Word processors
+            // measure the left padding from the cell's edge, the line within it, and keep the
+            // line on the right edge out of the text besides the padding.
+            const Border right = rightLineOf(r, c);
+            const double rightLine = right.style == BorderNone ? 0 : std::max(right.width, 1);
+            const double paddings[4] = {pad(0) * m_unit, std::max(0.0, pad(1) * m_unit - f.leftBorder()),
+                                        pad(2) * m_unit,
+                                        (pad(3) + rightLine) * m_unit - f.rightBorder()};
+            if (paddings[0] > 0)
+                f.setTopPadding(paddings[0]);
+            if (paddings[1] > 0)
+                f.setLeftPadding(paddings[1]);
+            if (paddings[2] > 0)
+                f.setBottomPadding(paddings[2]);
+            if (paddings[3] > 0)
+                f.setRightPadding(paddings[3]);
+            if (def.valign != QTextCharFormat::AlignTop)
+                f.setVerticalAlignment(def.valign);
             // A cell's format holds its spans too: a merge is lost unless they are kept.
-            f.setTableCellColumnSpan(cell.columnSpan());
-            f.setTableCellRowSpan(cell.rowSpan());
+            if (cell.columnSpan() > 1)
+                f.setTableCellColumnSpan(cell.columnSpan());
+            if (cell.rowSpan() > 1)
+                f.setTableCellRowSpan(cell.rowSpan());
             cell.setFormat(f);
         }
         // Columns no cell of this row reaches (a short row) are left without borders.
@@ -1675,6 +1772,15 @@ void Builder::insertTable(QTextCursor &cursor, const std::vector<Row> &rows)
                 --r;
             const QTextTableCell top = table->cellAt(from, c);
             table->mergeCells(from, c, last - from + 1, top.columnSpan());
+            // The merged cell ends where its last part did, with that part's bottom line.
+            const auto lastRow = static_cast<size_t>(last);
+            const int below = lastRow + 1 < rows.size() ? coverOf[lastRow + 1][static_cast<size_t>(c)] : -1;
+            if (below < 0 && coverOf[lastRow][static_cast<size_t>(c)] >= 0) {
+                QTextTableCell merged = table->cellAt(from, c);
+                QTextTableCellFormat f = merged.format().toTableCellFormat();
+                setBorder(f, 2, lineOf(lastRow, static_cast<size_t>(coverOf[lastRow][static_cast<size_t>(c)]), 2));
+                merged.setFormat(f);
+            }
             r = from - 1;
         }
     }
@@ -1692,25 +1798,24 @@ public:
         builder.margins = layout.m_margins;
         QTextDocument &body = *layout.m_body;
         prepare(body);
-        if (!builder.run())
-            return false;
-        layout.m_paper = builder.paper;
-        layout.m_margins = builder.margins;
+        setPage(body, layout.m_paper, layout.m_margins);
+        {
+            // One edit block: Qt lays the document out once, when it ends, instead of after
+            // every insertion.
+            QTextCursor edit(&body);
+            edit.beginEditBlock();
+            const bool built = builder.run();
+            if (built) {
+                layout.m_paper = builder.paper;
+                layout.m_margins = builder.margins;
+                setPage(body, layout.m_paper, layout.m_margins);
+            }
+            edit.endEditBlock();
+            if (!built)
+                return false;
+        }
         layout.m_headerDistance = builder.headerDistance;
         layout.m_footerDistance = builder.footerDistance;
-        body.documentLayout()->setPaintDevice(&twipsDevice());
-        if (layout.m_longTable)
-            body.documentLayout()->registerHandler(LongTable::ObjectType, layout.m_longTable.get());
-        body.setPageSize(layout.m_paper);
-        QTextFrameFormat root = body.rootFrame()->frameFormat();
-        const double unit = layoutLengthPerTwip();
-        root.setLeftMargin(layout.m_margins.left() * unit);
-        root.setRightMargin(layout.m_margins.right() * unit);
-        root.setTopMargin(layout.m_margins.top() * unit);
-        root.setBottomMargin(layout.m_margins.bottom() * unit);
-        root.setBorder(0);
-        root.setPadding(0);
-        body.rootFrame()->setFrameFormat(root);
 
         const double textWidth = layout.m_paper.width() - layout.m_margins.left() - layout.m_margins.right();
         const auto story = [&](const std::vector<Paragraph> &paragraphs) -> std::unique_ptr<QTextDocument> {
@@ -1718,9 +1823,11 @@ public:
                 return nullptr;
             auto document = std::make_unique<QTextDocument>();
             prepare(*document);
-            builder.write(*document, paragraphs);
-            document->documentLayout()->setPaintDevice(&twipsDevice());
             document->setTextWidth(std::max(textWidth, 1.0));
+            QTextCursor edit(document.get());
+            edit.beginEditBlock();
+            builder.write(*document, paragraphs);
+            edit.endEditBlock();
             return document;
         };
         layout.m_header = story(builder.headerParagraphs);
@@ -1737,8 +1844,8 @@ public:
     }
 
 private:
-    // The layout is made only when the text is complete: a layout that exists while the text
-    // is built lays the whole table out again after every cell.
+    // The layout measures on the twips device from the start: it is made while the document is
+    // still empty, and the text goes in within one edit block (see build()).
     static void prepare(QTextDocument &document)
     {
         document.setUndoRedoEnabled(false);
@@ -1749,6 +1856,24 @@ private:
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         option.setTabStopDistance(720);
         document.setDefaultTextOption(option);
+        document.documentLayout()->setPaintDevice(&twipsDevice());
+    }
+
+    // The paper and its margins. A page size that changes has Qt lay out what text there is
+    // again at once: it is set only when it differs.
+    static void setPage(QTextDocument &body, QSizeF paper, QMarginsF margins)
+    {
+        if (body.pageSize() != paper)
+            body.setPageSize(paper);
+        QTextFrameFormat root = body.rootFrame()->frameFormat();
+        const double unit = layoutLengthPerTwip();
+        root.setLeftMargin(margins.left() * unit);
+        root.setRightMargin(margins.right() * unit);
+        root.setTopMargin(margins.top() * unit);
+        root.setBottomMargin(margins.bottom() * unit);
+        root.setBorder(0);
+        root.setPadding(0);
+        body.rootFrame()->setFrameFormat(root);
     }
 };
 

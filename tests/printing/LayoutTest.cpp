@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QStandardPaths>
@@ -15,6 +16,7 @@
 
 #include "PrintingTestSupport.h"
 #include "printing/AfterFilling.h"
+#include "printing/LongTable.h"
 #include "printing/PdfOutput.h"
 #include "printing/RtfLayout.h"
 #include "text/Errors.h"
@@ -297,8 +299,9 @@ TEST(RtfLayout, LongTablesBreakPagesBetweenLinesAndKeepEveryCell)
     EXPECT_EQ(firstTable(*layout), nullptr) << "laid out as slices, not as a Qt table";
     const int pages = layout->pageCount();
     EXPECT_GT(pages, 5);
-    // Three lines a row (the middle cell wraps): as many pages as a page holds such rows.
-    const double line = QFontMetricsF(QFont(QStringLiteral("Times New Roman"), 12), &twipsDevice()).height();
+    // Three lines a row (the middle cell wraps), each as high as the font's line spacing: as many
+    // pages as a page holds such rows.
+    const double line = QFontMetricsF(QFont(QStringLiteral("Times New Roman"), 12), &twipsDevice()).lineSpacing();
     const double perPage = (layout->paperSize().height() - layout->margins().top() - layout->margins().bottom());
     EXPECT_NEAR(pages, 400 * 3 * line / perPage, 2);
 
@@ -306,6 +309,37 @@ TEST(RtfLayout, LongTablesBreakPagesBetweenLinesAndKeepEveryCell)
     EXPECT_NE(firstTable(*layOut(longTable(19))), nullptr);
     EXPECT_EQ(firstTable(*layOut(longTable(20))), nullptr);
     EXPECT_EQ(paragraphs(*layout).back(), QStringLiteral("end"));
+}
+
+// A long table's row is its lines, each as high as the font's line spacing (ascent, descent and
+// line gap, as word processors space them), and the line above it; the last row also has room
+// for its bottom line. This was the lines without their gap and both lines for every row: the
+// printed list of 2,000 ran to other pages than a word processor's.
+TEST(RtfLayout, LongTableRowsAreAsHighAsAWordProcessorMakesThem)
+{
+    auto layout = layOut(longTable(30));
+    const double line = QFontMetricsF(QFont(QStringLiteral("Times New Roman"), 12), &twipsDevice()).lineSpacing();
+    std::vector<double> heights;
+    for (QTextBlock b = layout->body().begin(); b.isValid(); b = b.next())
+        if (b.charFormat().objectType() == LongTable::ObjectType)
+            heights.push_back(rectOf(*layout, b).height());
+    ASSERT_EQ(heights.size(), 30u);
+    EXPECT_NEAR(heights[1], 3 * line + 10, 1) << "three lines and the top border";
+    EXPECT_NEAR(heights.back(), 3 * line + 20, 1) << "the last row has its bottom border too";
+}
+
+// A font named in the document is the font fontconfig puts in its place, as word processors
+// take it. This was the generic serif font wherever the font was not installed (DejaVu Serif
+// for Verdana, and for Times New Roman where Nimbus Roman stands for it), whose other widths
+// wrapped lines elsewhere than a word processor wraps them.
+TEST(RtfLayout, NamedFontsAreTheFontsFontconfigSubstitutes)
+{
+    for (const char *named : {"Times New Roman", "Arial", "Verdana", "Tahoma"}) {
+        const std::string font = named;
+        auto layout = RtfLayout::fromRtf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss " + font + ";}}\\f0 text\\par}", font);
+        const QFont used = layout->body().begin().begin().fragment().charFormat().font();
+        EXPECT_EQ(QFontInfo(used).family().toStdString(), QFontInfo(QFont(u(named))).family().toStdString());
+    }
 }
 
 TEST(RtfLayout, ProgressIsToldAndCancels)
