@@ -73,6 +73,16 @@ struct Target {
     }
 };
 
+// The last trud.dbf record of an employee code before record `before`; 0 when none.
+int historyRecordBefore(const LoadedTable &trud, const std::string &code, int before)
+{
+    const int f = FieldIndex(trud.Header, schema::KOD);
+    for (int r = before - 1; r >= 1; --r)
+        if (sameCode(GetField(trud.Header, trud.Data, r, f), code))
+            return r;
+    return 0;
+}
+
 std::string listCode(int entry) { return entry < 0 ? "0" : intToStr(entry + 1); }
 
 } // namespace
@@ -269,11 +279,7 @@ int referenceRecord(const LoadedTable &table, const std::string &number)
 
 int lastHistoryRecord(const LoadedTable &trud, const std::string &code)
 {
-    const int f = FieldIndex(trud.Header, schema::KOD);
-    for (int r = WholeRecordCount(trud.Header, trud.Data); r >= 1; --r)
-        if (sameCode(GetField(trud.Header, trud.Data, r, f), code))
-            return r;
-    return 0;
+    return historyRecordBefore(trud, code, WholeRecordCount(trud.Header, trud.Data) + 1);
 }
 
 EmployeeEmployment employmentOf(const AppState &state, int mainRecord)
@@ -538,25 +544,24 @@ void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const st
         // h: this order's history record; prev: the employee's record before it (h itself when
         // the order was saved before, so that saving again changes nothing of its place).
         int h = firstRecordWhere(trud.table, schema::ID_DOK, id);
-        std::string changeDate = in.date;
+        int prev = h;
         if (h && !sameCode(trud.get(h, schema::KOD), code)) {
-            // The order was given another employee: its history record leaves the former one
-            // and is made anew, at the end, for the new one.
-            changeDate = trud.get(h, schema::D_IZM);
+            // The order was given another employee: its history record changes hands where it
+            // lies, numbered after the new employee's record before it.
             const std::string former = trud.get(h, schema::KOD);
             const bool wasLatest = lastHistoryRecord(trud.table, former) == h;
-            DeleteRecord(trud.table, h);
-            h = 0;
+            prev = historyRecordBefore(trud.table, code, h);
+            trud.set(h, schema::KOD, code);
+            trud.set(h, schema::N_IZM, prev ? intToStr(int64_t(strToInt(trud.get(prev, schema::N_IZM))) + 1) : "1");
             if (wasLatest)
                 restoreMainRecord(osnova, trud, former, in.kind);
         }
-        int prev = h;
         if (!h) {
             trud.field(schema::ID_DOK);
             prev = lastHistoryRecord(trud.table, code);
             h = AppendBlankRecord(trud.table);
             trud.set(h, schema::KOD, code);
-            trud.set(h, schema::D_IZM, changeDate);
+            trud.set(h, schema::D_IZM, in.date);
             trud.set(h, schema::N_IZM, prev ? intToStr(int64_t(strToInt(trud.get(prev, schema::N_IZM))) + 1) : "1");
         }
         // An older order saved again leaves the employee's present employment as it is.
