@@ -6,6 +6,8 @@
 #include "text/Cp1251.h"
 #include "text/Errors.h"
 
+#include <QString>
+
 #include <system_error>
 #include <unordered_map>
 
@@ -71,6 +73,16 @@ struct Target {
     }
 };
 
+// The last trud.dbf record of an employee code before record `before`; 0 when none.
+int historyRecordBefore(const LoadedTable &trud, const std::string &code, int before)
+{
+    const int f = FieldIndex(trud.Header, schema::KOD);
+    for (int r = before - 1; r >= 1; --r)
+        if (sameCode(GetField(trud.Header, trud.Data, r, f), code))
+            return r;
+    return 0;
+}
+
 std::string listCode(int entry) { return entry < 0 ? "0" : intToStr(entry + 1); }
 
 } // namespace
@@ -97,6 +109,15 @@ OrderBook readOrderBook(const AppState &state)
     readDatabaseTable(state, schema::OtpuskTable, book.Otpusk);
     readDatabaseTable(state, schema::KomandTable, book.Komand);
     return book;
+}
+
+std::set<std::string> orderTableKeys(const AppState &state)
+{
+    std::set<std::string> keys;
+    for (std::string_view t : {schema::ZhurDokTable, schema::PriemTable, schema::UvolTable, schema::OtpuskTable,
+                               schema::KomandTable})
+        keys.insert(pathToQString(state.databaseFile(t).filename()).toLower().toStdString());
+    return keys;
 }
 
 int poiskmax(const TTableHeader &header, const std::string &data, int field)
@@ -258,11 +279,7 @@ int referenceRecord(const LoadedTable &table, const std::string &number)
 
 int lastHistoryRecord(const LoadedTable &trud, const std::string &code)
 {
-    const int f = FieldIndex(trud.Header, schema::KOD);
-    for (int r = WholeRecordCount(trud.Header, trud.Data); r >= 1; --r)
-        if (sameCode(GetField(trud.Header, trud.Data, r, f), code))
-            return r;
-    return 0;
+    return historyRecordBefore(trud, code, WholeRecordCount(trud.Header, trud.Data) + 1);
 }
 
 EmployeeEmployment employmentOf(const AppState &state, int mainRecord)
@@ -397,9 +414,26 @@ std::string orderDescription(const OrderInput &in)
     return text;
 }
 
+// The main record of an employee whose latest history record was taken from him: it shows his
+// employment as his latest remaining record has it. Without one, only the dismissal flag an
+// order of this kind set is taken back.
+void restoreMainRecord(Target &osnova, const Target &trud, const std::string &code, int kind)
+{
+    const int main = firstRecordWhere(osnova.table, schema::KOD, code);
+    if (!main)
+        return;
+    const int last = lastHistoryRecord(trud.table, code);
+    if (last) {
+        for (std::string_view f : {schema::OTDEL, schema::DOLZH, schema::OKLAD})
+            osnova.set(main, f, trud.get(last, f));
+    }
+    if (kind == Dismissal || kind == Hire)
+        osnova.set(main, schema::UVOLEN, last && !trud.get(last, schema::D_UVOL).empty() ? "1" : "0");
+}
+
 } // namespace
 
-void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in, int orderId)
+void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in, int orderId, const OrderCommit &how)
 {
     const std::string id = intToStr(orderId);
     const int employee = orderEmployeeRecord(state, in);
@@ -418,7 +452,10 @@ void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &in,
         .add(book.Otpusk, state.databaseFile(schema::OtpuskTable))
         .add(book.Komand, state.databaseFile(schema::KomandTable))
         .add(state.Trud)
-        .add(state.Osnova);
+        .add(state.Osnova)
+        .by(how.origin);
+    if (how.basis)
+        save.basedOn(*how.basis, "После открытия приказа");
     try {
         storeOrder(state, book, in, id, employee, code);
     } catch (...) {
@@ -508,6 +545,17 @@ void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const st
         // the order was saved before, so that saving again changes nothing of its place).
         int h = firstRecordWhere(trud.table, schema::ID_DOK, id);
         int prev = h;
+        if (h && !sameCode(trud.get(h, schema::KOD), code)) {
+            // The order was given another employee: its history record changes hands where it
+            // lies, numbered after the new employee's record before it.
+            const std::string former = trud.get(h, schema::KOD);
+            const bool wasLatest = lastHistoryRecord(trud.table, former) == h;
+            prev = historyRecordBefore(trud.table, code, h);
+            trud.set(h, schema::KOD, code);
+            trud.set(h, schema::N_IZM, prev ? intToStr(int64_t(strToInt(trud.get(prev, schema::N_IZM))) + 1) : "1");
+            if (wasLatest)
+                restoreMainRecord(osnova, trud, former, in.kind);
+        }
         if (!h) {
             trud.field(schema::ID_DOK);
             prev = lastHistoryRecord(trud.table, code);
@@ -516,6 +564,8 @@ void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const st
             trud.set(h, schema::D_IZM, in.date);
             trud.set(h, schema::N_IZM, prev ? intToStr(int64_t(strToInt(trud.get(prev, schema::N_IZM))) + 1) : "1");
         }
+        // An older order saved again leaves the employee's present employment as it is.
+        const bool latest = lastHistoryRecord(trud.table, code) == h;
         auto previous = [&](std::string_view field) { return prev ? trud.get(prev, field) : std::string(); };
         if (in.kind == Dismissal) {
             for (std::string_view f : {schema::OTDEL, schema::DOLZH, schema::OKLAD, schema::D_DOG, schema::NOM_DOG,
@@ -524,7 +574,7 @@ void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const st
             trud.set(h, schema::ID_DOK, id);
             trud.set(h, schema::D_UVOL, in.startDate);
             trud.set(h, schema::PR_UVOL, in.comment);
-            if (employee)
+            if (employee && latest)
                 osnova.set(employee, schema::UVOLEN, "1");
         } else {
             trud.set(h, schema::OTDEL, in.department);
@@ -537,14 +587,16 @@ void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const st
             trud.set(h, schema::VID_RAB, workKind);
             trud.set(h, schema::D_POST, in.kind == Hire ? in.startDate : previous(schema::D_POST));
             trud.set(h, schema::ID_DOK, id);
-            if (employee) {
+            if (employee && latest) {
                 osnova.set(employee, schema::OTDEL, in.department);
                 osnova.set(employee, schema::DOLZH, in.position);
                 osnova.set(employee, schema::OKLAD, in.salary);
+                // A dismissed employee hired again works here again.
+                if (in.kind == Hire && osnova.get(employee, schema::UVOLEN) == "1")
+                    osnova.set(employee, schema::UVOLEN, "0");
             }
         }
     }
-
 }
 
 } // namespace veltor

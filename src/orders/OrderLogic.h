@@ -1,4 +1,5 @@
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct OrderBook {
 };
 
 OrderBook readOrderBook(const AppState &state);
+
+// The names the five order tables go by in versions and change notices.
+std::set<std::string> orderTableKeys(const AppState &state);
 
 // The largest integer value of a field over the records of `data`; empty values are skipped;
 // 0 when there is none. A value that is no integer raises ConversionError.
@@ -113,6 +117,8 @@ struct OrderInput {
     std::string daysTotal, daysExtra, workedFrom, workedTo;
     // Business trip.
     std::string destination, organisation, purpose;
+
+    bool operator==(const OrderInput &) const = default;
 };
 
 // The last day of a vacation of `days` calendar days beginning on `startDate` ("dd.MM.yyyy");
@@ -145,11 +151,20 @@ StoredOrder readStoredOrder(const AppState &state, const OrderBook &book, int re
 // employee removed since the list was filled raises VeltorError.
 int orderEmployeeRecord(const AppState &state, const OrderInput &input);
 
+// Who saves an order and on what: the commit is refused (StaleRecords) when a version in the
+// stamp moved since the form showed the order and its employee.
+struct OrderCommit {
+    const VersionStamp *basis = nullptr;
+    const void *origin = nullptr;
+};
+
 // Saves the order under `orderId`: the journal record, the kind's detail record and, for the
-// kinds that change employment, the history record and the main record, each found by ID_DOK
-// or appended, committed together in one commit. A failure at any step changes nothing in
-// memory or on disk.
-void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &input, int orderId);
+// kinds that change employment, the history record, each found by ID_DOK or appended,
+// committed together in one commit. A stored order given another employee takes all its
+// records to him. The main record follows the order only while the order's history record is
+// the employee's latest. A failure at any step changes nothing in memory or on disk.
+void sohraneniedokumenta(AppState &state, OrderBook &book, const OrderInput &input, int orderId,
+                         const OrderCommit &how = {});
 // The changes of that save in the loaded tables, without writing.
 void storeOrder(AppState &state, OrderBook &book, const OrderInput &in, const std::string &id, int employee,
                 const std::string &code);

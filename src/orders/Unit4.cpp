@@ -7,6 +7,7 @@
 #include "app/WindowSupport.h"
 #include "orders/OrderFormPanel.h"
 #include "orders/OrderJournalPanel.h"
+#include "records/Commit.h"
 #include "storage/FileNames.h"
 #include "text/Cp1251.h"
 #include "text/Errors.h"
@@ -14,6 +15,7 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -57,6 +59,14 @@ TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
     connect(DokumPanel->DokumButPech, &QPushButton::clicked, this, guarded(this, [this] { DokumButPechClick(); }));
     connect(DokumPanel->DokumButOtmen, &QPushButton::clicked, this,
             guarded(this, [this] { DokumButOtmenClick(); }));
+    // After the panel has shown the chosen employee's employment.
+    connect(DokumPanel->DokumComboSotr, &QComboBox::activated, this, [this] { noteEmployeeShown(); });
+
+    connect(m_state.Notifier.get(), &ChangeNotifier::committed, this,
+            [this](const RecordChange &change) { runGuarded(this, [&] { changeCommitted(change); }); });
+    connect(m_state.Notifier.get(), &ChangeNotifier::readAnew, this,
+            [this] { runGuarded(this, [this] { tablesReadAnew(); }); });
+    m_state.Notifier->addUnsavedWork(this, [this] { return settleUnsavedEdits(); });
 }
 
 void TForm4::openNewOrder()
@@ -72,7 +82,8 @@ void TForm4::openJournal()
 void TForm4::openOrderFor(int tag, int mainRecord)
 {
     runGuarded(this, [&] {
-        N6_1Click();
+        if (!N6_1Click())
+            return;
         TOrderFormPanel &f = *DokumPanel;
         if (tag > 0 && tag <= f.DokumComboTipOper->count()) {
             f.DokumComboTipOper->setCurrentIndex(tag - 1);
@@ -80,6 +91,9 @@ void TForm4::openOrderFor(int tag, int mainRecord)
         }
         f.selectEmployee(mainRecord);
         f.DokumComboSotrChange();
+        noteEmployeeShown();
+        // Opened so, the order holds nothing typed yet.
+        markShown();
     });
 }
 
@@ -99,28 +113,45 @@ void TForm4::showWindow()
     activateWindow();
 }
 
-void TForm4::N6_1Click()
+bool TForm4::N6_1Click()
 {
+    if (!settleUnsavedEdits())
+        return false;
     // A window still open on a stored order would save the new one over it: a new order gets
     // an identity of its own. (A window being shown fixes one in FormShow.)
     if (isVisible() && m_loaded && journalRecordOf(m_book.ZhurDok, m_orderId) > 0)
         m_orderId = nextOrderId(m_book.ZhurDok);
     DokumPanel->reset();
+    DokumPanel->DokumButOK->setEnabled(!m_state.ReadOnly);
     showPanel(DokumPanel, "Кадровый приказ");
     showWindow();
+    m_stamp.codes.clear();
+    markShown();
     DokumPanel->DokumComboTipOper->setFocus();
+    return true;
 }
 
 void TForm4::N6_4Click()
 {
+    if (!settleUnsavedEdits())
+        return;
+    showJournal();
+}
+
+void TForm4::fillJournal()
+{
+    const int row = m_journalRow;
+    ZhurPanel->zapolnenieZhurKadrDok(m_book.ZhurDok);
+    if (row > 0 && row < ZhurPanel->ZhurGrid->RowCount())
+        ZhurPanel->ZhurGrid->setRow(row);
+}
+
+void TForm4::showJournal()
+{
     // FormShow fills the journal only when the window appears; opened over the order form, or
     // back from it after a save, the journal shows what is in memory now, at the row it was on.
-    if (isVisible() && m_loaded) {
-        const int row = m_journalRow;
-        ZhurPanel->zapolnenieZhurKadrDok(m_book.ZhurDok);
-        if (row > 0 && row < ZhurPanel->ZhurGrid->RowCount())
-            ZhurPanel->ZhurGrid->setRow(row);
-    }
+    if (isVisible() && m_loaded)
+        fillJournal();
     showPanel(ZhurPanel, "Журнал кадровых приказов");
     m_state.OrderOpenedFromJournal = true;
     showWindow();
@@ -140,6 +171,7 @@ void TForm4::FormShow()
 {
     m_loaded = false;
     m_book = readOrderBook(m_state);
+    m_stamp = m_state.Versions.stamp(orderTableKeys(m_state), {});
     if (m_orderId == 0)
         m_orderId = nextOrderId(m_book.ZhurDok);
     m_loaded = true;
@@ -152,8 +184,146 @@ void TForm4::FormShow()
 
 void TForm4::closeEvent(QCloseEvent *event)
 {
+    // Alt+F4, the title bar's button and the main window's exit come here.
+    if (!m_closingQuietly && isVisible() && !settleUnsavedEdits()) {
+        event->ignore();
+        return;
+    }
     FormClose();
     QWidget::closeEvent(event);
+}
+
+void TForm4::closeQuietly()
+{
+    m_closingQuietly = true;
+    close();
+    m_closingQuietly = false;
+}
+
+void TForm4::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Esc leaves the form as "Отмена" does, once the typed order is settled.
+    runGuarded(this, [this] {
+        if (!DokumPanel->isVisibleTo(this)) {
+            close();
+            return;
+        }
+        if (settleUnsavedEdits())
+            DokumButOtmenClick();
+    });
+}
+
+bool TForm4::hasUnsavedEdits() const
+{
+    if (!isVisible() || !m_loaded || m_state.ReadOnly || !DokumPanel->isVisibleTo(this))
+        return false;
+    return !(DokumPanel->input() == m_shown);
+}
+
+bool TForm4::settleUnsavedEdits()
+{
+    if (!hasUnsavedEdits())
+        return true;
+    raise();
+    switch (Dialogs::askToSave(u("Кадровый приказ изменён. Сохранить изменения?"), this)) {
+    case Dialogs::SaveChoice::Save: {
+        bool saved = false;
+        runGuarded(this, [&] { saved = saveOrder(); });
+        return saved;
+    }
+    case Dialogs::SaveChoice::Drop:
+        markShown();
+        return true;
+    case Dialogs::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TForm4::markShown() { m_shown = DokumPanel->input(); }
+
+void TForm4::noteEmployeeShown()
+{
+    int32_t code = 0;
+    if (tryStrToInt(DokumPanel->input().employeeCode, code))
+        m_stamp.codes[code] = m_state.Versions.code(code);
+}
+
+void TForm4::changeCommitted(const RecordChange &change)
+{
+    if (change.origin == this || !isVisible() || !m_loaded)
+        return;
+    const std::set<std::string> orderTables = orderTableKeys(m_state);
+    bool ordersChanged = false;
+    for (const std::string &t : change.tables)
+        ordersChanged = ordersChanged || orderTables.count(t) > 0;
+    if (ZhurPanel->isVisibleTo(this)) {
+        if (ordersChanged) {
+            m_book = readOrderBook(m_state);
+            m_stamp = m_state.Versions.stamp(orderTables, {});
+        }
+        // The journal names employees and kinds.
+        if (ordersChanged || change.tables.count(tableKey(m_state, m_state.Osnova))
+            || change.tables.count(tableKey(m_state, m_state.TipDok)))
+            fillJournal();
+        return;
+    }
+    if (!DokumPanel->isVisibleTo(this))
+        return;
+    // The form shows the lists of employees, departments, positions and kinds, and employees.
+    bool shown = ordersChanged;
+    for (const LoadedTable *t : {&m_state.Osnova, &m_state.Otdel, &m_state.Dolzh, &m_state.TipDok})
+        shown = shown || change.tables.count(tableKey(m_state, *t)) > 0;
+    for (const auto &[code, version] : m_stamp.codes)
+        shown = shown || change.codes.count(code) > 0;
+    // A form with typed work keeps it; its save says what changed meanwhile.
+    if (shown && !hasUnsavedEdits())
+        refillForm();
+}
+
+void TForm4::refillForm()
+{
+    const OrderInput before = DokumPanel->input();
+    const bool stored = journalRecordOf(m_book.ZhurDok, m_orderId) > 0;
+    m_book = readOrderBook(m_state);
+    m_stamp = m_state.Versions.stamp(orderTableKeys(m_state), {});
+    DokumPanel->reset();
+    DokumPanel->DokumButOK->setEnabled(!m_state.ReadOnly);
+    if (const int record = stored ? journalRecordOf(m_book.ZhurDok, m_orderId) : 0) {
+        DokumPanel->showStoredOrder(readStoredOrder(m_state, m_book, record));
+    } else {
+        m_orderId = std::max(m_orderId, nextOrderId(m_book.ZhurDok));
+        TOrderFormPanel &f = *DokumPanel;
+        if (before.kind >= 0 && before.kind < f.DokumComboTipOper->count()) {
+            f.DokumComboTipOper->setCurrentIndex(before.kind);
+            f.DokumComboTipOperChange(m_book.ZhurDok);
+        }
+        int32_t code = 0;
+        const int employee = tryStrToInt(before.employeeCode, code)
+                                 ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code)
+                                 : 0;
+        f.selectEmployee(employee);
+        if (employee > 0)
+            f.DokumComboSotrChange();
+    }
+    noteEmployeeShown();
+    markShown();
+}
+
+void TForm4::tablesReadAnew()
+{
+    // Whatever was typed was settled before the reading. The tables held here belong to the
+    // old reading, perhaps to another database: they are dropped and never written.
+    m_book = OrderBook();
+    m_loaded = false;
+    m_stamp = VersionStamp();
+    if (isVisible())
+        closeQuietly();
+    m_orderId = 0;
 }
 
 void TForm4::FormClose()
@@ -176,10 +346,13 @@ void TForm4::ZhurGridDblClick()
         return;
     // Read first: a damaged record leaves the journal shown as it was.
     const StoredOrder order = readStoredOrder(m_state, m_book, record);
-    N6_1Click();
+    if (!N6_1Click())
+        return;
     m_orderId = order.orderId;
     DokumPanel->showStoredOrder(order);
     showPanel(DokumPanel, "Кадровый приказ");
+    noteEmployeeShown();
+    markShown();
 }
 
 void TForm4::DokumComboTipOperChange() { DokumPanel->DokumComboTipOperChange(m_book.ZhurDok); }
@@ -189,7 +362,29 @@ void TForm4::sohraneniedokumenta()
     // Tables that could not be read must never be written back over the files.
     if (!m_loaded)
         throw VeltorError("Журнал приказов не прочитан: приказ не сохранён. Закройте окно и откройте его снова.");
-    veltor::sohraneniedokumenta(m_state, m_book, DokumPanel->input(), m_orderId);
+    veltor::sohraneniedokumenta(m_state, m_book, DokumPanel->input(), m_orderId, OrderCommit{&m_stamp, this});
+    // The form shows what is saved now, on the versions its own commit made.
+    m_stamp = m_state.Versions.stamp(orderTableKeys(m_state), {});
+    noteEmployeeShown();
+    markShown();
+}
+
+bool TForm4::saveOrder()
+{
+    if (!orderComplete())
+        return false;
+    try {
+        sohraneniedokumenta();
+    } catch (const StaleRecords &e) {
+        // Nothing was written; the clerk may look at the records as they are now, or keep the
+        // typed order on the screen to copy it.
+        if (Dialogs::question(QString::fromUtf8(e.what())
+                                  + u("\n\nПоказать текущие данные? Введённое в приказе будет потеряно."),
+                              this))
+            refillForm();
+        return false;
+    }
+    return true;
 }
 
 bool TForm4::orderComplete()
@@ -203,10 +398,8 @@ bool TForm4::orderComplete()
 
 void TForm4::DokumButOKClick()
 {
-    if (!orderComplete())
-        return;
-    sohraneniedokumenta();
-    close();
+    if (saveOrder())
+        closeQuietly();
 }
 
 void TForm4::DokumButPechClick()
@@ -216,7 +409,8 @@ void TForm4::DokumButPechClick()
     if (journalRecordOf(m_book.ZhurDok, m_orderId) == 0) {
         if (!Dialogs::question(u("Документ предварительно должен быть сохранен. Сохранить?"), this))
             return;
-        sohraneniedokumenta();
+        if (!saveOrder())
+            return;
         // Its records are stored under this kind now.
         DokumPanel->DokumComboTipOper->setEnabled(false);
     }
@@ -230,10 +424,12 @@ void TForm4::DokumButPechClick()
 
 void TForm4::DokumButOtmenClick()
 {
+    // "Отмена" drops what was typed.
+    markShown();
     if (m_state.OrderOpenedFromJournal)
-        N6_4Click();
+        showJournal();
     else
-        close();
+        closeQuietly();
 }
 
 } // namespace veltor

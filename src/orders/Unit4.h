@@ -12,7 +12,9 @@ class TOrderJournalPanel;
 
 // The HR-orders window: the journal of orders and the order form, one of them shown at a time.
 // Modeless; its own tables (the journal and the four detail tables) are read each time it
-// becomes visible.
+// becomes visible. Other windows' commits refresh what it shows while the form holds no typed
+// work; typed work is not left without "Сохранить изменения?"; after the tables are read anew
+// (another database, say) it closes and forgets the tables it held.
 class TForm4 : public QWidget {
     Q_OBJECT
 public:
@@ -25,7 +27,8 @@ public:
     // A new order of the HR kind at `tag` - 1 for the employee of main-table record `mainRecord`.
     Q_INVOKABLE void openOrderFor(int tag, int mainRecord);
 
-    void N6_1Click();
+    // A new order; false when the clerk kept the order being typed (Отмена).
+    bool N6_1Click();
     void N6_4Click();
     // Runs when the window becomes visible: reads the order tables, fixes the order ID, fills
     // the journal.
@@ -40,6 +43,11 @@ public:
     // Saves the order shown in the form under the current order ID.
     void sohraneniedokumenta();
 
+    // The order form differs from what it showed.
+    bool hasUnsavedEdits() const;
+    // Asks whether to save the typed order (Да / Нет / Отмена); false when it stays unsettled.
+    bool settleUnsavedEdits();
+
     int currentOrderId() const { return m_orderId; }
     bool journalMode() const { return m_state.OrderOpenedFromJournal; }
     const OrderBook &book() const { return m_book; }
@@ -50,8 +58,25 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Saves the order in the form: false, after saying why, when it lacks something or is built
+    // on records another window changed since (the clerk may then see the current ones).
+    bool saveOrder();
+    // Shows the order afresh from the tables as they are now: a stored order as stored, a new
+    // one with its kind and employee and his present employment.
+    void refillForm();
+    // The form as it is now is what the window shows: no typed work.
+    void markShown();
+    // The versions of the chosen employee join those the save is based on.
+    void noteEmployeeShown();
+    void showJournal();
+    // Refills the journal from the tables in memory, at the row it was on.
+    void fillJournal();
+    void changeCommitted(const RecordChange &change);
+    void tablesReadAnew();
+    void closeQuietly();
     // False, after telling the clerk what is missing, when the order lacks its kind, its
     // employee or (a vacation) its days.
     bool orderComplete();
@@ -64,6 +89,9 @@ private:
     int m_orderId = 0;      // the ID_DOK the form saves and prints under; 0 until fixed
     bool m_loaded = false;  // the order tables were read and the ID fixed at the last showing
     int m_journalRow = 0;   // the row last selected in the journal
+    OrderInput m_shown;     // the form as shown, to tell typed work
+    VersionStamp m_stamp;   // the versions of the order tables and employees the form shows
+    bool m_closingQuietly = false;
 };
 
 } // namespace veltor
