@@ -44,6 +44,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeAttributeChooser();
+    void limitInputs();
     void leaveEditor();
     void keepPickedDate();
     void placeOverCell(QWidget *overlay, int row);
