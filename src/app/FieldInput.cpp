@@ -45,10 +45,14 @@ FieldInputKind FieldValidator::kind() const
         const int index = FieldIndex(table->Header, field);
         if (index < 1)
             continue;
-        const char type = table->Header.FieldTypes[index];
-        if (type == 'R')
-            kind = kind == FieldInputKind::Digits ? kind : FieldInputKind::Number;
-        else if (type == 'N' || type == 'F')
+        // The letter as stored: 'R' only marks a field with decimals.
+        const TTableHeader &h = table->Header;
+        const char type = h.FieldTypes[index];
+        const char stored = h.Form.Types[index] != 0 ? h.Form.Types[index] : 'N';
+        // A field with decimals takes the decimal point too, also where digits were asked for.
+        if (type == 'R' && (stored == 'N' || stored == 'F'))
+            kind = FieldInputKind::Number;
+        else if ((type == 'N' || type == 'F') && kind == FieldInputKind::Text)
             kind = FieldInputKind::Digits;
     }
     return kind;

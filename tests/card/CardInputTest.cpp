@@ -1,5 +1,6 @@
 #include "CardFixture.h"
 
+#include "app/FieldInput.h"
 #include "app/StringGrid.h"
 #include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
@@ -179,6 +180,35 @@ INSTANTIATE_TEST_SUITE_P(
         EditorCase{EditorCase::Params, "DOPOLN1", schema::DopolnTable, "DOPOLN1", "42 😀 (EU), ширина стопы нормальная, каблук не выше 5 см",
                    "42  (EU), ширина стопы нормальная, каблук не выше ", "не больше 50"}),
     [](const auto &info) { return std::string(info.param.control) + "_" + std::to_string(info.index); });
+
+// Tables from other software may hold numbers as N fields: those take numbers only, with the
+// decimal point where the field has decimals (a typed comma becomes the point).
+TEST(FieldInput, NumericFieldsTakeNumbersByTheirHeader)
+{
+    LoadedTable t;
+    t.Loaded = true;
+    AddField(t.Header, t.Data, "SUMMA", 9, 'R'); // N(9, 2) once written
+    AddField(t.Header, t.Data, "DNI", 3, 'N');
+    AddField(t.Header, t.Data, "PRIM", 6, 'C');
+    struct Case {
+        const char *field;
+        FieldInputKind bound;
+        const char *typed;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {"SUMMA", FieldInputKind::Digits, "25000,5.0", "25000.50"},
+        {"SUMMA", FieldInputKind::Text, "1 234,5", "1234.5"},
+        {"DNI", FieldInputKind::Text, "14 дн.", "14"},
+        {"PRIM", FieldInputKind::Text, "14 дн.", "14 дн."},
+    };
+    for (const Case &c : cases) {
+        QLineEdit edit;
+        bindToField(&edit, t, c.field, c.bound);
+        typeInto(&edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(edit.text(), QString::fromUtf8(c.shown)) << c.field << " " << c.typed;
+    }
+}
 
 // A combo box that also takes free text is bound as well.
 TEST_F(CardInput, MilitaryRankTextIsLimitedToItsField)
