@@ -219,6 +219,12 @@ void TObrabPanel::ComboBox4Change(int item)
     const TColumnSetting &column = state.ColumnSettings[m_columns[item]];
     m_attribute = streamAttributeOf(state, column);
     m_caption = column.Caption;
+    // The value cells keep what was entered at the last opening, which is shown again only
+    // under its own attribute: salaries under "Должность" would be values nobody stores.
+    if (m_cellsFor != m_caption)
+        for (int r = 1; r < ValueList->RowCount(); ++r)
+            ValueList->setCell(1, r, std::string());
+    m_cellsFor = m_caption;
     ValueList->setCell(1, 0, column.Caption);
     ValueComboBox->clear();
     for (const std::string &text : m_attribute->items)
