@@ -169,6 +169,7 @@ std::filesystem::path restoreFromArchive(AppState &state, const std::filesystem:
     state.CurMainRec = state.CurPassportRec = state.CurTrudRec = state.CurDopolnRec = 0;
     // Deletions not yet written belong to the tables just replaced.
     state.RecordsDeleted = false;
+    announceReadAnew(state, "восстановление из архива");
     return undo;
 }
 

@@ -12,6 +12,7 @@ namespace {
 struct TestHooks {
     bool on = false;
     std::deque<bool> answers;
+    std::deque<Dialogs::SaveChoice> saveChoices;
     std::deque<QString> paths;
     QStringList messages;
     QStringList questions;
@@ -117,6 +118,31 @@ bool Dialogs::question(const QString &text, QWidget *parent)
     return box(Kind::Question, text, parent)->exec() == QMessageBox::Yes;
 }
 
+Dialogs::SaveChoice Dialogs::askToSave(const QString &text, QWidget *parent)
+{
+    auto &h = hooks();
+    if (h.on) {
+        h.questions << text;
+        if (h.saveChoices.empty())
+            return SaveChoice::Drop;
+        const SaveChoice choice = h.saveChoices.front();
+        h.saveChoices.pop_front();
+        return choice;
+    }
+    auto shown = box(Kind::Question, text, parent);
+    shown->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    shown->setDefaultButton(QMessageBox::Yes);
+    shown->setEscapeButton(QMessageBox::Cancel);
+    switch (shown->exec()) {
+    case QMessageBox::Yes:
+        return SaveChoice::Save;
+    case QMessageBox::No:
+        return SaveChoice::Drop;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 QString Dialogs::startFolder(const QString &startAt)
 {
     if (startAt.isEmpty())
@@ -165,6 +191,7 @@ void Dialogs::setTestMode(bool on) { hooks().on = on; }
 bool Dialogs::testMode() { return hooks().on; }
 void Dialogs::queueAnswer(bool yes) { hooks().answers.push_back(yes); }
 void Dialogs::queuePath(const QString &path) { hooks().paths.push_back(path); }
+void Dialogs::queueSaveChoice(SaveChoice choice) { hooks().saveChoices.push_back(choice); }
 const QStringList &Dialogs::shownMessages() { return hooks().messages; }
 const QStringList &Dialogs::askedQuestions() { return hooks().questions; }
 const QStringList &Dialogs::startFolders() { return hooks().startFolders; }
@@ -175,6 +202,7 @@ void Dialogs::clearRecorded()
     h.messages.clear();
     h.questions.clear();
     h.answers.clear();
+    h.saveChoices.clear();
     h.paths.clear();
     h.startFolders.clear();
 }

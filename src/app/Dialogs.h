@@ -23,6 +23,9 @@ public:
     static bool messageWithAction(const QString &text, const QString &action, QWidget *parent = nullptr);
     // A confirmation with Yes and No; true only for Yes.
     static bool question(const QString &text, QWidget *parent = nullptr);
+    // "Сохранить изменения?" with Да, Нет and Отмена, asked before typed work would be left.
+    enum class SaveChoice { Save, Drop, Cancel };
+    static SaveChoice askToSave(const QString &text, QWidget *parent = nullptr);
     // The file dialogs open in the folder of `startAt` (a file or a folder) when it exists, so
     // the clerk starts from what is set now rather than from wherever the program was started.
 
@@ -54,6 +57,8 @@ public:
     static bool testMode();
     static void queueAnswer(bool yes);
     static void queuePath(const QString &path);
+    // askToSave takes these (Drop when none is queued), recorded among the questions.
+    static void queueSaveChoice(SaveChoice choice);
     static const QStringList &shownMessages(); // messages and errors, in order
     static const QStringList &askedQuestions();
     static const QStringList &startFolders(); // where each file dialog would have opened

@@ -7,6 +7,8 @@
 #include "app/EmployeeCommands.h"
 #include "app/Guard.h"
 #include "app/Picture.h"
+#include "app/WindowSupport.h"
+#include "records/Commit.h"
 #include "app/QtText.h"
 #include "records/Startup.h"
 #include "app/StringGrid.h"
@@ -57,6 +59,43 @@ TForm1::TForm1(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(
     createMenus();
     createToolBar();
     createCentralWidgets();
+    // Another window's commit: the list and the preview show the records as they are now.
+    connect(m_state.Notifier.get(), &ChangeNotifier::committed, this,
+            [this](const RecordChange &change) { runGuarded(this, [&] { changeCommitted(change); }); });
+}
+
+void TForm1::changeCommitted(const RecordChange &change)
+{
+    if (change.tables.empty() || StringGrid1->isHidden() || m_state.InterfaceMode != 0)
+        return;
+    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    if (const int row = rowOfCode(m_currentCode); row > 0)
+        StringGrid1SelectCell(1, row);
+}
+
+EmployeeCard *TForm1::card() const { return dynamic_cast<EmployeeCard *>(m_links.Form2); }
+
+bool TForm1::settleBeforeReading()
+{
+    if (m_state.Notifier && !m_state.Notifier->settleUnsavedWork())
+        return false;
+    if (m_state.RecordsDeleted) {
+        if (Dialogs::question(QString::fromUtf8("Удаление сотрудников ещё не записано на диск. Записать его сейчас?\n"
+                                                "«Нет» — удаление будет отменено, сотрудники вернутся в перечень."),
+                              this))
+            writeTablesAfterDeletion(m_state);
+        else
+            for (LoadedTable *t : employeeTables(m_state))
+                RevertChanges(*t);
+        m_state.RecordsDeleted = false;
+    }
+    return true;
+}
+
+void TForm1::makeCurrent(const std::string &code)
+{
+    if (const int row = rowOfCode(code); row > 0)
+        StringGrid1SelectCell(1, row);
 }
 
 void TForm1::createActions()
@@ -675,6 +714,12 @@ void TForm1::N1_10Click()
 {
     if (m_state.InterfaceMode != 0)
         return;
+    if (EmployeeCard *c = card(); c && !c->openFor(m_currentCode, false)) {
+        // The clerk stays with the card's employee: the list shows him too.
+        makeCurrent(c->openCode());
+        showCardWindow();
+        return;
+    }
     showCardWindow();
 }
 
@@ -690,14 +735,20 @@ void TForm1::N1_4Click()
 {
     if (!m_state.TablesLoaded)
         throw FileError("Базы не загружены. Настройте программу.");
+    // The card open for someone else is settled first: it is about to show the new employee.
+    if (EmployeeCard *c = card(); c && !c->settleUnsavedEdits())
+        return;
     m_state.CurrentCodeList = "-1";
-    appendNewEmployee(m_state);
+    const int code = appendNewEmployee(m_state);
+    m_state.PendingNewEmployee = intToStr(code);
     StringGrid1->show();
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
     setWindowTitle(QString::fromUtf8("Перечень сотрудников"));
     if (m_links.Form2)
         m_links.Form2->setWindowTitle(QString::fromUtf8("Карточка нового сотрудника"));
     StringGrid1->setRow(StringGrid1->RowCount() - 1);
+    if (EmployeeCard *c = card())
+        c->openFor(intToStr(code), true);
     showCardWindow();
 }
 
@@ -726,9 +777,13 @@ void TForm1::N1_5Click()
 {
     if (m_state.MainTablePath.empty())
         return;
+    if (!settleBeforeReading())
+        return;
     try {
         showOpeningReport(reloadListTables(m_state));
+        announceReadAnew(m_state, "таблицы перечитаны с диска");
     } catch (...) {
+        announceReadAnew(m_state, "таблицы перечитаны с диска");
         // The tables read so far replace the old ones: the list shows them, and the status bar
         // names what is missing, before the error is shown.
         showMissingTables();
@@ -774,6 +829,10 @@ void TForm1::N2_2Click()
 {
     if (!Dialogs::question(QString::fromUtf8("Вы уверены, что хотите перевести базу в WIN кодировку"), this))
         return;
+    // The main table is converted whole and may be read back: nothing typed or pending may
+    // be in it.
+    if (!settleBeforeReading())
+        return;
     convertMainTableFromDos(m_state);
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
     if (Dialogs::question(QString::fromUtf8("Вы уверены, что хотите сохранить новую кодировку"), this)) {
@@ -784,11 +843,13 @@ void TForm1::N2_2Click()
             // Not saved: the list goes back to the table as it is on disk, or running the
             // command again would convert the converted text a second time.
             rereadMainTable(m_state);
+            announceReadAnew(m_state, "основная таблица перечитана");
             zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
             throw;
         }
     }
     rereadMainTable(m_state);
+    announceReadAnew(m_state, "основная таблица перечитана");
     zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
 }
 
@@ -831,6 +892,12 @@ void TForm1::N5_1Click()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Typed work in the other windows is settled before anything else: saved, dropped, or the
+    // program stays open.
+    if (m_state.Notifier && !m_state.Notifier->settleUnsavedWork()) {
+        event->ignore();
+        return;
+    }
     if (m_state.RecordsDeleted
         && Dialogs::question(QString::fromUtf8("Не смотря на все предупреждения, вы все-таки хотите, "
                                                "чтобы удалённые записи исчезли???"),

@@ -18,6 +18,7 @@ class QToolButton;
 
 namespace veltor {
 
+class EmployeeCard;
 class TStringGrid;
 
 // What the main window needs of the other windows, set by main() once they exist.
@@ -41,6 +42,13 @@ public:
     AppState &state() { return m_state; }
     // Watches the linked windows: whenever one hides, the keyboard returns to the list.
     void setLinks(FormLinks links);
+    // Before the tables are read anew or the database changes: every window's unsaved edits are
+    // settled and a confirmed deletion is written or dropped, as the clerk says. False when the
+    // clerk cancelled; nothing was read then.
+    bool settleBeforeReading();
+    // Makes the listed employee with that code current (the card's when a change of employee
+    // was cancelled).
+    void makeCurrent(const std::string &code);
     const FormLinks &links() const { return m_links; }
 
     // The start-up sequence; runs once, after construction.
@@ -129,6 +137,9 @@ private:
     void showPhoto(const std::string &path);
     QColor StringGrid1DrawCell(int row) const;
     void showCardWindow();
+    EmployeeCard *card() const;
+    // After a commit of another window: the list and preview show the current records.
+    void changeCommitted(const RecordChange &change);
     void selectCurrentAfterFill();
     void clearCurrentEmployee();
     // The list row of an employee code from the last fill; 0 when it is not listed.

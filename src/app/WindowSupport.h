@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class QWidget;
 
@@ -11,5 +12,20 @@ void announceAsWindow(QWidget *window);
 
 // Places the window in the middle of its screen, as each of them opens.
 void centreOnScreen(QWidget *window);
+
+// What the main window asks of the employee card, which lives in a library above it.
+class EmployeeCard {
+public:
+    virtual ~EmployeeCard() = default;
+    // Shows the employee with that code (KOD as stored); a card holding unsaved edits of
+    // someone else asks "Сохранить изменения?" first. False when the clerk cancelled: the card
+    // then stays on its employee.
+    virtual bool openFor(const std::string &code, bool asNewEmployee) = 0;
+    // Asks about unsaved edits (save, drop or cancel); false when the clerk cancelled or the
+    // save failed. True at once when there are none.
+    virtual bool settleUnsavedEdits() = 0;
+    // The employee the card shows, empty when it shows none or is closed.
+    virtual std::string openCode() const = 0;
+};
 
 } // namespace veltor

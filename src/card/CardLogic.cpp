@@ -325,14 +325,10 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
     // Everything that decides the history record, and the one conversion it needs, comes first,
     // so that a failure leaves the loaded tables as they were. An unselected list keeps the
     // stored number: it means the number names no record, not that the user cleared it.
-    std::string position = fieldOf(main, r.main, schema::DOLZH);
-    if (input.positionListShown && v.positionItem >= 0)
-        position = storedForm(fieldOf(state.Dolzh, v.positionItem + 1, schema::NOM),
-                              fieldLength(main, schema::DOLZH));
-    std::string department = fieldOf(main, r.main, schema::OTDEL);
-    if (v.departmentItem >= 0)
-        department = storedForm(fieldOf(state.Otdel, v.departmentItem + 1, schema::NOM),
-                                fieldLength(main, schema::OTDEL));
+    // The lists hand over the reference entry's number (NOM), not its place in the list: an
+    // entry removed meanwhile must not move the employee to its neighbour.
+    const std::string position = storedForm(v.positionNumber, fieldLength(main, schema::DOLZH));
+    const std::string department = storedForm(v.departmentNumber, fieldLength(main, schema::OTDEL));
 
     const std::string postDate = dateToStr(v.postDate);
     const std::string contractDate = dateToStr(v.contractDate);
@@ -466,12 +462,17 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
     return result;
 }
 
-void writeCardTables(AppState &state, const std::string &code)
+void writeCardTables(AppState &state, const std::string &code, const CardCommit &how)
 {
     std::string who = "карточка сотрудника";
     if (const int m = firstWith(state.Osnova, schema::KOD, code); m > 0)
         who += " " + cp1251ToUtf8(fieldOf(state.Osnova, m, schema::FIO));
     SaveSet save(state, who);
+    save.by(how.origin);
+    if (how.newEmployee)
+        save.savesNewEmployee();
+    if (!how.basis.codes.empty() || !how.basis.tables.empty())
+        save.basedOn(how.basis, "После открытия карточки");
     addEmployeeTables(save, state);
     save.commit();
 }

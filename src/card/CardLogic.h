@@ -37,6 +37,7 @@ struct UnreadableValue {
     std::string table; // file name, e.g. "Passport.dbf"
     std::string field;
     std::string value; // as stored, CP1251
+    bool operator==(const UnreadableValue &) const = default;
 };
 
 // What the card's plain controls show (texts CP1251).
@@ -46,10 +47,10 @@ struct CardValues {
     std::string fio;
     std::string sokrFio;
     std::string fioKogo;
-    std::string positionNumber;   // DOLZH as stored
+    std::string positionNumber;   // DOLZH as stored, or the NOM of the position chosen
     int positionItem = -1;        // item of the position list: dolzh.dbf record - 1
     std::string positionText;     // the position's name, or why there is none
-    std::string departmentNumber; // OTDEL as stored
+    std::string departmentNumber; // OTDEL as stored, or the NOM of the department chosen
     int departmentItem = -1;      // otdel.dbf record - 1
     std::string departmentText;   // "отдел удален" when the number names no department
     std::string oklad;
@@ -97,6 +98,8 @@ struct CardValues {
 
     // Stored values shown as empty because they could not be read.
     std::vector<UnreadableValue> unreadable;
+
+    bool operator==(const CardValues &) const = default;
 };
 
 // One message for the unreadable values of an employee (`name` and `code` CP1251), in UTF-8.
@@ -137,7 +140,14 @@ CardSaveResult storeCard(AppState &state, const std::string &code, const CardSav
 // Commits osnova.dbf (at MainTablePath), semja.dbf, Passport.dbf, Obraz.dbf, Trud.dbf, Voen.dbf
 // and Dopoln.dbf together, writing what changed; the code names the employee in messages. A
 // failure raises FileError naming the file and the reason, and nothing is written.
-void writeCardTables(AppState &state, const std::string &code);
+// How a card's save commits: on the versions the card read, made by the card (its change notice
+// says so), and whether it saves the new employee whose records wait unsaved.
+struct CardCommit {
+    VersionStamp basis;
+    const void *origin = nullptr;
+    bool newEmployee = false;
+};
+void writeCardTables(AppState &state, const std::string &code, const CardCommit &how = {});
 
 // Removes every record carrying the code from the seven per-employee tables.
 void removeEmployeeRecords(AppState &state, const std::string &code);

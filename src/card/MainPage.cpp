@@ -273,11 +273,7 @@ void TCardMainPage::fill(const CardValues &v)
     PositionEditor->setVisible(!list);
     labelControl(LabelPosition, list ? static_cast<QWidget *>(ComboBox6) : Edit2);
     if (list) {
-        ComboBox6->clear();
-        QStringList names;
-        for (const std::string &name : referenceNames(m_state.Dolzh, "DOLZH"))
-            names << toQ(name);
-        ComboBox6->addItems(names);
+        fillReferenceList(*ComboBox6, m_state.Dolzh, "DOLZH");
         ComboBox6->setCurrentIndex(v.positionItem);
         ComboBox6->setPlaceholderText(v.positionItem < 0 && !v.positionNumber.empty() ? toQ(v.positionText)
                                                                                         : QString());
@@ -291,11 +287,7 @@ void TCardMainPage::fill(const CardValues &v)
     CheckBox1->setChecked(v.dismissed);
     CheckBox1Click();
 
-    ComboBox1->clear();
-    QStringList departments;
-    for (const std::string &name : referenceNames(m_state.Otdel, "OTDEL"))
-        departments << toQ(name);
-    ComboBox1->addItems(departments);
+    fillReferenceList(*ComboBox1, m_state.Otdel, "OTDEL");
     ComboBox1->setCurrentIndex(v.departmentItem);
     ComboBox1->setPlaceholderText(v.departmentItem < 0 ? toQ(v.departmentText) : QString());
 
@@ -313,6 +305,16 @@ void TCardMainPage::fill(const CardValues &v)
     Edit6->setText(toQ(v.address));
     Edit7->setText(toQ(v.phone));
     PhotoPath = v.photoPath;
+}
+
+void TCardMainPage::fillReferenceList(QComboBox &list, const LoadedTable &table, std::string_view nameField)
+{
+    // Each item carries its entry's number: that is what the card stores.
+    list.clear();
+    const std::vector<std::string> names = referenceNames(table, nameField);
+    const std::vector<std::string> numbers = referenceNames(table, schema::NOM);
+    for (size_t i = 0; i < names.size(); ++i)
+        list.addItem(toQ(names[i]), toQ(i < numbers.size() ? numbers[i] : std::string()));
 }
 
 void TCardMainPage::clear()
@@ -333,7 +335,11 @@ void TCardMainPage::read(CardValues &v) const
     v.fioKogo = fromQ(Edit17->text());
     v.positionItem = ComboBox6->currentIndex();
     v.positionText = fromQ(Edit2->text());
+    if (v.positionItem >= 0 && m_state.PositionListMode == 1)
+        v.positionNumber = fromQ(ComboBox6->currentData().toString());
     v.departmentItem = ComboBox1->currentIndex();
+    if (v.departmentItem >= 0)
+        v.departmentNumber = fromQ(ComboBox1->currentData().toString());
     v.oklad = fromQ(Edit3->text());
     v.inn = fromQ(Edit12->text());
     v.strahSvid = fromQ(Edit13->text());

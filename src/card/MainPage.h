@@ -86,6 +86,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void fillReferenceList(QComboBox &list, const LoadedTable &table, std::string_view nameField);
     void createControls();
     void bindFields(); // each edit takes what its field can store
     void setGlyph(bool atTop);

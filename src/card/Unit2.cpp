@@ -18,6 +18,7 @@
 #include "card/MainPage.h"
 #include "card/ParamsPage.h"
 #include "documents/TemplatePrinting.h"
+#include "records/Commit.h"
 #include "storage/Schema.h"
 #include "text/Errors.h"
 
@@ -57,6 +58,13 @@ TForm2::TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent)
     announceAsWindow(this);
     setWindowTitle(u(CardCaption));
     createControls();
+    // Other windows' commits reach the card: unchanged, it shows the records as they are now;
+    // holding edits, its save is refused by the versions it read.
+    connect(m_state.Notifier.get(), &ChangeNotifier::committed, this,
+            [this](const RecordChange &change) { runGuarded(this, [&] { changeCommitted(change); }); });
+    connect(m_state.Notifier.get(), &ChangeNotifier::readAnew, this,
+            [this] { runGuarded(this, [this] { tablesReadAnew(); }); });
+    m_state.Notifier->addUnsavedWork(this, [this] { return settleUnsavedEdits(); });
 }
 
 void TForm2::createControls()
@@ -193,7 +201,8 @@ void TForm2::FormShow()
 
 void TForm2::fillControls()
 {
-    const CardRecords records = cardRecordsFromGlobals(m_state);
+    const CardRecords records =
+        m_requested.empty() ? cardRecordsFromGlobals(m_state) : cardRecordsOfCode(m_state, m_requested);
     // Everything is read before any control changes; a conversion error stops here.
     CardValues values = loadCardValues(m_state, records, today());
     m_code = records.code;
@@ -208,6 +217,8 @@ void TForm2::fillControls()
     Dopolnitelno->fill(values.extraNames, values.extraValues);
     m_shown = std::move(values);
     m_loaded = records.main > 0;
+    int32_t code = 0;
+    m_stamp = m_state.Versions.stamp({}, tryStrToInt(m_code, code) ? std::set<int32_t>{code} : std::set<int32_t>{});
 }
 
 void TForm2::showNoEmployee()
@@ -239,6 +250,7 @@ void TForm2::setWritable(bool on)
 
 void TForm2::FormClose()
 {
+    m_requested.clear();
     setWindowTitle(u(CardCaption));
     DopList->PanelObraz->closeEditor();
     OsnovnList->hideNameForms();
@@ -251,8 +263,112 @@ void TForm2::FormClose()
 
 void TForm2::closeEvent(QCloseEvent *event)
 {
+    // Esc, Alt+F4 and the title bar's button come here: typed work is not dropped unasked.
+    if (!m_closingQuietly && isVisible() && !settleUnsavedEdits()) {
+        event->ignore();
+        return;
+    }
     runGuarded(this, [this] { FormClose(); });
     event->accept();
+}
+
+void TForm2::closeQuietly()
+{
+    m_closingQuietly = true;
+    close();
+    m_closingQuietly = false;
+}
+
+bool TForm2::hasUnsavedEdits() const
+{
+    if (!m_loaded || m_state.ReadOnly)
+        return false;
+    if (newCardMode() || KadrList->statusChangePending())
+        return true;
+    // Family and education entries wait in their tables for the card's save.
+    for (const LoadedTable *t : {&m_state.Semja, &m_state.Obraz})
+        if (HasChanges(*t) && t->Changes.codes.count(m_code))
+            return true;
+    return !(readControls().values == m_shown);
+}
+
+bool TForm2::settleUnsavedEdits()
+{
+    if (!isVisible() || !hasUnsavedEdits())
+        return true;
+    raise();
+    const QString who = m_shown.fio.empty() ? u("нового сотрудника") : toQ(m_shown.fio);
+    switch (Dialogs::askToSave(u("Карточка сотрудника ") + who + u(" изменена. Сохранить изменения?"), this)) {
+    case Dialogs::SaveChoice::Save:
+        return saveCard();
+    case Dialogs::SaveChoice::Drop:
+        dropEdits();
+        return true;
+    case Dialogs::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void TForm2::dropEdits()
+{
+    if (newCardMode()) {
+        removeNewEmployee();
+    } else if (!m_state.RecordsDeleted) {
+        // Only the card changes these two tables between saves (a confirmed deletion aside,
+        // which then rides with them and is not taken back here).
+        for (LoadedTable *t : {&m_state.Semja, &m_state.Obraz})
+            if (HasChanges(*t))
+                RevertChanges(*t);
+    }
+    KadrList->setStatusChangePending(false);
+    m_loaded = false;
+    // What the card shows is what the tables hold again.
+    if (!m_code.empty() && !newCardMode()) {
+        m_requested = m_code;
+        runGuarded(this, [this] { FormShow(); });
+    }
+}
+
+bool TForm2::openFor(const std::string &code, bool asNewEmployee)
+{
+    const bool sameEmployee = code == m_code && asNewEmployee == newCardMode();
+    if (isVisible() && sameEmployee && m_loaded)
+        return true;
+    if (isVisible() && !settleUnsavedEdits())
+        return false;
+    m_requested = code;
+    setWindowTitle(u(asNewEmployee ? NewCardCaption : CardCaption));
+    // show() fills a hidden card; an open one is filled here.
+    if (isVisible())
+        runGuarded(this, [this] { FormShow(); });
+    return true;
+}
+
+void TForm2::changeCommitted(const RecordChange &change)
+{
+    if (!isVisible() || !m_loaded || change.origin == this)
+        return;
+    int32_t code = 0;
+    const bool aboutThisEmployee = tryStrToInt(m_code, code) && change.codes.count(code) > 0;
+    const bool referenceLists = change.tables.count("otdel.dbf") > 0 || change.tables.count("dolzh.dbf") > 0;
+    if (!aboutThisEmployee && !referenceLists)
+        return;
+    // A card with edits keeps them; its save will say what changed meanwhile.
+    if (hasUnsavedEdits())
+        return;
+    const int page = PageControl1->currentIndex();
+    m_requested = m_code;
+    FormShow();
+    PageControl1->setCurrentIndex(page);
+}
+
+void TForm2::tablesReadAnew()
+{
+    // Whatever was unsaved was settled before the reading. The records the card showed may
+    // belong to another database now: it closes rather than show them.
+    if (isVisible())
+        closeQuietly();
 }
 
 void TForm2::keyPressEvent(QKeyEvent *event)
@@ -274,6 +390,8 @@ CardSaveInput TForm2::readControls() const
 {
     CardSaveInput input;
     input.values = m_shown;
+    if (!m_chosenPosition.empty())
+        input.values.positionNumber = m_chosenPosition;
     OsnovnList->read(input.values);
     DopList->read(input.values);
     KadrList->read(input.values);
@@ -287,6 +405,17 @@ CardSaveInput TForm2::readControls() const
 
 void TForm2::Button2Click()
 {
+    if (!saveCard())
+        return;
+    m_main.setWindowTitle(u("Перечень сотрудников"));
+    closeQuietly();
+    m_main.StringGrid1->show();
+    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    m_main.StringGrid1->viewport()->update();
+}
+
+bool TForm2::saveCard()
+{
     if (!m_loaded)
         throw VeltorError("Карточка не заполнена: сохранять нечего");
     // A table that did not load at start-up would be written empty over its file: refuse the
@@ -295,37 +424,61 @@ void TForm2::Button2Click()
                             &m_state.Trud, &m_state.Voen, &m_state.Dopoln});
     const CardSaveInput input = readControls();
     if (!confirmCardData(m_state, m_code, input.values, this))
-        return;
-    const CardSaveResult result = storeCard(m_state, m_code, input);
-    // The history now holds the pending dismissal or restoration; saving again after a failed
-    // write must not record it twice.
-    if (result.historyAdded)
-        KadrList->setStatusChangePending(false);
-    writeCardTables(m_state, m_code);
-
-    m_main.setWindowTitle(u("Перечень сотрудников"));
-    close();
-    m_main.StringGrid1->show();
-    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
-    m_main.StringGrid1->viewport()->update();
+        return false;
+    const bool wasNew = input.mode == CardMode::NewEmployee;
+    try {
+        const CardSaveResult result = storeCard(m_state, m_code, input);
+        writeCardTables(m_state, m_code, CardCommit{m_stamp, this, wasNew});
+        // The history now holds the pending dismissal or restoration.
+        if (result.historyAdded)
+            KadrList->setStatusChangePending(false);
+    } catch (const StaleRecords &e) {
+        // Nothing was written; the clerk may look at the records as they are now, or keep
+        // the typed values on the screen to copy them.
+        if (Dialogs::question(QString::fromUtf8(e.what()) +
+                                  u("\n\nПоказать текущие данные? Введённое в карточке будет потеряно."),
+                              this)) {
+            dropEdits();
+        }
+        return false;
+    }
+    if (wasNew)
+        m_state.PendingNewEmployee.clear();
+    m_chosenPosition.clear();
+    // The card now shows what is saved, on the versions its own commit made.
+    m_shown = input.values;
+    m_shownAsNew = false;
+    setWindowTitle(u(CardCaption));
+    int32_t code = 0;
+    if (tryStrToInt(m_code, code))
+        m_stamp = m_state.Versions.stamp({}, {code});
+    return true;
 }
 
 void TForm2::Button3Click()
 {
-    if (newCardMode()) {
-        const std::string code = m_code.empty() ? cardRecordsFromGlobals(m_state).code : m_code;
-        const CardRecords current = cardRecordsFromGlobals(m_state);
-        removeEmployeeRecords(m_state, code);
-        // The removed employee was the current one; nothing is current now.
-        if (!code.empty() && current.code == code) {
-            m_state.CurMainRec = 0;
-            m_state.CurPassportRec = 0;
-            m_state.CurTrudRec = 0;
-            m_state.CurDopolnRec = 0;
-        }
-        m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    if (newCardMode())
+        removeNewEmployee();
+    closeQuietly();
+}
+
+void TForm2::removeNewEmployee()
+{
+    const std::string code = m_code.empty() ? cardRecordsFromGlobals(m_state).code : m_code;
+    const CardRecords current = cardRecordsFromGlobals(m_state);
+    removeEmployeeRecords(m_state, code);
+    if (m_state.PendingNewEmployee == code)
+        m_state.PendingNewEmployee.clear();
+    // The removed employee was the current one; nothing is current now.
+    if (!code.empty() && current.code == code) {
+        m_state.CurMainRec = 0;
+        m_state.CurPassportRec = 0;
+        m_state.CurTrudRec = 0;
+        m_state.CurDopolnRec = 0;
     }
-    close();
+    m_code.clear();
+    m_loaded = false;
+    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
 }
 
 void TForm2::Button13Click() { KadrList->Button13Click(); }
@@ -361,13 +514,8 @@ void TForm2::positionChosen(int dolzhRecord)
     LoadedTable &dolzh = m_state.Dolzh;
     if (dolzhRecord < 1 || dolzhRecord > dolzh.Header.RecordCount)
         return;
-    // The card's own employee, found by code: the list's current row may have moved meanwhile.
-    int32_t code = 0;
-    const int record = tryStrToInt(m_code, code) ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) : 0;
-    if (record < 1)
-        throw VeltorError("Сотрудника этой карточки больше нет в базе: должность не изменена");
-    const std::string number = GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::NOM));
-    SetField(m_state.Osnova, record, schema::DOLZH, number);
+    // Kept by the card until it is saved: the main table changes only with the save.
+    m_chosenPosition = GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::NOM));
     OsnovnList->Edit2->setText(toQ(GetField(dolzh.Header, dolzh.Data, dolzhRecord, FieldIndex(dolzh.Header, schema::DOLZH))));
 }
 
@@ -404,12 +552,20 @@ void TForm2::ButKadrClick(int tag)
     QWidget *orders = m_main.links().Form4;
     if (!orders)
         return;
+    // An order is written for saved records: edits are saved or dropped first, and a new
+    // employee dropped leaves nobody to write it for.
+    if (!settleUnsavedEdits())
+        return;
+    if (!m_loaded) {
+        closeQuietly();
+        return;
+    }
     // The employee this card shows: the list's current row may have moved since it opened.
     int32_t code = 0;
     const int record = tryStrToInt(m_code, code) ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) : 0;
     // The orders window lives in a library above the card: reached by its invokable opener.
     QMetaObject::invokeMethod(orders, "openOrderFor", Q_ARG(int, tag), Q_ARG(int, record));
-    close();
+    closeQuietly();
 }
 
 } // namespace veltor

@@ -2,6 +2,7 @@
 #include <QWidget>
 #include <string>
 
+#include "app/WindowSupport.h"
 #include "records/AppState.h"
 #include "card/CardLogic.h"
 
@@ -25,7 +26,7 @@ class TForm1;
 // edited in the controls and saved back with the employment history. The main window shows it
 // for the current employee; the caption "Карточка нового сотрудника", set by the main window
 // before showing it, marks a new employee.
-class TForm2 : public QWidget {
+class TForm2 : public QWidget, public EmployeeCard {
     Q_OBJECT
 public:
     TForm2(AppState &state, TForm1 &mainWindow, QWidget *parent = nullptr);
@@ -56,6 +57,16 @@ public:
 
     // The caption says new employee and the card was filled as one.
     bool newCardMode() const;
+    CardMode mode() const { return newCardMode() ? CardMode::NewEmployee : CardMode::Existing; }
+
+    // The card addresses its employee by code. A card that holds unsaved edits asks before it
+    // is left for another employee, closed or sent elsewhere.
+    bool openFor(const std::string &code, bool asNewEmployee) override;
+    bool settleUnsavedEdits() override;
+    std::string openCode() const override { return isVisible() ? m_code : std::string(); }
+    // Something typed or chosen differs from what the card showed, family or education entries
+    // are not yet saved, or the card shows a new employee not yet saved.
+    bool hasUnsavedEdits() const;
     // The employee shown (KOD as stored); empty when the card shows none.
     const std::string &shownCode() const { return m_code; }
     // False after a failed showing: the card then refuses to save.
@@ -92,11 +103,24 @@ private:
     void showNoEmployee();
     void setWritable(bool on);
     CardSaveInput readControls() const;
+    // Saves the card; false when the clerk declined a confirmation or the save was refused
+    // (the message is shown).
+    bool saveCard();
+    // Drops what was typed: pending family and education entries go, a new employee is removed.
+    void dropEdits();
+    void changeCommitted(const RecordChange &change);
+    void tablesReadAnew();
+    void closeQuietly();
+    void removeNewEmployee();
 
     AppState &m_state;
     TForm1 &m_main;
     std::string m_code;
     CardValues m_shown; // the values the last showing read
+    VersionStamp m_stamp; // the versions of the employee when the card showed him
+    std::string m_requested;   // the code the main window asked for; empty: the current employee
+    bool m_closingQuietly = false;
+    std::string m_chosenPosition; // NOM chosen in the positions list, until the card is saved // closed after a save or a cancel: nothing left to ask
     bool m_loaded = false;
     // Shown under the new-employee caption. The main window may set that caption while the card
     // is already open for someone else (showing it again then does not fill it anew): only a

@@ -125,6 +125,8 @@ bool switchDatabase(AppState &state, const std::string &mainTablePath, std::stri
     // Record numbers of the old database mean nothing in the new one.
     state.CurMainRec = state.CurPassportRec = state.CurTrudRec = state.CurDopolnRec = 0;
     state.CurrentCodeList = "-1";
+    state.RecordsDeleted = false;
+    announceReadAnew(state, "открыта другая база данных");
     return true;
 }
 

@@ -66,6 +66,9 @@ struct AppState {
     int CurDopolnRec = 0;
 
     bool RecordsDeleted = false;
+    // The code of a new employee whose records are in the tables but not yet saved (the card
+    // of a new employee is open); empty otherwise. No other save may write them half-made.
+    std::string PendingNewEmployee;
 
     // The database is open for reading only (another copy of the program holds it): every
     // commit is refused.

@@ -6,7 +6,31 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace veltor {
+
+std::array<LoadedTable *, 7> employeeTables(AppState &state)
+{
+    return {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud, &state.Voen, &state.Dopoln};
+}
+
+void announceReadAnew(AppState &state, const std::string &description)
+{
+    state.Versions.readAnew(description);
+    if (state.Notifier)
+        emit state.Notifier->readAnew();
+}
+
+namespace {
+
+bool isEmployeeTable(AppState &state, const LoadedTable *table)
+{
+    const auto all = employeeTables(state);
+    return std::find(all.begin(), all.end(), table) != all.end();
+}
+
+} // namespace
 
 std::string tableKey(const AppState &state, const LoadedTable &table)
 {
@@ -31,6 +55,9 @@ SaveSet &SaveSet::add(LoadedTable &table, const std::filesystem::path &file)
     for (const CommitFile &f : m_files)
         if (f.table == &table)
             return *this;
+    if (!m_state.PendingNewEmployee.empty() && !m_savesNewEmployee && isEmployeeTable(m_state, &table))
+        throw FileError("Сначала сохраните или отмените карточку нового сотрудника: пока она открыта, " +
+                        m_description + " не сохраняется.");
     m_files.push_back({resolvePath(file), &table, {}});
     const std::string key = tableKey(m_state, table);
     m_keys.push_back(key.empty() ? pathToQString(file.filename()).toLower().toStdString() : key);
@@ -44,10 +71,23 @@ SaveSet &SaveSet::addFile(const std::filesystem::path &file, std::string bytes)
     return *this;
 }
 
-SaveSet &SaveSet::basedOn(VersionStamp stamp)
+SaveSet &SaveSet::basedOn(VersionStamp stamp, std::string since)
 {
     m_basis = std::move(stamp);
+    m_since = std::move(since);
     m_hasBasis = true;
+    return *this;
+}
+
+SaveSet &SaveSet::savesNewEmployee()
+{
+    m_savesNewEmployee = true;
+    return *this;
+}
+
+SaveSet &SaveSet::by(const void *origin)
+{
+    m_origin = origin;
     return *this;
 }
 
@@ -59,8 +99,7 @@ void SaveSet::takeBack()
     // A deletion not yet written lives in the seven tables of employees' records; taken back in
     // some of them only, an employee would return without his history. It is taken back whole.
     if (m_state.RecordsDeleted) {
-        for (LoadedTable *t : {&m_state.Osnova, &m_state.Semja, &m_state.Passport, &m_state.Obraz, &m_state.Trud,
-                               &m_state.Voen, &m_state.Dopoln})
+        for (LoadedTable *t : employeeTables(m_state))
             RevertChanges(*t);
         m_state.RecordsDeleted = false;
     }
@@ -90,13 +129,24 @@ RecordChange SaveSet::commit()
             for (const std::string &c : changes)
                 what += (what.empty() ? "" : "; ") + (c.empty() ? std::string("другое сохранение") : c);
             takeBack();
-            throw StaleRecords("После того как данные были показаны, сохранено: " + what +
+            throw StaleRecords(m_since + " сохранено: " + what +
                                ". Ничего не записано: откройте текущие данные и повторите изменение.");
         }
     }
 
+    // A confirmed deletion not yet written lives in the seven tables of employees' records.
+    // Written with some of them only, a deleted employee would stay in one table and lose his
+    // records in another: a commit that touches any of them carries the deletion whole.
+    const bool carriesDeletion = m_state.RecordsDeleted && std::any_of(m_files.begin(), m_files.end(), [&](const CommitFile &f) {
+        return isEmployeeTable(m_state, f.table);
+    });
+    if (carriesDeletion)
+        for (LoadedTable *t : employeeTables(m_state))
+            add(*t);
+
     RecordChange change;
     change.description = m_description;
+    change.origin = m_origin;
     for (size_t i = 0; i < m_files.size(); ++i) {
         const CommitFile &f = m_files[i];
         if (f.table == nullptr || !HasChanges(*f.table))
@@ -121,6 +171,8 @@ RecordChange SaveSet::commit()
         throw FileError("Не удалось сохранить (" + m_description + "): " + e.what() + ". Ничего не сохранено.");
     }
 
+    if (carriesDeletion)
+        m_state.RecordsDeleted = false;
     for (const int32_t code : change.codes)
         m_state.HighestCode = std::max(m_state.HighestCode, code);
     m_state.Versions.bump(change);

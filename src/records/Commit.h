@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,8 +30,15 @@ public:
     SaveSet &add(LoadedTable &table, const std::filesystem::path &file);
     // A small file written whole (config.ini).
     SaveSet &addFile(const std::filesystem::path &file, std::string bytes);
-    // The versions the save was built on: the commit is refused when any moved since.
-    SaveSet &basedOn(VersionStamp stamp);
+    // The versions the save was built on: the commit is refused when any moved since. `since`
+    // starts the refusal: "После открытия карточки".
+    SaveSet &basedOn(VersionStamp stamp, std::string since = "После того как данные были показаны");
+    // Who commits: the change notice carries it, so a window knows its own commits.
+    SaveSet &by(const void *origin);
+    // The save of the new employee's card: it may write his records. Any other save that adds
+    // a table of employees' records while a new employee is unsaved is refused (by add, before
+    // anything changes).
+    SaveSet &savesNewEmployee();
 
     // Writes everything or nothing. On a refusal or failure the tables' changes in memory are
     // taken back and the error says what happened and that nothing was saved.
@@ -50,7 +58,18 @@ private:
     bool m_hasBasis = false;
     bool m_keepOnFailure = false;
     VersionStamp m_basis;
+    std::string m_since;
+    const void *m_origin = nullptr;
+    bool m_savesNewEmployee = false;
 };
+
+// The seven tables of employees' own records: osnova.dbf, semja, Passport, Obraz, Trud, Voen,
+// Dopoln.
+std::array<LoadedTable *, 7> employeeTables(AppState &state);
+
+// After the tables were read anew (the same database or another): every window's stamp is out
+// of date, and the windows are told to show the tables afresh.
+void announceReadAnew(AppState &state, const std::string &description);
 
 // The name a table goes by in versions and change notices: its file name in lower case
 // ("osnova.dbf" for the main table whatever its file is called).

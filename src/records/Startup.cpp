@@ -302,8 +302,7 @@ SaveSet &addEmployeeTables(SaveSet &save, AppState &state)
 {
     requireLoaded(state, {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
                           &state.Voen, &state.Dopoln});
-    for (LoadedTable *t : {&state.Osnova, &state.Semja, &state.Passport, &state.Obraz, &state.Trud,
-                           &state.Voen, &state.Dopoln})
+    for (LoadedTable *t : employeeTables(state))
         save.add(*t);
     return save;
 }

@@ -21,6 +21,7 @@ VersionStamp RecordVersions::stamp(const std::set<std::string> &tables, const st
         s.tables[t] = table(t);
     for (const int32_t c : codes)
         s.codes[c] = code(c);
+    s.reading = m_reading;
     return s;
 }
 
@@ -37,6 +38,8 @@ std::set<std::string> RecordVersions::changedSince(const VersionStamp &stamp) co
         note(table(name), version);
     for (const auto &[c, version] : stamp.codes)
         note(code(c), version);
+    if (stamp.reading != m_reading)
+        changes.insert(m_readingDescription);
     return changes;
 }
 
@@ -48,6 +51,25 @@ void RecordVersions::bump(const RecordChange &change)
     for (const int32_t c : change.codes)
         m_codes[c] = m_counter;
     m_descriptions[m_counter] = change.description;
+}
+
+void RecordVersions::readAnew(const std::string &description)
+{
+    ++m_reading;
+    m_readingDescription = description;
+}
+
+void ChangeNotifier::addUnsavedWork(QObject *owner, std::function<bool()> settle)
+{
+    m_unsaved.emplace_back(owner, std::move(settle));
+}
+
+bool ChangeNotifier::settleUnsavedWork()
+{
+    for (auto &[owner, settle] : m_unsaved)
+        if (owner && !settle())
+            return false;
+    return true;
 }
 
 } // namespace veltor

@@ -194,26 +194,32 @@ TEST_F(CardSave, CancellingNewCardRemovesEveryRecordOfItsCodeOnly)
     EXPECT_EQ(card->DopList->PanelObraz->EducationIndex.size(), 1u);
 }
 
-// "Новый сотрудник" while the card is open for employee 1 changes only the caption: the card
-// still shows employee 1, so cancelling must not delete employee 1 and saving must not write
-// over employee 1's last history record.
-TEST_F(CardSave, NewEmployeeCaptionOnAnOpenCardKeepsTheShownEmployee)
+// "Новый сотрудник" while the card holds an edit of employee 1: the clerk is asked; cancelling
+// keeps the card and adds nobody; saving stores employee 1's edit and the card then shows the
+// new employee, whose cancellation leaves employee 1 alone.
+TEST_F(CardSave, NewEmployeeWithAnEditedCardOpenAsksThenShowsTheNewEmployee)
 {
     start();
     open(1);
-    form->N1_4Click();
-    ASSERT_EQ(card->shownCode(), "1");
-    EXPECT_FALSE(card->newCardMode());
     card->OsnovnList->Edit3->setText("5100");
-    save();
-    const LoadedTable trud = disk(schema::TrudTable);
-    EXPECT_EQ(historyOf(trud, 1), 3);
-    EXPECT_EQ(field(trud, 3, "OKLAD"), "5000");
+    Dialogs::queueSaveChoice(Dialogs::SaveChoice::Cancel);
+    form->N1_4Click();
+    ASSERT_EQ(Dialogs::askedQuestions().size(), 1);
+    EXPECT_EQ(card->shownCode(), "1");
+    EXPECT_EQ(card->OsnovnList->Edit3->text(), "5100");
+    EXPECT_EQ(state->Osnova.Header.RecordCount, 2);
 
-    open(1);
-    card->setWindowTitle(QString::fromUtf8("Карточка нового сотрудника"));
+    Dialogs::queueSaveChoice(Dialogs::SaveChoice::Save);
+    form->N1_4Click();
+    EXPECT_EQ(field(disk(schema::OsnovaTable), 1, "OKLAD"), "5100");
+    ASSERT_EQ(card->shownCode(), "3");
+    EXPECT_TRUE(card->newCardMode());
+    EXPECT_TRUE(card->OsnovnList->Edit1->text().isEmpty());
+
     card->Button3Click();
     EXPECT_EQ(field(state->Osnova, 1, "KOD"), "1");
+    EXPECT_EQ(state->Osnova.Header.RecordCount, 2);
+    EXPECT_EQ(field(disk(schema::OsnovaTable), 1, "OKLAD"), "5100");
 }
 
 TEST_F(CardSave, MilitaryBoxAppendsOrEmptiesTheRegistration)
@@ -395,15 +401,14 @@ TEST_F(CardSave, DeletedPositionKeepsItsNumber)
     EXPECT_EQ(historyOf(disk(schema::TrudTable), 3), 1);
 }
 
-// A new card closed without saving leaves its blank history record with an empty number; the
-// next save of that employee numbers its change 1 instead of failing.
+// A blank history record (another program's, or an old unsaved card's) has an empty number;
+// the next save of that employee numbers its change 1 instead of failing.
 TEST_F(CardSave, BlankHistoryNumberCountsAsZero)
 {
+    addEmployee(3, "Сидоров");
+    add(schema::TrudTable, {{"KOD", "3"}});
     start();
-    form->N1_4Click();
-    card->close();
-    EXPECT_FALSE(card->newCardMode());
-    form->N1_10Click();
+    open(3);
     card->OsnovnList->Edit3->setText("100");
     save();
     EXPECT_EQ(messages(), QStringList());
