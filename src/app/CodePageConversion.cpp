@@ -23,7 +23,12 @@ void convertMainTableFromDos(AppState &state)
     // The end-of-file byte is no text.
     if (!data.empty())
         data.back() = '\x1A';
-    ReplaceTable(state.Osnova, state.Osnova.Header, std::move(data));
+    // A code page the file declared (a DOS one) no longer describes the records: other readers
+    // are told they are Windows-1251 now.
+    TTableHeader header = state.Osnova.Header;
+    if (header.Form.CodePage != 0)
+        header.Form.CodePage = 0xC9;
+    ReplaceTable(state.Osnova, std::move(header), std::move(data));
 }
 
 void saveMainTable(AppState &state)

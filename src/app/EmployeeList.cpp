@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 namespace veltor {
 namespace {
@@ -20,27 +21,30 @@ std::string fieldOf(const LoadedTable &t, int record, std::string_view name)
 }
 
 // A lookup of a number in a reference table (dolzh.dbf or otdel.dbf): the name field of the
-// first record whose NOM equals the number.
+// first record whose NOM equals the number. A number or a NOM that is not an integer equals
+// nothing.
 std::optional<std::string> referenceName(const LoadedTable &t, const std::string &number,
                                          std::string_view nameField, const CodeIndex *index)
 {
-    int rec = 0;
-    if (index) {
-        rec = index->first(number);
-    } else {
-        TIndex found;
-        SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::NOM), number, found);
-        rec = found.size() > 1 ? found[1] : 0;
-    }
+    const int rec = index ? index->firstInteger(number)
+                          : CodeIndex(t.Header, t.Data, schema::NOM).firstInteger(number);
     if (rec == 0)
         return std::nullopt;
     return fieldOf(t, rec, nameField);
+}
+
+bool isInteger(const std::string &text)
+{
+    int32_t n = 0;
+    return tryStrToInt(text, n);
 }
 
 std::string positionTextWith(const AppState &state, const std::string &number, const CodeIndex *index)
 {
     if (number.empty())
         return cp("должность не указана");
+    if (!isInteger(number))
+        return {};
     auto name = referenceName(state.Dolzh, number, schema::DOLZH, index);
     return name ? *name : cp("должность удалена");
 }
@@ -49,22 +53,59 @@ std::string departmentTextWith(const AppState &state, const std::string &number,
 {
     if (number.empty())
         return cp("отдел не указан");
+    if (!isInteger(number))
+        return {};
     auto name = referenceName(state.Otdel, number, schema::OTDEL, index);
     return name ? *name : cp("отдел удален");
 }
 
+// The bad values of one fill, each named once.
+class BadValueList {
+public:
+    explicit BadValueList(std::vector<BadStoredValue> &out) : m_out(out) {}
+
+    // Every code of the table that is not an integer.
+    void noteCodes(const LoadedTable &t, std::string_view tableName, const CodeIndex &index)
+    {
+        if (!m_tablesNoted.insert(std::string(tableName)).second)
+            return;
+        for (const CodeIndex::BadValue &bad : index.badValues())
+            add(t, tableName, schema::KOD, bad.record, bad.text);
+    }
+
+    void add(const LoadedTable &t, std::string_view tableName, std::string_view field, int record,
+             const std::string &value)
+    {
+        BadStoredValue v{std::string(tableName), std::string(field), employeeOf(t, tableName, record), value};
+        if (std::find(m_out.begin(), m_out.end(), v) == m_out.end())
+            m_out.push_back(std::move(v));
+    }
+
+private:
+    static std::string employeeOf(const LoadedTable &t, std::string_view tableName, int record)
+    {
+        if (tableName == schema::OsnovaTable) {
+            std::string name = fieldOf(t, record, schema::FIO);
+            if (!name.empty())
+                return name;
+        }
+        return cp("запись ") + std::to_string(record);
+    }
+
+    std::vector<BadStoredValue> &m_out;
+    std::set<std::string> m_tablesNoted;
+};
+
+// Looked up through the table's cached index, which a stored code that is not an integer
+// never makes fail: choosing an employee must not depend on another's damaged record.
 int firstWithCode(const LoadedTable &t, const std::string &code)
 {
-    TIndex found;
-    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
-    return found.size() > 1 ? found[1] : 0;
+    return indexByCode(t).firstInteger(code);
 }
 
 int lastWithCode(const LoadedTable &t, const std::string &code)
 {
-    TIndex found;
-    SelectEqualIdx(t.Header, t.Data, FieldIndex(t.Header, schema::KOD), code, found);
-    return found.size() > 1 ? found.back() : 0;
+    return indexByCode(t).lastInteger(code);
 }
 
 } // namespace
@@ -167,6 +208,7 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
             slot.emplace(t.Header, t.Data, field);
         return *slot;
     };
+    BadValueList bad(list.badValues);
 
     for (int c = 1; c < list.cols; ++c) {
         const TColumnSetting &s = *shown[c - 1];
@@ -177,10 +219,11 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
 
         if (s.FieldName == "S_TIP_N") {
             const CodeIndex &index = indexOf(semja, state.Semja, schema::KOD);
+            bad.noteCodes(state.Semja, schema::SemjaTable, index);
             const int field = FieldIndex(state.Semja.Header, "S_TIP_N");
             for (int r = 1; r < list.rows; ++r) {
                 std::string cell;
-                for (int rec : index.find(codes[r - 1])) {
+                for (int rec : index.findIntegers(codes[r - 1])) {
                     cell += ' ';
                     cell += GetField(state.Semja.Header, state.Semja.Data, rec, field);
                 }
@@ -192,9 +235,10 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
             const bool isTrud = s.TableNo == "4";
             const LoadedTable &t = isTrud ? state.Trud : state.Voen;
             const CodeIndex &index = isTrud ? indexOf(trud, t, schema::KOD) : indexOf(voen, t, schema::KOD);
+            bad.noteCodes(t, isTrud ? schema::TrudTable : schema::VoenTable, index);
             const int field = FieldIndex(t.Header, s.FieldName);
             for (int r = 1; r < list.rows; ++r) {
-                std::string value = GetField(t.Header, t.Data, index.last(codes[r - 1]), field);
+                std::string value = GetField(t.Header, t.Data, index.lastInteger(codes[r - 1]), field);
                 if (isTrud && s.FieldName == "VID_RAB")
                     value = workKindText(value);
                 list.at(c, r) = std::move(value);
@@ -203,17 +247,25 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
         }
         const LoadedTable *t = &state.Osnova;
         std::optional<CodeIndex> *slot = &osnova;
+        std::string_view tableName = schema::OsnovaTable;
         if (s.TableNo == "2") {
             t = &state.Passport;
             slot = &passport;
+            tableName = schema::PassportTable;
         } else if (s.TableNo == "5") {
             t = &state.Dopoln;
             slot = &dopoln;
+            tableName = schema::DopolnTable;
         }
         const CodeIndex &index = indexOf(*slot, *t, schema::KOD);
+        bad.noteCodes(*t, tableName, index);
         const int field = FieldIndex(t->Header, s.FieldName);
+        const bool reference = s.FieldName == "DOLZH" || s.FieldName == "OTDEL";
         for (int r = 1; r < list.rows; ++r) {
-            std::string value = GetField(t->Header, t->Data, index.first(codes[r - 1]), field);
+            const int rec = index.firstInteger(codes[r - 1]);
+            std::string value = GetField(t->Header, t->Data, rec, field);
+            if (reference && !value.empty() && !isInteger(value))
+                bad.add(*t, tableName, s.FieldName, rec, value);
             if (s.FieldName == "DOLZH")
                 value = positionTextWith(state, value, &indexOf(dolzhNom, state.Dolzh, schema::NOM));
             else if (s.FieldName == "OTDEL")
@@ -226,14 +278,25 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
 
     // The marker column reads the dismissal flag of each row's first main-table record.
     const CodeIndex &main = indexOf(osnova, state.Osnova, schema::KOD);
-    for (int r = 1; r < list.rows; ++r) {
-        try {
-            list.mainRecords[r] = main.first(codes[r - 1]);
-        } catch (const std::exception &) {
-            list.mainRecords[r] = 0;
-        }
-    }
+    bad.noteCodes(state.Osnova, schema::OsnovaTable, main);
+    for (int r = 1; r < list.rows; ++r)
+        list.mainRecords[r] = main.firstInteger(codes[r - 1]);
     return list;
+}
+
+std::string badStoredValuesMessage(const std::vector<BadStoredValue> &values)
+{
+    constexpr size_t Named = 5;
+    std::string text = values.size() == 1 ? "В таблице хранится значение, которое не читается; оно показано пустым:"
+                                          : "В таблицах хранятся значения, которые не читаются; они показаны пустыми:";
+    for (size_t i = 0; i < values.size() && i < Named; ++i) {
+        const BadStoredValue &v = values[i];
+        text += "\n" + v.table + ", поле " + v.field + ", " + cp1251ToUtf8(v.employee) + ": «" +
+                cp1251ToUtf8(v.value) + "» не является целым числом";
+    }
+    if (values.size() > Named)
+        text += "\n… и ещё " + std::to_string(values.size() - Named);
+    return text;
 }
 
 CurrentRecords currentRecordsOf(const AppState &state, const std::string &code)

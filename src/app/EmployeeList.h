@@ -19,6 +19,19 @@ std::vector<std::string> splitCodeList(std::string_view codeList);
 // The r-th code (1-based) of the list, empty when there are fewer.
 std::string nthCode(std::string_view codeList, int r);
 
+// A stored value the list could not read (a code or number that is not an integer): shown as
+// empty. Texts CP1251.
+struct BadStoredValue {
+    std::string table;    // file name, "semja.dbf"
+    std::string field;    // "KOD"
+    std::string employee; // the employee's name where the record names him, else "запись N"
+    std::string value;
+    bool operator==(const BadStoredValue &) const = default;
+};
+
+// One message (UTF-8) for the clerk listing the values, at most a few of them by name.
+std::string badStoredValuesMessage(const std::vector<BadStoredValue> &values);
+
 // The grid's content: cells row-major, row 0 the headings, column 0 the marker column.
 struct ListContent {
     int cols = 1;
@@ -26,11 +39,13 @@ struct ListContent {
     std::vector<std::string> cells;
     std::vector<int> widths;
     std::vector<int> mainRecords; // first main-table record of each row (index = grid row), 0 none
+    std::vector<BadStoredValue> badValues; // in the tables the shown columns read
     std::string &at(int col, int row) { return cells[static_cast<size_t>(row) * cols + col]; }
 };
 
-// Fills the list for an (already expanded) code list. Raises ConversionError where a code,
-// position or department number is not an integer.
+// Fills the list for an (already expanded) code list. A stored code, position or department
+// number that is not an integer never stops the fill: its cell is empty and it is listed in
+// badValues.
 ListContent buildEmployeeList(const AppState &state, const std::string &expandedCodes);
 
 // Texts shown for a position or department number in the list.

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 #include <initializer_list>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -20,6 +22,7 @@ namespace veltor {
 enum class FieldInputKind {
     Text,   // any text CP1251 can hold
     Digits, // salaries, day counts, codes: 0-9 only
+    Number, // digits and one decimal point (a comma typed becomes the point)
 };
 
 // A field an input is stored into.
@@ -40,6 +43,9 @@ public:
     State validate(QString &input, int &pos) const override;
     // Field width in characters (the narrowest field); 0 when no table has such a field.
     int width() const;
+    // The kind the input takes: a numeric field in the table's header (N, F, or one with
+    // decimals) takes only a number whatever the input was bound as.
+    FieldInputKind kind() const;
 private:
     std::vector<std::pair<const LoadedTable *, std::string>> m_fields;
     FieldInputKind m_kind;
@@ -62,5 +68,24 @@ FieldValidator *bindToField(QComboBox *combo, const LoadedTable &table, std::str
 
 // Shows a short note about `control`'s input where the clerk looks: its window's status bar.
 void showInputNote(QWidget *control, const QString &note);
+
+class TStringGrid;
+
+// The field a grid cell is stored into, and the name its editor is announced by.
+struct CellField {
+    const LoadedTable *table = nullptr;
+    std::string field;
+    FieldInputKind kind = FieldInputKind::Text;
+    QString label;
+};
+
+// Limits the grid's in-place cell editors: `fieldOf(col, row)` names the field a cell goes
+// into; cells it gives nothing for are not limited.
+void bindGridCells(TStringGrid *grid, std::function<std::optional<CellField>(int col, int row)> fieldOf);
+// A grid that shows a whole table (column c is field c), the one `table` gives when a cell is
+// edited: every cell is limited to its field; the fields in `digits` take digits only. Editors
+// are named by the column's heading.
+void bindGridToTable(TStringGrid *grid, std::function<const LoadedTable *()> table,
+                     std::vector<std::string> digits = {});
 
 } // namespace veltor

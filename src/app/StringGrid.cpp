@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -33,6 +34,16 @@ public:
             return;
         }
         QStyledItemDelegate::paint(painter, option, index);
+    }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto *grid = qobject_cast<TStringGrid *>(this->parent());
+        if (auto *line = qobject_cast<QLineEdit *>(editor); line && grid && grid->editorCreated())
+            grid->editorCreated()(line, index.column(), index.row() + m_model->fixedRows());
+        return editor;
     }
 
 private:

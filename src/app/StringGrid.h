@@ -9,6 +9,8 @@
 
 #include "storage/DBFUnit.h"
 
+class QLineEdit;
+
 // The string grid the windows are written against: Cells[col][row] holding CP1251 texts, a
 // fixed heading row 0 and a fixed narrow column 0, column widths where -1 hides a column, row
 // selection, in-place editing, an owner-drawn column 0. A QTableView over a model of plain
@@ -102,6 +104,13 @@ public:
 
     void setMarkerColor(std::function<QColor(int gridRow)> fn);
     void onCellEdited(std::function<void(int col, int row)> fn) { m_model->cellEdited = std::move(fn); }
+    // Called with every in-place editor made for a cell (grid column and row), so that the
+    // window can limit what it takes.
+    void onEditorCreated(std::function<void(QLineEdit *editor, int col, int row)> fn)
+    {
+        m_editorCreated = std::move(fn);
+    }
+    const std::function<void(QLineEdit *, int, int)> &editorCreated() const { return m_editorCreated; }
 
     StringGridModel *model() const { return m_model; }
 
@@ -129,6 +138,7 @@ private:
     bool m_unannounced = false;  // the current cell was placed silently and not yet selected
     int m_fixedCols = 1;
     std::vector<int> m_widths;
+    std::function<void(QLineEdit *, int, int)> m_editorCreated;
 };
 
 // Fills a grid with a whole table: one fixed column, a heading row of field names, widths

@@ -555,6 +555,9 @@ void TForm1::zapolnenieOsnovnojTablitsy(const std::string &codeList)
     StringGrid1->setColSizing(true);
     StringGrid1->viewport()->update();
     selectCurrentAfterFill();
+    if (!list.badValues.empty() && list.badValues != m_reportedBadValues)
+        Dialogs::message(QString::fromStdString(badStoredValuesMessage(list.badValues)), this);
+    m_reportedBadValues = std::move(list.badValues);
 }
 
 void TForm1::refillList(const std::string &codeList, const std::string &currentCode)

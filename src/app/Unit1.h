@@ -159,6 +159,9 @@ private:
     AppState &m_state;
     FormLinks m_links;
     std::vector<int> m_rowMainRecords; // first main-table record per grid row, from the last fill
+    // Unreadable stored values the clerk was told about: a refill that finds the same ones says
+    // nothing again.
+    std::vector<BadStoredValue> m_reportedBadValues;
     std::vector<std::string> m_rowCodes; // the code of each grid row, from the last fill
     std::string m_currentCode; // the current employee's KOD, empty when nobody is current
     bool m_closing = false;

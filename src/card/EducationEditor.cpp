@@ -1,6 +1,7 @@
 #include "card/EducationEditor.h"
 
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -142,6 +143,7 @@ void TEducationEditor::createEditor(QWidget *page)
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
     GroupBox2->hide();
+    limitInputs();
     // The editor opens over the education panel, below the family list.
     keepPlaced(GroupBox2, [this, page] { return QRect(0, y(), page->width(), GroupBox2->sizeHint().height()); });
 
@@ -315,5 +317,17 @@ void TEducationEditor::Button15Click()
 void TEducationEditor::StringGrid3SelectCell(int, int row) { EducationRow = row; }
 
 void TEducationEditor::StringGrid3DblClick() { Button16Click(); }
+
+// The editor's inputs take what obraz.dbf's fields hold.
+void TEducationEditor::limitInputs()
+{
+    const LoadedTable &obraz = m_state.Obraz;
+    bindToField(Edit14, obraz, schema::UCHEB);
+    bindToField(Edit15, obraz, schema::SPEC);
+    bindToField(Edit11, obraz, schema::KVALIFIK);
+    bindToField(Edit24, obraz, schema::GOD_OKON);
+    bindToField(Edit20, obraz, schema::DOK_SER);
+    bindToField(Edit23, obraz, schema::DOK_NOM);
+}
 
 } // namespace veltor

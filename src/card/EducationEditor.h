@@ -70,6 +70,7 @@ protected:
 private:
     void createPanel();
     void createEditor(QWidget *page);
+    void limitInputs();
     void sizeColumns();
     void selectRow(int row);
     void showEditor();

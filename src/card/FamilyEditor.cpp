@@ -2,6 +2,7 @@
 
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
@@ -152,6 +153,7 @@ void TFamilyEditor::createEditor(QWidget *page)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 2);
     GroupBox4->hide();
+    limitInputs();
     keepPlaced(GroupBox4, [this, page] { return QRect(0, 0, page->width(), GroupBox4->sizeHint().height()); });
 
     connect(Button10, &QPushButton::clicked, this, guarded(this, [this] { Button10Click(); }));
@@ -350,5 +352,17 @@ void TFamilyEditor::CheckBox4Click()
 void TFamilyEditor::StringGrid1SelectCell(int, int row) { FamilyRow = row; }
 
 void TFamilyEditor::StringGrid1DblClick() { Button9Click(); }
+
+// The editor's inputs take what semja.dbf's fields hold.
+void TFamilyEditor::limitInputs()
+{
+    const LoadedTable &semja = m_state.Semja;
+    bindToField(Edit21, semja, schema::S_TIP_N);
+    bindToField(LabeledEdit1, semja, schema::S_FIO);
+    bindToField(LabeledEdit2, semja, schema::S_ADRES);
+    // A year alone is stored as six blanks and its four digits.
+    bindToField(Edit28, semja, schema::S_ROZHD, FieldInputKind::Digits);
+    Edit28->setMaxLength(4);
+}
 
 } // namespace veltor

@@ -79,6 +79,7 @@ public:
 private:
     void createList();
     void createEditor(QWidget *page);
+    void limitInputs();
     void openEditor();
     void closeEditorShowingPanel();
     void selectRow(int row);

@@ -1,7 +1,10 @@
 #include "card/ParamsPage.h"
 
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/StringGrid.h"
+
+#include "storage/Schema.h"
 
 #include <QEvent>
 #include <QVBoxLayout>
@@ -51,6 +54,15 @@ std::vector<std::string> TCardParamsPage::values() const
     for (int k = 1; k < StringGrid4->RowCount(); ++k)
         result.push_back(StringGrid4->Cell(1, k));
     return result;
+}
+
+void TCardParamsPage::limitInputs(const LoadedTable &dopoln)
+{
+    bindGridCells(StringGrid4, [this, &dopoln](int col, int row) -> std::optional<CellField> {
+        if (col != 1 || row < 1)
+            return std::nullopt;
+        return CellField{&dopoln, schema::dopolnFieldName(row), FieldInputKind::Text, StringGrid4->cellText(0, row)};
+    });
 }
 
 void TCardParamsPage::StringGrid4SelectCell(int col, int)

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "storage/DBFUnit.h"
+
 namespace veltor {
 
 class TStringGrid;
@@ -15,6 +17,8 @@ public:
 
     void fill(const std::vector<std::string> &names, const std::vector<std::string> &values);
     std::vector<std::string> values() const;
+    // Value k is stored into field DOPOLNk of the table: its editor takes what the field holds.
+    void limitInputs(const LoadedTable &dopoln);
 
     // In-place editing is on exactly while a cell of column 1 is current.
     void StringGrid4SelectCell(int col, int row);

@@ -80,6 +80,7 @@ void TForm2::createControls()
     DopList = new TCardExtraPage(m_state, PageControl1);
     KadrList = new TCardHrPage(m_state, PageControl1);
     Dopolnitelno = new TCardParamsPage(PageControl1);
+    Dopolnitelno->limitInputs(m_state.Dopoln);
     PageControl1->addTab(OsnovnList, u("Основные параметры"));
     PageControl1->addTab(DopList, u("Дополнительные сведения"));
     PageControl1->addTab(KadrList, u("Кадровые сведения"));

@@ -5,6 +5,7 @@
 
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/EmployeeList.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
@@ -40,17 +41,15 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
     ValueList->setObjectName("ValueList");
     ValueList->setAccessibleName(u("Общая обработка"));
     ValueList->setMinimumSize(520, 380);
-    ComboBox4 = new QComboBox(ValueList);
+    // A child of the panel, not of the grid, laid over the heading of the value column until
+    // the attribute is chosen: a grid exposes only its cells to assistive technology, so a
+    // list inside it would be missing from the accessibility tree.
+    ComboBox4 = new QComboBox(this);
     ComboBox4->setObjectName("ComboBox4");
     ComboBox4->setAccessibleName(u("Реквизит"));
     ComboBox4->setPlaceholderText(u("Реквизит"));
-    // Laid over the heading of the value column until the attribute is chosen.
-    keepPlaced(ComboBox4, [this] {
-        QHeaderView *header = ValueList->horizontalHeader();
-        const int x = ValueList->frameWidth() + ValueList->verticalHeader()->width() +
-                      header->sectionViewportPosition(1);
-        return QRect(x, ValueList->frameWidth(), std::max(160, header->sectionSize(1)), header->height());
-    });
+    ValueList->installEventFilter(this);
+    connect(ValueList->horizontalHeader(), &QHeaderView::sectionResized, this, [this] { placeAttributeChooser(); });
     ValueComboBox = new QComboBox(ValueList->viewport());
     ValueComboBox->setObjectName("ValueComboBox");
     ValueComboBox->setAccessibleName(u("Значение"));
@@ -84,6 +83,7 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
 
     connect(ComboBox4, qOverload<int>(&QComboBox::activated), this,
             guarded(this, [this](int item) { ComboBox4Change(item); }));
+    limitInputs();
     connect(ValueList, &TStringGrid::selectCell, this,
             guarded(this, [this](int c, int r) { ValueListSelectCell(c, r); }));
     ValueList->onCellEdited([this](int col, int row) {
@@ -109,6 +109,9 @@ TObrabPanel::TObrabPanel(TForm3 &host) : QWidget(&host), m_host(host)
 
 bool TObrabPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ValueList && (event->type() == QEvent::Resize || event->type() == QEvent::Move ||
+                                 event->type() == QEvent::Show))
+        placeAttributeChooser();
     if (watched == ValueComboBox->view() && event->type() == QEvent::Show)
         m_pickingFromList = true;
     // The attribute is chosen with Enter or from the open list: an arrow key on the closed list
@@ -181,11 +184,34 @@ void TObrabPanel::prepare()
         }
     ComboBox4->setCurrentIndex(-1);
     ComboBox4->show();
+    placeAttributeChooser();
     ValueComboBox->hide();
     ValueData->hide();
     setPickerDate(*ValueData, today());
     setPickerDate(*DataIzm, today());
     m_row = 0;
+}
+
+void TObrabPanel::placeAttributeChooser()
+{
+    QHeaderView *header = ValueList->horizontalHeader();
+    const int x = ValueList->frameWidth() + ValueList->verticalHeader()->width() + header->sectionViewportPosition(1);
+    const QPoint origin = ValueList->geometry().topLeft();
+    ComboBox4->setGeometry(origin.x() + x, origin.y() + ValueList->frameWidth(),
+                           std::max(160, header->sectionSize(1)), header->height());
+    ComboBox4->raise();
+}
+
+// A typed value takes what the attribute's field holds; a salary only digits.
+void TObrabPanel::limitInputs()
+{
+    bindGridCells(ValueList, [this](int col, int) -> std::optional<CellField> {
+        if (col != 1 || !m_attribute || m_attribute->kind != StreamAttribute::Text)
+            return std::nullopt;
+        const bool digits = m_attribute->FieldName == schema::OKLAD;
+        return CellField{streamTable(m_host.state(), m_attribute->tableNo), m_attribute->FieldName,
+                         digits ? FieldInputKind::Digits : FieldInputKind::Text, toQ(m_caption)};
+    });
 }
 
 void TObrabPanel::markEntered(int row)
@@ -202,6 +228,12 @@ void TObrabPanel::ComboBox4Change(int item)
     const TColumnSetting &column = state.ColumnSettings[m_columns[item]];
     m_attribute = streamAttributeOf(state, column);
     m_caption = column.Caption;
+    // The value cells keep what was entered at the last opening, which is shown again only
+    // under its own attribute: salaries under "Должность" would be values nobody stores.
+    if (m_cellsFor != m_caption)
+        for (int r = 1; r < ValueList->RowCount(); ++r)
+            ValueList->setCell(1, r, std::string());
+    m_cellsFor = m_caption;
     ValueList->setCell(1, 0, column.Caption);
     ValueComboBox->clear();
     for (const std::string &text : m_attribute->items)

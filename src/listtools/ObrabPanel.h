@@ -47,6 +47,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeAttributeChooser();
+    void limitInputs();
     void leaveEditor();
     void keepPickedDate();
     void placeOverCell(QWidget *overlay, int row);
@@ -58,6 +60,9 @@ private:
     std::vector<int> m_columns;           // ColumnSettings entry of each ComboBox4 item
     std::optional<StreamAttribute> m_attribute;
     std::string m_caption;
+    // The attribute the value cells were last entered for (its caption): cells kept from an
+    // opening for another attribute are cleared when this one is chosen.
+    std::string m_cellsFor;
     int m_row = 0;
     bool m_pickingFromList = false;
     bool m_dateTouched = false;

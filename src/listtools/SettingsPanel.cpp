@@ -2,6 +2,7 @@
 #include "listtools/PanelButtons.h"
 
 #include "app/Dialogs.h"
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "records/Startup.h"
@@ -210,6 +211,11 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     connect(StringGrid4, &TStringGrid::selectCell, this,
             guarded(this, [this](int c, int r) { StringGrid4SelectCell(c, r); }));
     connect(StringGrid2, &TStringGrid::selectCell, this, [this](int, int r) { m_stolbRow = r; });
+    // The grids' cells take what their tables' fields hold; widths and table numbers digits.
+    bindGridToTable(StringGrid3, [this] { return &m_host.state().Konstanty; });
+    bindGridToTable(StringGrid4, [this] { return &m_host.state().Pechat; });
+    bindGridToTable(StringGrid2, [this] { return &m_host.state().Stolb; },
+                    {std::string(schema::SHIRINA), std::string(schema::NOMER_BAZY)});
     connect(ComboBox9, qOverload<int>(&QComboBox::activated), this,
             guarded(this, [this](int item) { ComboBox9Change(item); }));
 

@@ -1,6 +1,7 @@
 #include "listtools/SpravPanel.h"
 #include "listtools/PanelButtons.h"
 
+#include "app/FieldInput.h"
 #include "app/Guard.h"
 #include "app/StringGrid.h"
 #include "records/Commit.h"
@@ -61,6 +62,8 @@ TSpravPanel::TSpravPanel(TForm3 &host) : QWidget(&host), m_host(host)
     connect(StringGrid1, &TStringGrid::dblClicked, this, guarded(this, [this] { StringGrid1DblClick(); }));
     connect(StringGrid1, &TStringGrid::enterPressed, this, guarded(this, [this] { StringGrid1DblClick(); }));
     connect(StringGrid1, &TStringGrid::selectCell, this, [this](int, int row) { m_row = row; });
+    // Numbers and names take what otdel.dbf's or dolzh.dbf's fields hold.
+    bindGridToTable(StringGrid1, [this] { return &table(); }, {std::string(schema::NOM)});
     StringGrid1->onCellEdited([this](int col, int row) { runGuarded(this, [&] { cellEdited(col, row); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, guarded(this, [this] { SpeedButton1Click(); }));
     connect(SpeedButton2, &QToolButton::clicked, this, guarded(this, [this] { SpeedButton2Click(); }));

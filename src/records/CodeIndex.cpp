@@ -25,7 +25,7 @@ CodeIndex::CodeIndex(const TTableHeader &header, const std::string &data, std::s
             m_entries.emplace_back(n, r);
             m_text[r] = std::move(value);
         } else {
-            m_notIntegers.push_back(std::move(value));
+            m_notIntegers.push_back({r, std::move(value)});
         }
     }
     // One contiguous sorted array keeps look-ups cache-friendly on large tables.
@@ -59,8 +59,8 @@ CodeIndex::Range CodeIndex::candidates(std::string_view text, bool &viaSelect) c
     const bool plain = tryStrToInt(text, n)
         && std::string_view(canonical, std::snprintf(canonical, sizeof canonical, "%d", n)) == text;
     bool clash = false;
-    for (const std::string &bad : m_notIntegers)
-        if (bad.find(text) != std::string::npos)
+    for (const BadValue &bad : m_notIntegers)
+        if (bad.text.find(text) != std::string::npos)
             clash = true;
     if (!plain || clash) {
         viaSelect = true;
@@ -120,6 +120,34 @@ int CodeIndex::last(std::string_view text) const
             return e->second;
     }
     return 0;
+}
+
+std::vector<int32_t> CodeIndex::findIntegers(std::string_view text) const
+{
+    std::vector<int32_t> result;
+    int32_t n = 0;
+    if (m_field < 1 || !tryStrToInt(text, n))
+        return result;
+    // A text such as "030" is no plain decimal, but equal fields still hold the value 30 and
+    // contain the text, which is what the index keeps apart.
+    auto [from, to] = std::equal_range(m_entries.begin(), m_entries.end(), Entry{n, 0},
+                                       [](const Entry &a, const Entry &b) { return a.first < b.first; });
+    for (auto e = from; e != to; ++e)
+        if (matches(e->second, text))
+            result.push_back(e->second);
+    return result;
+}
+
+int CodeIndex::firstInteger(std::string_view text) const
+{
+    const std::vector<int32_t> all = findIntegers(text);
+    return all.empty() ? 0 : all.front();
+}
+
+int CodeIndex::lastInteger(std::string_view text) const
+{
+    const std::vector<int32_t> all = findIntegers(text);
+    return all.empty() ? 0 : all.back();
 }
 
 } // namespace veltor

@@ -24,6 +24,20 @@ public:
     int first(std::string_view text) const; // 0 when none
     int last(std::string_view text) const;  // 0 when none
 
+    // As find/first/last, but a field or a text that is not an integer never raises: such a
+    // field equals nothing (it is listed by badValues) and such a text finds nothing. For
+    // showing records that must never fail on one bad stored value.
+    std::vector<int32_t> findIntegers(std::string_view text) const;
+    int firstInteger(std::string_view text) const; // 0 when none
+    int lastInteger(std::string_view text) const;  // 0 when none
+
+    // Non-empty fields that are not integers, with their record numbers, in record order.
+    struct BadValue {
+        int32_t record = 0;
+        std::string text;
+    };
+    const std::vector<BadValue> &badValues() const { return m_notIntegers; }
+
 private:
     using Entry = std::pair<int32_t, int32_t>; // value, record
     using Range = std::pair<const Entry *, const Entry *>;
@@ -37,7 +51,7 @@ private:
     int m_field = -1;
     std::vector<Entry> m_entries;                     // sorted by value, then record
     std::vector<std::string> m_text; // trimmed field text by record number
-    std::vector<std::string> m_notIntegers;          // non-empty fields that are not integers
+    std::vector<BadValue> m_notIntegers;             // non-empty fields that are not integers
 };
 
 // The index by KOD of a table, kept while the table's generation stays the same: looking up an

@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <stdexcept>
 
@@ -92,17 +93,50 @@ std::string quoted(const std::filesystem::path &fileName)
 
 // One field as it goes into a written header.
 struct FieldDescriptor {
-    std::string name; // at most 10 bytes are written
+    std::string name;
+    size_t nameBytes = WrittenNameBytes; // 11 for a name read from a file
     char type = 'C';
     uint8_t length = 0;
     uint8_t decimals = 0;
 };
+
+// Tables of other dBASE-family formats: their headers or records are laid out otherwise
+// (dBASE 7: 48-byte field descriptors; Visual FoxPro: binary fields and a backlink; FoxPro and
+// FoxBASE: their own memo files). Read as dBASE III they would be misread, so they are refused
+// by name rather than called damaged.
+const char *unsupportedFormat(uint8_t version)
+{
+    switch (version) {
+    case 0x04:
+    case 0x8C:
+        return "dBASE 7";
+    case 0x30:
+    case 0x31:
+    case 0x32:
+        return "Visual FoxPro";
+    case 0xF5:
+        return "FoxPro";
+    case 0xFB:
+        return "FoxBASE";
+    default:
+        return nullptr;
+    }
+}
+
+void checkFormat(std::string_view bytes, std::string_view nameForMessages)
+{
+    if (const char *format = unsupportedFormat(static_cast<uint8_t>(bytes[0]))) {
+        throw FileError("Файл \"" + std::string(nameForMessages) + "\": формат " + format +
+                        " не поддерживается. Сохраните таблицу в формате dBASE III и откройте снова.");
+    }
+}
 
 // Decodes the 32-byte file header and the field descriptors from `bytes`, which hold at least
 // the header. The field list ends at the 0x0D terminator: other software pads headers with zero
 // bytes behind it, and those are no fields.
 void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTableHeader &header)
 {
+    checkFormat(bytes, nameForMessages);
     const uint32_t recordCount = readLe32(bytes, 4);
     const int headerLength = readLe16(bytes, 8);
     const int recordLength = readLe16(bytes, 10);
@@ -130,6 +164,8 @@ void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTabl
         header.FieldNames[i] = std::string(bytes.substr(at, FieldNameBytes));
         header.FieldTypes[i] = bytes[at + 11];
         header.FieldLengths[i] = static_cast<uint8_t>(bytes[at + 16]);
+        header.Form.Types[i] = bytes[at + 11];
+        header.Form.Decimals[i] = static_cast<uint8_t>(bytes[at + 17]);
         if (bytes[at + 17] != 0)
             header.FieldTypes[i] = 'R';
         header.FieldOffsets[i] = offset;
@@ -152,6 +188,11 @@ void parseHeader(std::string_view bytes, std::string_view nameForMessages, TTabl
     header.RecordCount = static_cast<int32_t>(recordCount);
     header.HeaderLength = headerLengthFor(fieldCount);
     header.RecordLength = recordLength;
+    header.Form.FromFile = true;
+    header.Form.Version = static_cast<uint8_t>(bytes[0]);
+    header.Form.CodePage = static_cast<uint8_t>(bytes[29]);
+    for (int k = 0; k < 3; ++k)
+        header.Form.Updated[k] = static_cast<uint8_t>(bytes[1 + k]);
 }
 
 int writtenRecordLength(const std::vector<FieldDescriptor> &fields)
@@ -180,14 +221,23 @@ std::string_view withBlankDeletionFlags(const std::string &data, int recordLengt
     return copy;
 }
 
-// The bytes of a written header: 32-byte file header, descriptors, 0x0D.
-std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t recordCount)
+// The bytes of a written header: 32-byte file header, descriptors, 0x0D. A table read from a
+// file keeps its version, last-update date and code-page bytes; the production-index flag
+// (byte 28) is never written, since the program does not keep such an index up to date.
+std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t recordCount,
+                        const TFileForm &form = TFileForm{})
 {
     const int fieldCount = static_cast<int>(fields.size());
     const int recordLength = writtenRecordLength(fields);
 
     std::string bytes(static_cast<size_t>(headerLengthFor(fieldCount)), '\0');
     bytes[0] = 0x03;
+    if (form.FromFile) {
+        bytes[0] = static_cast<char>(form.Version);
+        for (int k = 0; k < 3; ++k)
+            bytes[1 + k] = static_cast<char>(form.Updated[k]);
+        bytes[29] = static_cast<char>(form.CodePage);
+    }
     // The count is 32 bits (bytes 4-7); up to 65535 records bytes 6-7 are zero, as older
     // versions of the program wrote them.
     putLe32(bytes, 4, static_cast<uint32_t>(recordCount));
@@ -196,8 +246,9 @@ std::string headerBytes(const std::vector<FieldDescriptor> &fields, int32_t reco
     for (int i = 0; i < fieldCount; ++i) {
         const FieldDescriptor &field = fields[static_cast<size_t>(i)];
         const size_t at = static_cast<size_t>(DescriptorSize) * (i + 1);
-        bytes.replace(at, std::min<size_t>(field.name.size(), WrittenNameBytes), field.name, 0,
-                      WrittenNameBytes);
+        // A name ends at its first NUL; bytes some writers leave behind it are not written.
+        const std::string_view name = std::string_view(field.name).substr(0, field.name.find('\0'));
+        bytes.replace(at, std::min(name.size(), field.nameBytes), name.substr(0, field.nameBytes));
         bytes[at + 11] = field.type;
         bytes[at + 16] = static_cast<char>(field.length);
         bytes[at + 17] = static_cast<char>(field.decimals);
@@ -214,11 +265,19 @@ std::vector<FieldDescriptor> descriptorsOf(const TTableHeader &header)
         FieldDescriptor &field = fields[static_cast<size_t>(i - 1)];
         field.name = header.FieldNames[i];
         field.length = header.FieldLengths[i];
-        if (header.FieldTypes[i] == 'R') {
+        // A field read from a file is written as it was read: its type letter, decimals and
+        // name of up to 11 bytes. Fields the program made follow the program's own rule.
+        const bool read = header.Form.FromFile && header.Form.Types[i] != 0;
+        if (read)
+            field.nameBytes = FieldNameBytes;
+        if (header.FieldTypes[i] != 'R') {
+            field.type = header.FieldTypes[i];
+        } else if (read) {
+            field.type = header.Form.Types[i];
+            field.decimals = header.Form.Decimals[i];
+        } else {
             field.type = 'N';
             field.decimals = static_cast<uint8_t>(field.length / 4);
-        } else {
-            field.type = header.FieldTypes[i];
         }
     }
     return fields;
@@ -246,14 +305,27 @@ TableWriteHook &writeHook()
     return hook;
 }
 
+// The reason of the last failure of a file operation in Russian: the system's own error where
+// it left one (errno is cleared before each operation), Qt's text otherwise.
+std::string failureReason(const QFileDevice &file, bool reading)
+{
+    const int error = errno;
+    if (error == EACCES || error == EPERM)
+        return reading ? "Нет прав на чтение" : "Нет прав на запись";
+    if (error != 0)
+        return systemReason(error);
+    return file.errorString().toStdString();
+}
+
 void replaceFile(const std::filesystem::path &fileName, std::string_view header,
                  std::string_view data)
 {
     // Unbuffered: Qt's commit() does not report a failure to flush its buffer (a full disk)
     // and would rename the short temporary file over the table; every write is checked here.
     QSaveFile file(pathToQString(fileName));
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throwWriteError(fileName, file.errorString().toStdString());
+        throwWriteError(fileName, failureReason(file, false));
     bool first = true;
     for (const std::string_view part : {header, data}) {
         if (!first && writeHook()) {
@@ -265,15 +337,17 @@ void replaceFile(const std::filesystem::path &fileName, std::string_view header,
             }
         }
         first = false;
+        errno = 0;
         if (file.write(part.data(), static_cast<qint64>(part.size())) !=
             static_cast<qint64>(part.size())) {
-            const std::string why = file.errorString().toStdString();
+            const std::string why = failureReason(file, false);
             file.cancelWriting();
             throwWriteError(fileName, why);
         }
     }
+    errno = 0;
     if (!file.commit())
-        throwWriteError(fileName, file.errorString().toStdString());
+        throwWriteError(fileName, failureReason(file, false));
 }
 
 int parseStructureNumber(std::string_view digits, const std::filesystem::path &fileName,
@@ -488,12 +562,11 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     const std::filesystem::path path = resolvePath(fileName);
     const std::string name = pathToUtf8(fileName);
     QFile file(pathToQString(path));
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw FileError("Не удается открыть файл \"" + name +
-                        "\": " + file.errorString().toStdString());
+        throw FileError("Не удается открыть файл \"" + name + "\": " + failureReason(file, true));
     const auto readError = [&] {
-        return FileError("Не удается прочитать файл \"" + name +
-                         "\": " + file.errorString().toStdString());
+        return FileError("Не удается прочитать файл \"" + name + "\": " + failureReason(file, true));
     };
     if (stamp != nullptr)
         *stamp = fileStampOf(path);
@@ -504,8 +577,10 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     if (fileSize < FileHeaderSize)
         throwTooShort(name, fileSize);
     std::string headerPart(FileHeaderSize, '\0');
+    errno = 0;
     if (file.read(headerPart.data(), FileHeaderSize) != FileHeaderSize)
         throw readError();
+    checkFormat(headerPart, name);
     const int headerLength = readLe16(headerPart, 8);
     if (headerLength > fileSize)
         throwDamaged(name, "длина заголовка " + std::to_string(headerLength) +
@@ -513,6 +588,7 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     if (headerLength > FileHeaderSize) {
         headerPart.resize(static_cast<size_t>(headerLength));
         const qint64 rest = headerLength - FileHeaderSize;
+        errno = 0;
         if (file.read(headerPart.data() + FileHeaderSize, rest) != rest)
             throw readError();
     }
@@ -527,6 +603,7 @@ int64_t readTableFile(const std::filesystem::path &fileName, TTableHeader &heade
     // Room for the end byte too, so that adding it never copies a large table.
     data.reserve(static_cast<size_t>(wanted) + 1);
     data.resize(static_cast<size_t>(wanted));
+    errno = 0;
     if (wanted > 0 && file.read(data.data(), wanted) != wanted) {
         data.clear();
         throw readError();
@@ -579,13 +656,13 @@ std::string TableFileBytes(const TTableHeader &header, const std::string &data, 
 {
     const std::vector<FieldDescriptor> fields = descriptorsOf(header);
     std::string copy;
-    return headerBytes(fields, recordCount) +
+    return headerBytes(fields, recordCount, header.Form) +
            std::string(withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
 }
 
 std::string TableHeaderBytes(const TTableHeader &header, int32_t recordCount)
 {
-    return headerBytes(descriptorsOf(header), recordCount);
+    return headerBytes(descriptorsOf(header), recordCount, header.Form);
 }
 
 int64_t TableFileSize(const std::filesystem::path &fileName, const TTableHeader &header, int32_t recordCount)
@@ -607,7 +684,7 @@ void WriteTable(const std::filesystem::path &fileName, TTableHeader header, cons
     checkRecordCount(fileName, recordCount, headerLengthFor(static_cast<int>(fields.size())),
                      writtenRecordLength(fields));
     std::string copy;
-    replaceFile(path, headerBytes(fields, recordCount),
+    replaceFile(path, headerBytes(fields, recordCount, header.Form),
                 withBlankDeletionFlags(data, writtenRecordLength(fields), copy));
 }
 
@@ -724,6 +801,8 @@ void AddField(TTableHeader &header, std::string &data, std::string_view name, in
     header.FieldTypes[field] = type;
     header.FieldNames[field] = std::string(name.substr(0, FieldNameBytes));
     header.FieldLengths[field] = static_cast<uint8_t>(length);
+    header.Form.Types[field] = 0;
+    header.Form.Decimals[field] = 0;
     header.FieldOffsets[field] =
         field == 1 ? 1 : header.FieldOffsets[field - 1] + header.FieldLengths[field - 1];
 }
@@ -754,6 +833,9 @@ void DeleteField(const TTableHeader &header, const std::string &data, int field,
     narrowed.append(data, static_cast<size_t>(std::max(records, 0)) * recordLength);
 
     TTableHeader result;
+    result.Form = header.Form;
+    result.Form.Types = {};
+    result.Form.Decimals = {};
     result.RecordCount = header.RecordCount;
     result.HeaderLength = headerLengthFor(fieldCount - 1);
     result.RecordLength = header.RecordLength - static_cast<int32_t>(length);
@@ -763,6 +845,8 @@ void DeleteField(const TTableHeader &header, const std::string &data, int field,
         result.FieldNames[to] = header.FieldNames[i];
         result.FieldTypes[to] = header.FieldTypes[i];
         result.FieldLengths[to] = header.FieldLengths[i];
+        result.Form.Types[to] = header.Form.Types[i];
+        result.Form.Decimals[to] = header.Form.Decimals[i];
         ++to;
     }
     recomputeOffsets(result);

@@ -16,6 +16,21 @@ namespace veltor {
 constexpr int MaxFields = 200;          // slots of a TTableHeader
 constexpr int MaxStructureItems = 100;  // fields CreateTableFile accepts
 
+// How a table read from its file was written, so that writing it back keeps what other
+// software put there. A table the program makes itself has no such form (FromFile false) and is
+// written the program's own way: version 0x03, no code page, names of up to 10 bytes, a field
+// with decimals as N with length div 4 decimals.
+struct TFileForm {
+    bool FromFile = false;
+    uint8_t Version = 0x03;
+    uint8_t CodePage = 0;                   // byte 29: the language driver, 0xC9 = Windows-1251
+    std::array<uint8_t, 3> Updated{};       // bytes 1-3: date of the last update, YY MM DD
+    // Per field: the type letter and decimal count as stored; type 0 for a field the program
+    // added, which is written the program's way.
+    std::array<char, MaxFields + 1> Types{};
+    std::array<uint8_t, MaxFields + 1> Decimals{};
+};
+
 struct TTableHeader {
     int32_t RecordCount = 0;
     int32_t HeaderLength = 0; // 32 * n + 33 for n fields; the field count derives from it
@@ -25,6 +40,8 @@ struct TTableHeader {
     std::array<char, MaxFields + 1> FieldTypes{};
     std::array<uint8_t, MaxFields + 1> FieldLengths{};
     std::array<int32_t, MaxFields + 1> FieldOffsets{};
+    // A field with decimals reads as type 'R'; its stored letter and decimals are kept here.
+    TFileForm Form;
 };
 
 // Number of fields: trunc((HeaderLength - 33) / 32), never below 0 nor above 200.
@@ -79,7 +96,8 @@ void NewGeneration(LoadedTable &table);
 // names WriteTable and CreateTableFile write to). A missing file raises FileError; a damaged one
 // (shorter than its 32-byte header, header past the end, record length 0 or not 1 + the sum of
 // the field lengths, more than 200 fields, fewer records than counted) raises FileError naming
-// the file. Exactly the counted records are read; bytes past them are not records.
+// the file, as does a table of a format the engine does not read (dBASE 7, Visual FoxPro,
+// FoxPro), naming that format. Exactly the counted records are read; bytes past them are not records.
 void ReadTable(const std::filesystem::path &fileName, TTableHeader &header, std::string &data);
 LoadedTable ReadTable(const std::filesystem::path &fileName);
 // Into an existing table: not Loaded (and empty) when the read fails.

@@ -31,6 +31,17 @@ std::string systemReason(int error)
     case EBUSY:
     case ETXTBSY:
         return "Файл занят другой программой";
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+    case EDEADLK:
+        return "Файл заблокирован другой программой";
+    case EMFILE:
+    case ENFILE:
+        return "Открыто слишком много файлов";
+    case EISDIR:
+        return "Это папка, а не файл";
     default:
         return std::strerror(error);
     }

@@ -90,16 +90,58 @@ TEST_F(EmployeeListTest, CodedValuesAreShownAsTexts)
     EXPECT_EQ(cell(5, 3), "отдел не указан");
 }
 
-TEST_F(EmployeeListTest, NonIntegerCodeInTheListIsReportedAndTheFillStops)
+struct BadValueCase {
+    const char *table;
+    const char *field;
+    const char *value;
+    const char *named; // the line of the message naming it
+};
+
+class UnreadableStoredNumber : public EmployeeListTest, public ::testing::WithParamInterface<BadValueCase> {};
+
+// One stored value that is not an integer used to leave the whole list empty with a message
+// naming only the value.
+TEST_P(UnreadableStoredNumber, IsShownEmptyAndNamedOnce)
 {
+    const BadValueCase &c = GetParam();
     addColumn("ФИО", "FIO", "1");
-    addEmployee(1, "А");
-    add(schema::OsnovaTable, {{"KOD", "1а"}, {"FIO", "Б"}});
+    addColumn("Должность", "DOLZH", "1");
+    addColumn("Семья", "S_TIP_N", "3");
+    addEmployee(1, "А", {{"DOLZH", "1"}});
+    addEmployee(30, "Б", {{"DOLZH", "2"}});
+    add(schema::SemjaTable, {{"KOD", "30"}, {"S_TIP_N", "сын"}});
+    const bool semja = std::string(c.table) == "semja.dbf";
+    if (semja)
+        add(schema::SemjaTable, {{"KOD", c.value}, {"S_TIP_N", "дочь"}});
+    add(schema::OsnovaTable, {{"KOD", !semja && std::string(c.field) == "KOD" ? c.value : "31"},
+                              {"FIO", "В"},
+                              {"DOLZH", std::string(c.field) == "DOLZH" ? c.value : "1"}});
     writeStandardConfig();
-    start();
+    TForm1 &w = start();
+    ASSERT_EQ(w.StringGrid1->RowCount(), 4);
+    EXPECT_EQ(cell(1, 1), "А");
+    EXPECT_EQ(cell(2, 1), "Бухгалтер");
+    EXPECT_EQ(cell(1, 2), "Б");
+    EXPECT_EQ(cell(3, 2), " сын");
+    // A row whose own code does not read finds no record, as a code no table holds.
+    const bool badCode = !semja && std::string(c.field) == "KOD";
+    EXPECT_EQ(cell(2, 3), semja ? "Бухгалтер" : badCode ? "должность не указана" : "");
     ASSERT_EQ(Dialogs::shownMessages().size(), 1);
-    EXPECT_EQ(Dialogs::shownMessages()[0], u("\"1а\" не является целым числом"));
+    EXPECT_TRUE(Dialogs::shownMessages()[0].contains(u(c.named))) << Dialogs::shownMessages()[0].toStdString();
+
+    // A refill finding the same value says nothing again; choosing a row still works.
+    w.zapolnenieOsnovnojTablitsy("-1");
+    w.StringGrid1->setRow(2);
+    EXPECT_EQ(state->CurMainRec, 2);
+    EXPECT_EQ(Dialogs::shownMessages().size(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EmployeeListTest, UnreadableStoredNumber,
+    ::testing::Values(
+        BadValueCase{"semja.dbf", "KOD", "30а", "semja.dbf, поле KOD, запись 2: «30а» не является целым числом"},
+        BadValueCase{"osnova.dbf", "KOD", "1а", "osnova.dbf, поле KOD, В: «1а» не является целым числом"},
+        BadValueCase{"osnova.dbf", "DOLZH", "2б", "osnova.dbf, поле DOLZH, В: «2б» не является целым числом"}));
 
 TEST_F(EmployeeListTest, SelectingARowSetsCurrentRecordsStatusAndPreview)
 {

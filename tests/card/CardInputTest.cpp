@@ -1,8 +1,16 @@
 #include "CardFixture.h"
 
+#include "app/FieldInput.h"
+#include "app/StringGrid.h"
+#include "card/EducationEditor.h"
 #include "card/ExtraPage.h"
+#include "card/FamilyEditor.h"
 #include "card/HrPage.h"
 #include "card/MainPage.h"
+#include "card/ParamsPage.h"
+
+#include <QAbstractItemDelegate>
+#include <QCheckBox>
 
 #include <QInputMethodEvent>
 #include <QStatusBar>
@@ -87,6 +95,120 @@ INSTANTIATE_TEST_SUITE_P(
         TypedCase{"Edit33", schema::OsnovaTable, "ST_OB_LET", "5 л", "5 л", ""},
         TypedCase{"Edit33", schema::OsnovaTable, "ST_OB_LET", "пять", "пят", "не больше 3"}),
     [](const auto &info) { return std::string(info.param.control) + "_" + std::to_string(info.index); });
+
+// The family and education editors and the additional parameters take what semja.dbf,
+// obraz.dbf and Dopoln.dbf hold, by the widths in those tables' headers. They used to take any
+// text, cut or turned into "?" on the save.
+struct EditorCase {
+    enum Editor { Family, Education, Params } editor;
+    const char *control; // object name; the value cell for the parameters
+    std::string_view table;
+    const char *field;
+    const char *typed;
+    const char *shown;
+    const char *note;
+};
+
+void PrintTo(const EditorCase &c, std::ostream *out) { *out << c.control << " \"" << c.typed << "\""; }
+
+class CardEditorInput : public CardFixture, public ::testing::WithParamInterface<EditorCase> {
+protected:
+    void SetUp() override
+    {
+        CardFixture::SetUp();
+        addEmployee(1, "Петров");
+        addHistory(1, 1);
+        addDopolnParameter("Размер обуви");
+    }
+};
+
+TEST_P(CardEditorInput, TypedTextIsWhatIsStored)
+{
+    const EditorCase c = GetParam();
+    start();
+    open(1);
+    TFamilyEditor &family = *card->DopList->Family;
+    TEducationEditor &education = *card->DopList->PanelObraz;
+    TStringGrid &params = *card->Dopolnitelno->StringGrid4;
+    QLineEdit *edit = nullptr;
+    if (c.editor == EditorCase::Family) {
+        family.Button7Click();
+        family.CheckBox4->setChecked(std::string_view(c.control) != "Edit28");
+        edit = card->findChild<QLineEdit *>(QString::fromLatin1(c.control));
+    } else if (c.editor == EditorCase::Education) {
+        education.Button14Click();
+        edit = card->findChild<QLineEdit *>(QString::fromLatin1(c.control));
+    } else {
+        card->PageControl1->setCurrentWidget(card->Dopolnitelno);
+        const QModelIndex cell = params.model()->index(0, 1);
+        params.setCurrentIndex(cell);
+        params.edit(cell);
+        edit = qobject_cast<QLineEdit *>(params.indexWidget(cell));
+    }
+    ASSERT_NE(edit, nullptr);
+    card->StatusBar->clearMessage();
+    typeInto(edit, QString::fromUtf8(c.typed));
+    EXPECT_EQ(edit->text(), QString::fromUtf8(c.shown));
+    EXPECT_TRUE(card->StatusBar->currentMessage().contains(QString::fromUtf8(c.note)))
+        << card->StatusBar->currentMessage().toStdString();
+
+    if (c.editor == EditorCase::Family) {
+        family.Button10Click();
+    } else if (c.editor == EditorCase::Education) {
+        education.Button17Click();
+    } else {
+        emit params.itemDelegate()->commitData(edit);
+        emit params.itemDelegate()->closeEditor(edit);
+    }
+    save();
+    ASSERT_TRUE(card->isHidden()) << messages().join('\n').toStdString();
+    const LoadedTable t = disk(c.table);
+    ASSERT_EQ(t.Header.RecordCount, 1);
+    std::string stored = field(t, 1, c.field);
+    EXPECT_EQ(stored, QString::fromUtf8(c.shown).trimmed().toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, CardEditorInput,
+    ::testing::Values(
+        EditorCase{EditorCase::Family, "LabeledEdit1", schema::SemjaTable, "S_FIO", "Łukasz Őrsi 😀", "ukasz rsi ", "CP1251"},
+        EditorCase{EditorCase::Family, "Edit21", schema::SemjaTable, "S_TIP_N",
+                   "двоюродная сестра по линии матери", "двоюродная сестра по линии мат", "не больше 30"},
+        EditorCase{EditorCase::Family, "Edit28", schema::SemjaTable, "S_ROZHD", "19г85", "1985", "только цифры"},
+        EditorCase{EditorCase::Education, "Edit24", schema::ObrazTable, "GOD_OKON", "2001 г.", "2001", "не больше 4"},
+        EditorCase{EditorCase::Education, "Edit20", schema::ObrazTable, "DOK_SER", "ВСА № 0123456", "ВСА № 0123", "не больше 10"},
+        EditorCase{EditorCase::Params, "DOPOLN1", schema::DopolnTable, "DOPOLN1", "42 😀 (EU), ширина стопы нормальная, каблук не выше 5 см",
+                   "42  (EU), ширина стопы нормальная, каблук не выше ", "не больше 50"}),
+    [](const auto &info) { return std::string(info.param.control) + "_" + std::to_string(info.index); });
+
+// Tables from other software may hold numbers as N fields: those take numbers only, with the
+// decimal point where the field has decimals (a typed comma becomes the point).
+TEST(FieldInput, NumericFieldsTakeNumbersByTheirHeader)
+{
+    LoadedTable t;
+    t.Loaded = true;
+    AddField(t.Header, t.Data, "SUMMA", 9, 'R'); // N(9, 2) once written
+    AddField(t.Header, t.Data, "DNI", 3, 'N');
+    AddField(t.Header, t.Data, "PRIM", 6, 'C');
+    struct Case {
+        const char *field;
+        FieldInputKind bound;
+        const char *typed;
+        const char *shown;
+    };
+    const Case cases[] = {
+        {"SUMMA", FieldInputKind::Digits, "25000,5.0", "25000.50"},
+        {"SUMMA", FieldInputKind::Text, "1 234,5", "1234.5"},
+        {"DNI", FieldInputKind::Text, "14 дн.", "14"},
+        {"PRIM", FieldInputKind::Text, "14 дн.", "14 дн."},
+    };
+    for (const Case &c : cases) {
+        QLineEdit edit;
+        bindToField(&edit, t, c.field, c.bound);
+        typeInto(&edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(edit.text(), QString::fromUtf8(c.shown)) << c.field << " " << c.typed;
+    }
+}
 
 // A combo box that also takes free text is bound as well.
 TEST_F(CardInput, MilitaryRankTextIsLimitedToItsField)

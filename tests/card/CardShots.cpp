@@ -81,6 +81,15 @@ int main(int argc, char **argv)
 
     card.PageControl1->setCurrentIndex(1);
     card.DopList->Family->Button9Click();
+    // An emoji the family member's name cannot hold: refused with a note.
+    {
+        QLineEdit *name = card.DopList->Family->LabeledEdit1;
+        name->setFocus();
+        name->end(false);
+        QInputMethodEvent event;
+        event.setCommitString(QString::fromUtf8("😀"));
+        QApplication::sendEvent(name, &event);
+    }
     shot("family-editor");
     card.DopList->Family->Button11Click();
     card.DopList->PanelObraz->Button16Click();

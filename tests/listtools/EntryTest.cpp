@@ -185,6 +185,61 @@ TEST_F(Entry, ReferenceListsAreNumberedAndWritten)
     EXPECT_EQ(dbfColumn(dolzh, "DOLZH"), (Strings{"Должность 1", "Должность 2", "Должность 3", ""}));
 }
 
+// Typed cells of the streaming entry and the reference lists take what their fields hold, by
+// the widths in the tables' headers. Streaming entry used to store "сорок тысяч" as a salary
+// and cut a 17-digit one without a word.
+TEST_F(Entry, TypedCellsTakeWhatTheirFieldsHold)
+{
+    struct Case {
+        int attribute; // item of "Реквизит"
+        const char *typed;
+        const char *shown;
+        const char *field;
+    };
+    const Case cases[] = {
+        {1, "сорок тысяч", "", "OKLAD"},
+        {1, "12345678901234567 руб.", "123456789012", "OKLAD"},
+        {0, "Сидорова-Łukasz 😀", "Сидорова-ukasz ", "FIO"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        openFiltered();
+        // The attribute list is a control of its own in the accessibility tree, not hidden
+        // inside the grid, which announces only its cells.
+        QAccessibleInterface *panel = QAccessible::queryAccessibleInterface(&obrab());
+        bool listed = false;
+        for (int i = 0; panel && i < panel->childCount(); ++i)
+            listed = listed || panel->child(i)->object() == obrab().ComboBox4;
+        EXPECT_TRUE(listed);
+
+        obrab().ComboBox4->setCurrentIndex(c.attribute);
+        QTest::keyClick(obrab().ComboBox4, Qt::Key_Return);
+        // The salary entered before is not shown under another attribute.
+        if (c.attribute == 0)
+            EXPECT_EQ(obrab().ValueList->Cell(1, 1), "");
+        const bool refused = *c.shown == '\0';
+        EXPECT_EQ(typeIntoCell(*obrab().ValueList, 1, 1, QString::fromUtf8(c.typed), !refused),
+                  QString::fromUtf8(c.shown));
+        if (refused) {
+            tools->close();
+            continue;
+        }
+        Dialogs::queueAnswer(true);
+        obrab().Button17->click();
+        EXPECT_EQ(dbfColumn(dbfread(file(schema::OsnovaTable)), c.field)[2], QString::fromUtf8(c.shown).trimmed().toStdString());
+    }
+    EXPECT_EQ(messages(), QStringList());
+
+    form->N2_3->trigger();
+    TSpravPanel &sprav = *tools->PanelSprav;
+    EXPECT_EQ(typeIntoCell(*sprav.StringGrid1, 1, 1, QStringLiteral("1a2")), QStringLiteral("12"));
+    EXPECT_EQ(typeIntoCell(*sprav.StringGrid1, 2, 1, QString::fromUtf8("Отдел 😀 кадров")), QString::fromUtf8("Отдел  кадров"));
+    sprav.Button10->click();
+    const QJsonObject otdel = dbfread(file(schema::OtdelTable));
+    EXPECT_EQ(dbfColumn(otdel, "NOM"), (Strings{"12"}));
+    EXPECT_EQ(dbfColumn(otdel, "OTDEL"), (Strings{"Отдел  кадров"}));
+}
+
 TEST_F(Entry, UncheckedColumnLeavesTheListAndIsStored)
 {
     const int columns = grid().ColCount();

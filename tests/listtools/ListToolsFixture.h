@@ -1,5 +1,8 @@
 #pragma once
+#include <QAbstractItemDelegate>
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +28,29 @@
 namespace veltor::test {
 
 using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
+
+// Types into a grid cell's emptied editor as a keyboard's input method commits characters,
+// then leaves the cell, keeping what the editor holds when `keep`; returns what it held.
+inline QString typeIntoCell(TStringGrid &g, int col, int row, const QString &text, bool keep = true)
+{
+    const QModelIndex cell = g.model()->index(row - g.FixedRows(), col);
+    g.setCurrentIndex(cell);
+    g.edit(cell);
+    auto *editor = qobject_cast<QLineEdit *>(g.indexWidget(cell));
+    if (editor == nullptr)
+        return QStringLiteral("(no editor)");
+    editor->clear();
+    for (const char32_t c : text.toUcs4()) {
+        QInputMethodEvent event;
+        event.setCommitString(QString::fromUcs4(&c, 1));
+        QApplication::sendEvent(editor, &event);
+    }
+    const QString shown = editor->text();
+    if (keep)
+        emit g.itemDelegate()->commitData(editor);
+    emit g.itemDelegate()->closeEditor(editor);
+    return shown;
+}
 
 // A database and program folder in a temporary directory, the main window and the tools dialog
 // over them as main() creates them. Tables are filled on disk before start(); the tests then

@@ -227,6 +227,19 @@ TEST_F(Settings, DirectorTemplatesAndColumnsAndCancel)
     EXPECT_EQ(GetField(state->Konstanty.Header, state->Konstanty.Data, 3, 4), stored);
 }
 
+// A column's width takes digits only (a width that is not a number used to stop the next
+// start-up), and a constant what its field holds.
+TEST_F(Settings, TypedCellsTakeWhatTheirFieldsHold)
+{
+    open();
+    EXPECT_EQ(typeIntoCell(*panel().StringGrid2, 3, 1, QString::fromUtf8("3а0")), QStringLiteral("30"));
+    EXPECT_EQ(typeIntoCell(*panel().StringGrid3, 4, 3, QString::fromUtf8("ООО «Ромашка» 😀")),
+              QString::fromUtf8("ООО «Ромашка» "));
+    ok();
+    EXPECT_EQ(dbfColumn(dbfread(file(schema::StolbTable)), "SHIRINA")[0], "30");
+    EXPECT_EQ(dbfColumn(dbfread(file(schema::KonstantyTable)), "ZNACHEN")[2], "ООО «Ромашка»");
+}
+
 TEST_F(Settings, ConfigLinesAndThePayrollInterface)
 {
     open();

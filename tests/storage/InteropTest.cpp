@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "storage/DBFUnit.h"
 #include "storage/Schema.h"
+#include "storage/TableCommit.h"
 #include "text/Cp1251.h"
 
 namespace veltor {
@@ -179,6 +180,72 @@ TEST(Interop, EngineReadsWhatGdalWrites)
     WriteTable(dir / "copy.dbf", t);
     EXPECT_EQ(dbfread(python, dir / "copy.dbf")["records"],
               dbfread(python, dir / "staff.dbf")["records"]);
+}
+
+// A table made by other software and changed here stays readable by that software: types and
+// decimals, the code-page byte and the Cyrillic come back as they were, whether the change is
+// written in place by a commit or the table is written whole. Both used to zero the code-page
+// byte and write N(15,2) as N(15,3) and N(3,1) as N(3,0).
+TEST(Interop, TableFromGdalWrittenBackKeepsItsFormForGdalAndDbfread)
+{
+    const QString ogr2ogr = QStandardPaths::findExecutable(QStringLiteral("ogr2ogr"));
+    const QString ogrinfo = QStandardPaths::findExecutable(QStringLiteral("ogrinfo"));
+    const QString python = pythonWithDbfread();
+    if (ogr2ogr.isEmpty() || ogrinfo.isEmpty() || python.isEmpty())
+        GTEST_SKIP() << "ogr2ogr/ogrinfo (gdal-bin) or python3-dbfread not found";
+    enum class Written { InPlace, Whole };
+    for (const Written how : {Written::InPlace, Written::Whole}) {
+        SCOPED_TRACE(how == Written::InPlace ? "in place" : "whole");
+        TempFolder dir;
+        test::writeBytes(dir / "staff.csv", "KOD,FIO,OKLAD,STAVKA\n"
+                                            "1,Иванов Иван,25000.5,1\n"
+                                            "42,Щукина Юлия,1234,0.5\n");
+        test::writeBytes(dir / "staff.csvt", "Integer(5),String(40),Real(15.2),Real(3.1)\n");
+        ASSERT_EQ(run(ogr2ogr, {"-f", "ESRI Shapefile", "-lco", "ENCODING=CP1251",
+                                pathToQString(dir / "staff.dbf"), pathToQString(dir / "staff.csv")})
+                      .exitCode,
+                  0);
+        // The encoding is declared by the code-page byte alone, as much software writes it.
+        std::filesystem::remove(dir / "staff.cpg");
+        std::string original = test::readBytes(dir / "staff.dbf");
+        original[29] = static_cast<char>(0xC9);
+        test::writeBytes(dir / "staff.dbf", original);
+
+        LoadedTable t = ReadTable(dir / "staff.dbf");
+        SetField(t, 2, "FIO", cp("Ёлкин Эдуард"));
+        SetField(t, 1, "STAVKA", "2.5");
+        if (how == Written::InPlace) {
+            std::vector<CommitFile> files{{dir / "staff.dbf", &t, {}}};
+            commitFiles(dir / "j", "проверка", files);
+        } else {
+            WriteTable(dir / "staff.dbf", t);
+        }
+
+        const std::string written = test::readBytes(dir / "staff.dbf");
+        ASSERT_EQ(written.size(), original.size());
+        EXPECT_EQ(written.substr(0, 32), original.substr(0, 32));
+        for (int f = 1; f <= 4; ++f) // name, type, length and decimals of every field
+            EXPECT_EQ(written.substr(32 * f, 18), original.substr(32 * f, 18)) << f;
+
+        const ProcessResult info = run(ogrinfo, {"-ro", "-al", "-q", pathToQString(dir / "staff.dbf")});
+        const QString text = QString::fromUtf8(info.out);
+        EXPECT_TRUE(text.contains(QStringLiteral("STAVKA (Real) = 2.5"))) << info.out.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("OKLAD (Real) = 25000.50"))) << info.out.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8("FIO (String) = Ёлкин Эдуард"))) << info.out.toStdString();
+
+        // dbfread left to choose the encoding itself, from the code-page byte.
+        const ProcessResult read = run(
+            python, {"-c", "import sys, json; from dbfread import DBF\n"
+                           "t = DBF(sys.argv[1])\n"
+                           "print(json.dumps([[f.name, f.type, f.length, f.decimal_count] for f in t.fields]"
+                           " + [list(r.values()) for r in t], ensure_ascii=False))",
+                     pathToQString(dir / "staff.dbf")});
+        ASSERT_EQ(read.exitCode, 0) << read.err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(read.out).trimmed(),
+                  QString::fromUtf8("[[\"KOD\", \"N\", 5, 0], [\"FIO\", \"C\", 40, 0], [\"OKLAD\", \"N\", 15, 2], "
+                                    "[\"STAVKA\", \"N\", 3, 1], [1, \"Иванов Иван\", 25000.5, 2.5], "
+                                    "[42, \"Ёлкин Эдуард\", 1234.0, 0.5]]"));
+    }
 }
 
 } // namespace

@@ -93,21 +93,23 @@ TEST(TableFile, ByteValue26InHeaderIsWrittenUnchanged)
 }
 
 struct DecimalsCase {
+    char type;
     int length;
     int decimals;  // in the file read
     char typeRead; // type letter after reading
-    int decimalsWritten;
-    char typeReread; // after writing and reading again
 };
 
 class Decimals : public testing::TestWithParam<DecimalsCase> {};
 
-TEST_P(Decimals, TypeLetterAndDecimalCountAcrossWriteAndRead)
+// A table read from its file keeps its type letters and decimal counts when written back. This
+// was length div 4 decimals as N: N(15,2) came back N(15,3) and N(3,1) as N(3,0), so other
+// readers took 2.5 for 2.
+TEST_P(Decimals, TypeLetterAndDecimalCountSurviveWriteAndRead)
 {
     const DecimalsCase c = GetParam();
     TempFolder dir;
     test::writeBytes(dir / "in.dbf", DbfBuilder()
-                                         .field("SUM", 'N', c.length, c.decimals)
+                                         .field("SUM", c.type, c.length, c.decimals)
                                          .record(std::string(c.length, '1'))
                                          .bytes());
     const LoadedTable in = ReadTable(dir / "in.dbf");
@@ -115,17 +117,54 @@ TEST_P(Decimals, TypeLetterAndDecimalCountAcrossWriteAndRead)
 
     WriteTable(dir / "out.dbf", in);
     const std::string out = test::readBytes(dir / "out.dbf");
-    EXPECT_EQ(out[32 + 11], 'N');
-    EXPECT_EQ(out[32 + 17], c.decimalsWritten);
-    EXPECT_EQ(ReadTable(dir / "out.dbf").Header.FieldTypes[1], c.typeReread);
+    EXPECT_EQ(out[32 + 11], c.type);
+    EXPECT_EQ(out[32 + 17], c.decimals);
+    EXPECT_EQ(ReadTable(dir / "out.dbf").Header.FieldTypes[1], c.typeRead);
 }
 
 INSTANTIATE_TEST_SUITE_P(TableFile, Decimals,
-                         testing::Values(DecimalsCase{10, 2, 'R', 2, 'R'},
-                                         DecimalsCase{15, 2, 'R', 3, 'R'},
-                                         DecimalsCase{8, 5, 'R', 2, 'R'},
-                                         DecimalsCase{3, 1, 'R', 0, 'N'},
-                                         DecimalsCase{8, 0, 'N', 0, 'N'}));
+                         testing::Values(DecimalsCase{'N', 10, 2, 'R'}, DecimalsCase{'N', 15, 2, 'R'},
+                                         DecimalsCase{'N', 8, 5, 'R'}, DecimalsCase{'N', 3, 1, 'R'},
+                                         DecimalsCase{'F', 12, 3, 'R'}, DecimalsCase{'N', 8, 0, 'N'}));
+
+// Tables the program makes keep the rule older versions wrote them by.
+TEST(TableFile, FieldWithDecimalsTheProgramAddsGetsLengthDivFour)
+{
+    TempFolder dir;
+    LoadedTable t = test::makeTable({{"KOD", 4}}, {{"1"}});
+    AddField(t.Header, t.Data, "OKLAD", 15, 'R');
+    WriteTable(dir / "t.dbf", t);
+    const std::string out = test::readBytes(dir / "t.dbf");
+    EXPECT_EQ(out.substr(0, 4), std::string("\x03\0\0\0", 4));
+    EXPECT_EQ(out[29], 0);
+    EXPECT_EQ(out[64 + 11], 'N');
+    EXPECT_EQ(out[64 + 17], 3);
+}
+
+// Other dBASE-family formats lay out their headers or records otherwise; they were refused as
+// damaged.
+TEST(TableFile, TableOfAnotherFormatIsRefusedByName)
+{
+    const std::pair<char, const char *> formats[] = {{'\x04', "формат dBASE 7 не поддерживается"},
+                                                     {'\x8C', "формат dBASE 7 не поддерживается"},
+                                                     {'\x30', "формат Visual FoxPro не поддерживается"},
+                                                     {'\xF5', "формат FoxPro не поддерживается"}};
+    TempFolder dir;
+    for (const auto &[version, message] : formats) {
+        DbfBuilder b;
+        b.prefix[0] = version;
+        test::writeBytes(dir / "f.dbf", b.field("KOD", 'C', 3).record("12 ").bytes());
+        try {
+            ReadTable(dir / "f.dbf");
+            ADD_FAILURE() << int(static_cast<unsigned char>(version)) << " read as a table";
+        } catch (const FileError &e) {
+            const std::string what = e.what();
+            EXPECT_NE(what.find(message), std::string::npos) << what;
+            EXPECT_NE(what.find("f.dbf"), std::string::npos) << what;
+            EXPECT_EQ(what.find("поврежден"), std::string::npos) << what;
+        }
+    }
+}
 
 TEST(TableFile, HeaderPaddingIsSkippedAndDroppedOnWrite)
 {
@@ -147,7 +186,7 @@ TEST(TableFile, HeaderPaddingIsSkippedAndDroppedOnWrite)
     EXPECT_EQ(written.size(), 97 + t.Data.size());
 }
 
-TEST(TableFile, ElevenByteNameIsReadWholeAndWrittenCutToTen)
+TEST(TableFile, ElevenByteNameIsReadAndWrittenWhole)
 {
     TempFolder dir;
     test::writeBytes(dir / "n.dbf",
@@ -157,7 +196,13 @@ TEST(TableFile, ElevenByteNameIsReadWholeAndWrittenCutToTen)
     EXPECT_EQ(FieldIndex(t.Header, "ABCDEFGHIJK"), 1);
 
     WriteTable(dir / "w.dbf", t);
-    EXPECT_EQ(test::readBytes(dir / "w.dbf").substr(32, 12), std::string("ABCDEFGHIJ\0C", 12));
+    EXPECT_EQ(test::readBytes(dir / "w.dbf").substr(32, 12), std::string("ABCDEFGHIJKC", 12));
+
+    // A name the program gives a new field is cut to ten bytes, as it always was.
+    LoadedTable added = t;
+    AddField(added.Header, added.Data, "LMNOPQRSTUV", 2, 'C');
+    WriteTable(dir / "a.dbf", added);
+    EXPECT_EQ(test::readBytes(dir / "a.dbf").substr(64, 12), std::string("LMNOPQRSTU\0C", 12));
 }
 
 TEST(TableFile, BytesBehindTheNameTerminatorAreNotPartOfTheName)
@@ -211,6 +256,10 @@ TEST(TableFile, FileFromOtherSoftwareReadsAsOrdinaryTable)
     EXPECT_EQ(written[97 + 14], ' ');
     EXPECT_EQ(written.substr(98 + 14, 13), bytes.substr(98 + 14));
     EXPECT_EQ(TableFileBytes(t.Header, t.Data, 2), written);
+    // Version, last-update date and code-page bytes as the other program wrote them (they were
+    // zeroed, and readers then garbled the Cyrillic).
+    EXPECT_EQ(written.substr(0, 4), bytes.substr(0, 4));
+    EXPECT_EQ(static_cast<unsigned char>(written[29]), 0xC9);
     EXPECT_EQ(t.Data[14], '*'); // the loaded table itself is not changed
 }
 
