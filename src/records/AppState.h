@@ -80,6 +80,8 @@ struct AppState {
     // Where the personnel tables are read from and committed to; the folder of MainTablePath
     // when none is set.
     std::shared_ptr<DatabaseStorage> Storage;
+    // A server database given on the command line ("postgresql://…"): chosen over server.ini.
+    std::string ServerAddress;
     // The lock of the database folder, held for the whole run (none when opened read-only).
     std::shared_ptr<DatabaseLock> Lock;
 

@@ -1,5 +1,6 @@
 #include "ServerFixture.h"
 
+#include "app/Archive.h"
 #include "card/CardLogic.h"
 #include "listtools/StreamingEntry.h"
 #include "orders/OrderLogic.h"
@@ -8,6 +9,7 @@
 #include "text/Convert.h"
 #include "text/Cp1251.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 
 #include <functional>
@@ -234,6 +236,23 @@ TEST_F(TwoProgramsTest, ACommitThatFailsPartWayLeavesTheServerAsItWas)
     auto third = openServer();
     EXPECT_EQ(third->Osnova.Data, before);
     EXPECT_EQ(third->Trud.Data, history);
+}
+
+TEST_F(TwoProgramsTest, TheArchiveOfAServerDatabaseIsAPgDumpNamedAsArchivesAre)
+{
+    const ArchiveCommand command = serverArchiveCommand(connectionString(m_settings), m_root, QDate(2025, 3, 6));
+    QProcess dump;
+    dump.start(command.program, command.arguments);
+    ASSERT_TRUE(dump.waitForFinished(120000));
+    ASSERT_EQ(dump.exitCode(), 0) << dump.readAllStandardError().toStdString();
+    const std::filesystem::path archive = m_root / "arhiv_2025_03_6.dump";
+    ASSERT_TRUE(std::filesystem::exists(archive));
+    QProcess list;
+    list.start("pg_restore", {"--list", pathToQString(archive)});
+    ASSERT_TRUE(list.waitForFinished(60000));
+    const QString contents = QString::fromUtf8(list.readAllStandardOutput());
+    EXPECT_TRUE(contents.contains("TABLE DATA public osnova")) << contents.toStdString();
+    EXPECT_TRUE(contents.contains("SEQUENCE SET public veltor_employee_codes")) << contents.toStdString();
 }
 
 } // namespace
