@@ -91,7 +91,7 @@ void BM_ServerStartup(benchmark::State &bm)
     for (auto _ : bm)
         benchmark::DoNotOptimize(openServer(database));
 }
-BENCHMARK(BM_ServerStartup)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ServerStartup)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_ServerCardSave(benchmark::State &bm)
 {
@@ -155,7 +155,7 @@ void BM_MigrateToServer(benchmark::State &bm)
         migrateToServer(root / "database" / "osnova.dbf", server);
     }
 }
-BENCHMARK(BM_MigrateToServer)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_MigrateToServer)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 } // namespace veltor
