@@ -330,10 +330,15 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
         data += ' ';
         for (size_t i = 0; i < t->fields.size(); ++i) {
             const auto length = static_cast<size_t>(t->fields[i].length);
-            std::string value = utf8ToCp1251(std::string_view(PQgetvalue(rows.get(), r, static_cast<int>(i) + 2),
-                                                              PQgetlength(rows.get(), r, static_cast<int>(i) + 2)));
-            value.resize(length, ' ');
-            data += value;
+            const std::string_view text(PQgetvalue(rows.get(), r, static_cast<int>(i) + 2),
+                                        static_cast<size_t>(PQgetlength(rows.get(), r, static_cast<int>(i) + 2)));
+            const size_t start = data.size();
+            // Most values are codes, numbers and dates: ASCII is the same bytes in CP1251.
+            if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+                data.append(text.substr(0, length));
+            else
+                data.append(utf8ToCp1251(text).substr(0, length));
+            data.append(length - (data.size() - start), ' ');
         }
     }
     data += EndOfData;
