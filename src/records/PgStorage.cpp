@@ -270,8 +270,8 @@ OpeningReport PgStorage::prepare(const AppState &state)
             report.undoneSave = *undone;
     if (m_listening) {
         // Tables are read again (showing all employees): what others committed meanwhile is
-        // taken in and announced first, so no window misses it.
-        catchUp();
+        // announced once this reading is over.
+        scheduleCatchUp();
     } else {
         // Listening starts before the versions are read, so no commit falls between the two.
         run(m_conn, std::string("LISTEN ") + Channel);
@@ -697,6 +697,7 @@ void PgStorage::commit(AppState &state, std::string_view description, std::vecto
         m_tables = catalog;
         throw;
     }
+    scheduleCatchUp();
     for (Written &w : written) {
         w.table->RowKeys = std::move(w.keys);
         w.table->RowVersions = std::move(w.versions);
@@ -740,16 +741,28 @@ void PgStorage::follow(AppState &state)
     m_state = &state;
     delete m_notifier;
     m_notifier = new QSocketNotifier(PQsocket(m_conn), QSocketNotifier::Read);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        // Nothing may escape into the event loop. A lost connection stops the listening; the
-        // next commit or reading says what happened.
-        try {
-            catchUp();
-        } catch (const std::exception &) {
-            if (PQstatus(m_conn) != CONNECTION_OK)
-                m_notifier->setEnabled(false);
-        }
-    });
+    connect(m_notifier, &QSocketNotifier::activated, this, [this] { safeCatchUp(); });
+}
+
+void PgStorage::safeCatchUp()
+{
+    // Nothing may escape into the event loop. A lost connection stops the listening; the next
+    // commit or reading says what happened.
+    try {
+        catchUp();
+    } catch (const std::exception &) {
+        if (m_notifier && PQstatus(m_conn) != CONNECTION_OK)
+            m_notifier->setEnabled(false);
+    }
+}
+
+void PgStorage::scheduleCatchUp()
+{
+    // Notices that arrived while this program was talking to the server were read with the
+    // answers, so the socket will not say so again: the log is looked at once the event loop
+    // runs.
+    if (m_state != nullptr)
+        QMetaObject::invokeMethod(this, [this] { safeCatchUp(); }, Qt::QueuedConnection);
 }
 
 void PgStorage::catchUp()

@@ -118,6 +118,8 @@ private:
     [[noreturn]] void stale(const std::string &key, int64_t row);
     [[noreturn]] void staleByVersion(int64_t version);
     LoadedTable *tableOf(const std::string &key);
+    void safeCatchUp();
+    void scheduleCatchUp();
 
     std::string m_conninfo;
     PGconn *m_conn = nullptr;

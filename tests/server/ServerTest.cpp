@@ -166,13 +166,20 @@ protected:
 
 TEST_F(TwoProgramsTest, SavesOfDifferentEmployeesAreBothKept)
 {
+    QSignalSpy heard(second->Notifier.get(), &ChangeNotifier::committed);
+    const int history = first->Trud.Header.RecordCount;
     saveSalary(*first, "3", "51000");
     // The second program has not heard of the first save yet.
     saveSalary(*second, "7", "57000");
+    // The first save's notice came in with the answers to the second save; it is still heard.
+    ASSERT_TRUE(heard.count() >= 2 || heard.wait(10000));
+    EXPECT_EQ(heard.at(1).at(0).value<RecordChange>().codes, std::set<int32_t>{3});
+    EXPECT_EQ(field(second->Osnova, recordOf(second->Osnova, "3"), schema::OKLAD), "51000");
     auto third = openServer();
     EXPECT_EQ(field(third->Osnova, recordOf(third->Osnova, "3"), schema::OKLAD), "51000");
     EXPECT_EQ(field(third->Osnova, recordOf(third->Osnova, "7"), schema::OKLAD), "57000");
-    EXPECT_EQ(third->Trud.Header.RecordCount, first->Trud.Header.RecordCount + 1);
+    EXPECT_EQ(third->Trud.Header.RecordCount, history + 2);
+    EXPECT_EQ(second->Trud.Data, third->Trud.Data);
 }
 
 TEST_F(TwoProgramsTest, AStaleSaveOfTheSameEmployeeIsRefusedAndNothingIsLost)
