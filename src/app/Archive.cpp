@@ -1,5 +1,7 @@
 #include "app/Archive.h"
 
+#include <cstring>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -47,15 +49,10 @@ ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const
     return command;
 }
 
-QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate &date, QObject *parent,
-                       std::function<void(bool ok, const QString &text)> done)
+// Starts the archiver; `done` is told how it ended.
+static QProcess *runArchiver(const ArchiveCommand &command, const QString &archive, QObject *parent,
+                      std::function<void(bool ok, const QString &text)> done)
 {
-    // No database configured: there is no folder to archive (an empty path would mean the
-    // working folder).
-    if (databaseFolder.empty())
-        return nullptr;
-    const ArchiveCommand command = archiveCommand(databaseFolder, date);
-    const QString archive = command.arguments.at(3);
     auto *process = new QProcess(parent);
     process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardInputFile(QProcess::nullDevice());
@@ -82,6 +79,35 @@ QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate 
                          done(false, text);
                      });
     return process;
+}
+
+QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate &date, QObject *parent,
+                       std::function<void(bool ok, const QString &text)> done)
+{
+    // No database configured: there is no folder to archive (an empty path would mean the
+    // working folder).
+    if (databaseFolder.empty())
+        return nullptr;
+    const ArchiveCommand command = archiveCommand(databaseFolder, date);
+    return runArchiver(command, command.arguments.at(3), parent, std::move(done));
+}
+
+ArchiveCommand serverArchiveCommand(const std::string &connection, const std::filesystem::path &folder,
+                                    const QDate &date)
+{
+    const QString archive =
+        QDir(nativeText(std::filesystem::absolute(folder))).filePath(archiveBaseName(date) + QStringLiteral(".dump"));
+    // The custom format: compressed, and pg_restore can take back any part of it.
+    return {QStringLiteral("pg_dump"),
+            {QStringLiteral("--format=custom"), QStringLiteral("--no-password"), QStringLiteral("--file=") + archive,
+             QStringLiteral("--dbname=") + QString::fromStdString(connection)}};
+}
+
+QProcess *startServerArchive(const std::string &connection, const std::filesystem::path &folder, const QDate &date,
+                             QObject *parent, std::function<void(bool ok, const QString &text)> done)
+{
+    const ArchiveCommand command = serverArchiveCommand(connection, folder, date);
+    return runArchiver(command, command.arguments.at(2).mid(int(std::strlen("--file="))), parent, std::move(done));
 }
 
 } // namespace veltor

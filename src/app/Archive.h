@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class QObject;
 class QProcess;
@@ -30,5 +31,12 @@ ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const
 // started, or there is no database folder; then `done` never runs. The process belongs to `parent`.
 QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate &date, QObject *parent,
                        std::function<void(bool ok, const QString &text)> done);
+
+// The archive of a database on a server: pg_dump in its custom format into `folder`, named as
+// above with ".dump" (arhiv_2025_03_6.dump). The password comes from ~/.pgpass.
+ArchiveCommand serverArchiveCommand(const std::string &connection, const std::filesystem::path &folder,
+                                    const QDate &date);
+QProcess *startServerArchive(const std::string &connection, const std::filesystem::path &folder, const QDate &date,
+                             QObject *parent, std::function<void(bool ok, const QString &text)> done);
 
 } // namespace veltor

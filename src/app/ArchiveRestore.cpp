@@ -118,6 +118,11 @@ std::filesystem::path restoreFromArchive(AppState &state, const std::filesystem:
 {
     const std::filesystem::path folder = state.databaseFolder();
     const std::string failed = "Восстановление из архива " + quoted(archive) + " не выполнено: ";
+    // Restoring puts table files into the folder; a database on a server is restored by its
+    // administrator from the pg_dump archive with pg_restore.
+    if (state.Storage && state.Storage->isServer())
+        throw FileError(failed + "база данных находится на сервере; ее восстанавливают из архива pg_dump "
+                                 "программой pg_restore. Таблицы оставлены как были.");
     if (!std::filesystem::is_regular_file(archive))
         throw FileError(failed + "архив не найден. Таблицы оставлены как были.");
 

@@ -1,6 +1,8 @@
 #include "app/CodePageConversion.h"
 
 #include "records/Commit.h"
+#include "records/Startup.h"
+#include "storage/Schema.h"
 #include "storage/FileNames.h"
 #include "text/Cp1251.h"
 #include "text/Errors.h"
@@ -40,7 +42,10 @@ void saveMainTable(AppState &state)
 
 void rereadMainTable(AppState &state)
 {
-    ReadTable(mainTableFile(state), state.Osnova);
+    if (state.Storage && state.Storage->isServer())
+        readDatabaseTable(state, schema::OsnovaTable, state.Osnova);
+    else
+        ReadTable(mainTableFile(state), state.Osnova);
 }
 
 } // namespace veltor

@@ -45,7 +45,7 @@ int appendNewEmployee(AppState &state)
     }
     // Above every code any table has held, deleted employees' included: their old orders must
     // never name the new person.
-    const int code = largest + 1;
+    const int code = state.storage().newEmployeeCode(largest + 1);
     const std::string text = intToStr(code);
     appendWithCode(main, text);
     appendWithCode(state.Passport, text);

@@ -10,6 +10,7 @@
 #include "app/WindowSupport.h"
 #include "records/Commit.h"
 #include "app/QtText.h"
+#include "app/ServerConnection.h"
 #include "records/Startup.h"
 #include "app/StringGrid.h"
 #include "documents/TemplatePrinting.h"
@@ -430,13 +431,23 @@ void TForm1::runStartup()
     readProgramTable(schema::PechatTable, "Не найден файл Pechat, сейчас он будет создан", s.Pechat);
 
     s.CurrentCodeList = "-1";
-    if (s.MainTablePath.empty()) {
-        Dialogs::message(QString::fromUtf8("Не найдены базы! Настройте программу."), this);
-        return;
+    // A database on a server is shared by several clerks: no folder is locked, and the
+    // commits of the others are taken in as they are announced.
+    if (std::shared_ptr<PgStorage> server = connectChosenServer(s, this)) {
+        s.Storage = server;
+        s.ReadOnly = false;
+        applyReadOnly();
+        showOpeningReport(loadPersonnelTables(s));
+        server->follow(s);
+    } else {
+        if (s.MainTablePath.empty()) {
+            Dialogs::message(QString::fromUtf8("Не найдены базы! Настройте программу."), this);
+            return;
+        }
+        if (!lockDatabase())
+            return;
+        showOpeningReport(loadPersonnelTables(s));
     }
-    if (!lockDatabase())
-        return;
-    showOpeningReport(loadPersonnelTables(s));
     if (s.Osnova.Header.RecordCount <= 0)
         StringGrid1->hide();
     else
@@ -821,6 +832,12 @@ void TForm1::N2_5Click()
         if (!ok)
             Dialogs::error(text, this);
     };
+    // A server database is archived by pg_dump into the program folder.
+    if (const auto *server = dynamic_cast<const PgStorage *>(m_state.Storage.get())) {
+        if (!startServerArchive(server->connectionInfo(), m_state.ProgramFolder, QDate::currentDate(), this, done))
+            Dialogs::message(QString::fromUtf8("Немогу выполнить архивирование: не найдена программа pg_dump"), this);
+        return;
+    }
     if (!startArchive(m_state.databaseFolder(), QDate::currentDate(), this, done))
         Dialogs::message(QString::fromUtf8("Немогу выполнить архивирование!"), this);
 }

@@ -108,6 +108,8 @@ bool switchDatabase(AppState &state, const std::string &mainTablePath, std::stri
     if (state.Lock)
         state.Lock->release();
     state.Lock = std::move(lock);
+    // A folder chosen here is the database from now on, even when a server one was open.
+    state.Storage.reset();
     state.ReadOnly = false;
     state.HighestCode = fresh.HighestCode;
     state.MainTablePath = mainTablePath;

@@ -1,4 +1,6 @@
 #include "listtools/SettingsPanel.h"
+
+#include "listtools/DatabasePage.h"
 #include "listtools/PanelButtons.h"
 
 #include "app/Dialogs.h"
@@ -184,6 +186,7 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     PageControl1->addTab(KonstList, u("Константы"));
     PageControl1->addTab(PechatList, u("Печать"));
     PageControl1->addTab(InterfaceList, u("Интерфейс"));
+    PageControl1->addTab(new TDatabasePage(host.state(), this), u("База данных"));
 
     Button4 = panelButton(this, "Button4", "О К");
     Button5 = panelButton(this, "Button5", "Отмена");

@@ -48,6 +48,14 @@ int main(int argc, char *argv[])
 
     veltor::AppState state;
     state.ProgramFolder = QDir(QCoreApplication::applicationDirPath()).filesystemAbsolutePath();
+    // --database postgresql://user@host:port/name opens a database on a server for this run.
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QStringLiteral("--database") && i + 1 < arguments.size())
+            state.ServerAddress = arguments[++i].toStdString();
+        else if (arguments[i].startsWith(QStringLiteral("--database=")))
+            state.ServerAddress = arguments[i].mid(11).toStdString();
+    }
 
     // The four windows are created once, in this order, and kept for the whole run.
     veltor::TForm1 form1(state);

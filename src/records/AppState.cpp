@@ -41,8 +41,16 @@ std::filesystem::path AppState::fileOf(const LoadedTable &table) const
     return {};
 }
 
+DatabaseStorage &AppState::storage() const
+{
+    static FolderStorage folder;
+    return Storage ? *Storage : folder;
+}
+
 std::filesystem::path AppState::journalFile() const
 {
+    if (Storage && Storage->isServer())
+        return ProgramFolder / "veltor.journal";
     return databaseFolder() / "veltor.journal";
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "records/DatabaseLock.h"
+#include "records/Storage.h"
 #include "records/Versions.h"
 #include "storage/DBFUnit.h"
 
@@ -79,6 +80,11 @@ struct AppState {
     // Versions of tables and employees, bumped by every commit; the notifier announces commits.
     RecordVersions Versions;
     std::shared_ptr<ChangeNotifier> Notifier = std::make_shared<ChangeNotifier>();
+    // Where the personnel tables are read from and committed to; the folder of MainTablePath
+    // when none is set.
+    std::shared_ptr<DatabaseStorage> Storage;
+    // A server database given on the command line ("postgresql://…"): chosen over server.ini.
+    std::string ServerAddress;
     // The lock of the database folder, held for the whole run (none when opened read-only).
     std::shared_ptr<DatabaseLock> Lock;
 
@@ -100,7 +106,10 @@ struct AppState {
     // The file a table of the state is read from and committed to; empty for a table that is
     // not a member of the state.
     std::filesystem::path fileOf(const LoadedTable &table) const;
-    // The rollback journal of commits, in the database folder.
+    // The storage of the database: Storage, else the folder of MainTablePath.
+    DatabaseStorage &storage() const;
+    // The rollback journal of commits, in the database folder (in the program folder when the
+    // database is on a server: only the program folder's files are written there).
     std::filesystem::path journalFile() const;
 };
 

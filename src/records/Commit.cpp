@@ -40,6 +40,15 @@ std::string tableKey(const AppState &state, const LoadedTable &table)
     return file.empty() ? std::string() : pathToQString(file.filename()).toLower().toStdString();
 }
 
+std::string staleMessage(const std::set<std::string> &changes, const std::string &since)
+{
+    std::string what;
+    for (const std::string &c : changes)
+        what += (what.empty() ? "" : "; ") + (c.empty() ? std::string("другое сохранение") : c);
+    return since + " сохранено: " + what +
+           ". Ничего не записано: откройте текущие данные и повторите изменение.";
+}
+
 SaveSet::SaveSet(AppState &state, std::string description)
     : m_state(state), m_description(std::move(description))
 {
@@ -125,12 +134,8 @@ RecordChange SaveSet::commit()
     if (m_hasBasis) {
         const std::set<std::string> changes = m_state.Versions.changedSince(m_basis);
         if (!changes.empty()) {
-            std::string what;
-            for (const std::string &c : changes)
-                what += (what.empty() ? "" : "; ") + (c.empty() ? std::string("другое сохранение") : c);
             takeBack();
-            throw StaleRecords(m_since + " сохранено: " + what +
-                               ". Ничего не записано: откройте текущие данные и повторите изменение.");
+            throw StaleRecords(staleMessage(changes, m_since));
         }
     }
 
@@ -160,7 +165,10 @@ RecordChange SaveSet::commit()
     }
 
     try {
-        commitFiles(m_state.journalFile(), m_description, m_files);
+        m_state.storage().commit(m_state, m_description, m_files, m_keys, change);
+    } catch (const StaleRecords &) {
+        takeBack();
+        throw;
     } catch (const TableChangedOnDisk &) {
         if (!m_keepOnFailure)
             takeBack();

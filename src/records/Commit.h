@@ -19,6 +19,11 @@ public:
     using VeltorError::VeltorError;
 };
 
+// The text of a StaleRecords refusal: what was saved since (the descriptions of those saves,
+// UTF-8; an empty one stands for a save not described).
+std::string staleMessage(const std::set<std::string> &changes,
+                         const std::string &since = "После того как данные были показаны");
+
 class SaveSet {
 public:
     // `description` (UTF-8) names the save in messages and in the journal: "карточка сотрудника …".

@@ -145,7 +145,7 @@ void updateTablesLoaded(AppState &state)
 
 void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable &table)
 {
-    ReadTable(state.databaseFile(name), table);
+    state.storage().readTable(state, name, table);
 }
 
 int32_t highestCode(const LoadedTable &table)
@@ -261,8 +261,8 @@ OpeningReport loadPersonnelTables(AppState &state)
 OpeningReport reloadListTables(AppState &state)
 {
     state.TablesLoaded = false;
-    OpeningReport report = prepareDatabaseFolder(state);
-    ReadTable(resolvePath(pathFromCp1251(state.MainTablePath)), state.Osnova);
+    OpeningReport report = state.storage().prepare(state);
+    readDatabaseTable(state, schema::OsnovaTable, state.Osnova);
     readDatabaseTable(state, schema::OtdelTable, state.Otdel);
     readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
     readDatabaseTable(state, schema::SemjaTable, state.Semja);
@@ -285,11 +285,12 @@ OpeningReport reloadListTables(AppState &state)
 
     int32_t highest = std::max(highestCode(state.Osnova), highestCode(state.Trud));
     for (std::string_view name : OrderTables) {
-        const std::filesystem::path file = state.databaseFile(name);
-        if (!fileExists(file))
+        if (!state.storage().hasTable(state, name))
             continue;
         try {
-            highest = std::max(highest, highestCode(ReadTable(file)));
+            LoadedTable orders;
+            readDatabaseTable(state, name, orders);
+            highest = std::max(highest, highestCode(orders));
         } catch (const VeltorError &) {
             // The orders window reports a damaged order table when it opens it.
         }

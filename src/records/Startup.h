@@ -64,7 +64,8 @@ SaveSet &addEmployeeTables(SaveSet &save, AppState &state);
 // Commits the tables a deletion changed (the seven tables of the employees' records).
 void writeTablesAfterDeletion(AppState &state);
 
-// Reads a table from the database folder (name resolved without regard to letter case).
+// Reads a table of the database: from its folder (name resolved without regard to letter case)
+// or from its server.
 void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable &table);
 
 // The largest employee code of a table's KOD field; texts that are no integer are skipped.

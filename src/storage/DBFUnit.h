@@ -87,6 +87,10 @@ struct LoadedTable {
     // taken back, a KOD set, a record deleted): an index by code built at another generation
     // is rebuilt. 0 for a table never read; never the same for two tables otherwise.
     uint64_t Generation = 0;
+    // A table read from a database server: the key and the version of the row of each committed
+    // record, in record order. Empty for a table read from a file.
+    std::vector<int64_t> RowKeys;
+    std::vector<int64_t> RowVersions;
 };
 
 // A new generation for a table whose codes or record places changed.

@@ -67,6 +67,8 @@ int main(int argc, char **argv)
     shot(tools, "settings-print");
     nastr.PageControl1->setCurrentIndex(3);
     shot(tools, "settings-interface");
+    nastr.PageControl1->setCurrentIndex(4);
+    shot(tools, "settings-database");
     nastr.Button5->click();
 
     form1.N3_1->trigger();

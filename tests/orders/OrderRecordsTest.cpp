@@ -3,7 +3,7 @@
 // unasked, a save built on an employee changed meanwhile is refused, and the window forgets the
 // tables of a database it no longer shows.
 #include "OrdersFixture.h"
-#include "../listtools/DbfRead.h"
+#include "support/DbfRead.h"
 #include "records/Commit.h"
 
 #include <QKeyEvent>

@@ -1,0 +1,60 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/Versions.h"
+#include "storage/DBFUnit.h"
+#include "storage/TableCommit.h"
+
+// Where the personnel and order tables live. Start-up reads them and every commit writes them
+// through this interface; the folder of dBASE tables is the default, a PostgreSQL database the
+// shared one for several clerks. Tables are named as the program knows their files
+// ("osnova.dbf", "ZhurDok.dbf"); the program folder's own tables and config.ini are always files.
+namespace veltor {
+
+struct AppState;
+struct OpeningReport;
+
+class DatabaseStorage {
+public:
+    virtual ~DatabaseStorage() = default;
+
+    // True for a database shared through a server: no folder lock, no journal in a folder.
+    virtual bool isServer() const = 0;
+    // The database as the user knows it, for messages and the window title (UTF-8).
+    virtual std::string describe(const AppState &state) const = 0;
+
+    // Before any table is read: undoes what an interrupted commit left behind.
+    virtual OpeningReport prepare(const AppState &state) = 0;
+    // Whether the database holds a table (the order tables may be missing).
+    virtual bool hasTable(const AppState &state, std::string_view name) = 0;
+    // Reads a table whole; a missing or damaged one raises FileError, leaving it not Loaded.
+    virtual void readTable(const AppState &state, std::string_view name, LoadedTable &table) = 0;
+
+    // Writes the tables and files of one save all or nothing. `change` lists what the save
+    // changed; a change built on rows another clerk changed since they were read raises
+    // StaleRecords. On success the tables are what the database holds (changes accepted).
+    virtual void commit(AppState &state, std::string_view description, std::vector<CommitFile> &files,
+                        const std::vector<std::string> &keys, const RecordChange &change) = 0;
+
+    // The code of a new employee, at least `atLeast` and never given before.
+    virtual int32_t newEmployeeCode(int32_t atLeast) = 0;
+};
+
+// The folder of dBASE tables beside the main table: tables are files, commits go through the
+// rollback journal of the folder.
+class FolderStorage : public DatabaseStorage {
+public:
+    bool isServer() const override { return false; }
+    std::string describe(const AppState &state) const override;
+    OpeningReport prepare(const AppState &state) override;
+    bool hasTable(const AppState &state, std::string_view name) override;
+    void readTable(const AppState &state, std::string_view name, LoadedTable &table) override;
+    void commit(AppState &state, std::string_view description, std::vector<CommitFile> &files,
+                const std::vector<std::string> &keys, const RecordChange &change) override;
+    int32_t newEmployeeCode(int32_t atLeast) override { return atLeast; }
+};
+
+} // namespace veltor
