@@ -164,7 +164,7 @@ void TForm2::arrangeTabOrder()
     setTabOrder(Button1, Button5);
 }
 
-bool TForm2::newCardMode() const { return m_shownAsNew && windowTitle() == u(NewCardCaption); }
+bool TForm2::newCardMode() const { return m_mode == CardMode::NewEmployee; }
 
 void TForm2::showEvent(QShowEvent *event)
 {
@@ -179,7 +179,10 @@ void TForm2::FormShow()
 {
     setPickerDate(*SegodnjaData, today());
     PageControl1->setCurrentIndex(0);
-    m_shownAsNew = windowTitle() == u(NewCardCaption);
+    // The main window says which mode through openFor; a card shown otherwise goes by the
+    // caption it was given.
+    m_mode = m_requestedMode.value_or(windowTitle() == u(NewCardCaption) ? CardMode::NewEmployee : CardMode::Existing);
+    setWindowTitle(u(m_mode == CardMode::NewEmployee ? NewCardCaption : CardCaption));
     m_loaded = false;
     setWritable(false);
     try {
@@ -251,6 +254,8 @@ void TForm2::setWritable(bool on)
 void TForm2::FormClose()
 {
     m_requested.clear();
+    m_requestedMode.reset();
+    m_mode = CardMode::Existing;
     setWindowTitle(u(CardCaption));
     DopList->PanelObraz->closeEditor();
     OsnovnList->hideNameForms();
@@ -343,6 +348,7 @@ bool TForm2::openFor(const std::string &code, bool asNewEmployee)
     if (isVisible() && !settleUnsavedEdits())
         return false;
     m_requested = code;
+    m_requestedMode = asNewEmployee ? CardMode::NewEmployee : CardMode::Existing;
     setWindowTitle(u(asNewEmployee ? NewCardCaption : CardCaption));
     // show() fills a hidden card; an open one is filled here.
     if (isVisible())
@@ -404,7 +410,7 @@ CardSaveInput TForm2::readControls() const
     input.positionListShown = OsnovnList->positionListShown();
     input.statusChangePending = KadrList->statusChangePending();
     input.changeDate = pickerDate(*SegodnjaData);
-    input.mode = newCardMode() ? CardMode::NewEmployee : CardMode::Existing;
+    input.mode = m_mode;
     return input;
 }
 
@@ -457,7 +463,8 @@ bool TForm2::saveCard()
     m_chosenPosition.clear();
     // The card now shows what is saved, on the versions its own commit made.
     m_shown = input.values;
-    m_shownAsNew = false;
+    m_mode = CardMode::Existing;
+    m_requestedMode = CardMode::Existing;
     setWindowTitle(u(CardCaption));
     int32_t code = 0;
     if (tryStrToInt(m_code, code))

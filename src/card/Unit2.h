@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <optional>
 #include <string>
 
 #include "app/WindowSupport.h"
@@ -23,9 +24,8 @@ class TCardParamsPage;
 class TForm1;
 
 // The employee card: one employee gathered from the loaded personnel tables on four tab pages,
-// edited in the controls and saved back with the employment history. The main window shows it
-// for the current employee; the caption "Карточка нового сотрудника", set by the main window
-// before showing it, marks a new employee.
+// edited in the controls and saved back with the employment history. The main window opens it
+// by employee code (openFor), for an existing or a new employee; the caption follows the mode.
 class TForm2 : public QWidget, public EmployeeCard {
     Q_OBJECT
 public:
@@ -57,7 +57,7 @@ public:
 
     // The caption says new employee and the card was filled as one.
     bool newCardMode() const;
-    CardMode mode() const { return newCardMode() ? CardMode::NewEmployee : CardMode::Existing; }
+    CardMode mode() const { return m_mode; }
 
     // The card addresses its employee by code. A card that holds unsaved edits asks before it
     // is left for another employee, closed or sent elsewhere.
@@ -122,10 +122,10 @@ private:
     bool m_closingQuietly = false;
     std::string m_chosenPosition; // NOM chosen in the positions list, until the card is saved // closed after a save or a cancel: nothing left to ask
     bool m_loaded = false;
-    // Shown under the new-employee caption. The main window may set that caption while the card
-    // is already open for someone else (showing it again then does not fill it anew): only a
-    // card filled in that mode saves and cancels as a new one.
-    bool m_shownAsNew = false;
+    // A new employee's card or an existing one's: set when the card is filled, kept until it
+    // closes, whatever the caption says meanwhile.
+    CardMode m_mode = CardMode::Existing;
+    std::optional<CardMode> m_requestedMode;
 };
 
 } // namespace veltor
