@@ -338,8 +338,9 @@ void TCardMainPage::read(CardValues &v) const
         v.positionItem = ComboBox6->currentIndex();
         if (v.positionItem >= 0)
             v.positionNumber = fromQ(ComboBox6->currentData().toString());
+    } else {
+        v.positionText = fromQ(Edit2->text());
     }
-    v.positionText = fromQ(Edit2->text());
     v.departmentItem = ComboBox1->currentIndex();
     if (v.departmentItem >= 0)
         v.departmentNumber = fromQ(ComboBox1->currentData().toString());

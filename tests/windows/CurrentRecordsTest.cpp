@@ -98,6 +98,20 @@ TEST_F(CurrentRecords, AnOrderSavedBesideAnOpenCardIsShownAndNeverUndone)
     EXPECT_EQ(historyCount(1), 3) << "the card added no history record of its own";
 }
 
+// A card just shown holds nothing unsaved, whether positions are typed or chosen from the list:
+// closing it asks nothing.
+TEST_F(CurrentRecords, AShownCardIsUnchangedInEitherPositionMode)
+{
+    for (const int mode : {0, 1}) {
+        state->PositionListMode = mode;
+        openCard(2);
+        EXPECT_FALSE(card->hasUnsavedEdits()) << mode;
+        card->close();
+        EXPECT_FALSE(card->isVisible());
+    }
+    EXPECT_TRUE(Dialogs::askedQuestions().isEmpty());
+}
+
 // A salary entered in streaming entry while the card of that employee holds an edit: the
 // card's save is refused and writes no second history record.
 TEST_F(CurrentRecords, StreamingEntryBesideAnEditedCardIsNotUndone)
