@@ -378,11 +378,13 @@ void TForm1::FormCreate()
         StringGrid1->setRowSilently(1, false);
     StringGrid1->setFocus(Qt::OtherFocusReason);
     // The window is placed even when start-up stopped part-way, so it opens usable.
+    // The first time it fills the screen; later it opens where the clerk left it.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect r = screen->geometry();
+        const QRect r = screen->availableGeometry();
         move(r.topLeft());
         resize(r.width(), std::max(200, r.height() - 30));
     }
+    placeOnScreen(this);
 }
 
 void TForm1::readProgramTable(std::string_view name, const char *missingMessage, LoadedTable &table)
@@ -926,6 +928,7 @@ void TForm1::closeEvent(QCloseEvent *event)
         }
     }
     event->accept();
+    rememberPlace(this);
     m_closing = true;
     for (QWidget *w : {m_links.Form2, m_links.Form3, m_links.Form4})
         if (w)

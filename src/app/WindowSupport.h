@@ -13,6 +13,15 @@ void announceAsWindow(QWidget *window);
 // Places the window in the middle of its screen, as each of them opens.
 void centreOnScreen(QWidget *window);
 
+// Places the window where the clerk left it last time (the user's settings, by the window's
+// object name), or in the middle of its screen the first time; either way wholly inside the
+// screen's available area, so its bottom row of buttons is never below the screen.
+void placeOnScreen(QWidget *window);
+// Remembers the window's place (and size, for a window that can be resized) for the next run.
+void rememberPlace(const QWidget *window);
+// Moves the window back inside the screen's available area when it grew past it.
+void keepOnScreen(QWidget *window);
+
 // What the main window asks of the employee card, which lives in a library above it.
 class EmployeeCard {
 public:

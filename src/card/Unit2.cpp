@@ -171,7 +171,7 @@ void TForm2::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    centreOnScreen(this);
+    placeOnScreen(this);
     runGuarded(this, [this] { FormShow(); });
 }
 
@@ -273,6 +273,7 @@ void TForm2::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    rememberPlace(this);
     runGuarded(this, [this] { FormClose(); });
     event->accept();
 }

@@ -138,6 +138,7 @@ void TForm3::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    rememberPlace(this);
     event->accept();
 }
 
@@ -157,6 +158,9 @@ void TForm3::placePanel(QWidget *panel)
         if (other != panel)
             other->hide();
     panel->show();
+    // Each panel has its own size: a larger one must not reach past the screen.
+    if (isVisible())
+        keepOnScreen(this);
 }
 
 void TForm3::showPanel(QWidget *panel, const QString &caption, const std::function<void()> &prepare)
@@ -195,7 +199,7 @@ void TForm3::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    centreOnScreen(this);
+    placeOnScreen(this);
     // A database open read-only takes no change from these panels.
     for (QWidget *save : {static_cast<QWidget *>(PanelObrab->Button17), static_cast<QWidget *>(PanelNastr->Button4),
                           static_cast<QWidget *>(PanelSprav->Button10), static_cast<QWidget *>(PanelStolb->Button15)})

@@ -59,9 +59,10 @@ int main(int argc, char *argv[])
 
     // The four windows are created once, in this order, and kept for the whole run.
     veltor::TForm1 form1(state);
-    veltor::TForm2 form2(state, form1);
-    veltor::TForm3 form3(state, form1);
-    veltor::TForm4 form4(state, form1);
+    // The other three belong to the main window: they stay above it and go with it.
+    veltor::TForm2 form2(state, form1, &form1);
+    veltor::TForm3 form3(state, form1, &form1);
+    veltor::TForm4 form4(state, form1, &form1);
     veltor::FormLinks links;
     links.Form2 = &form2;
     links.Form3 = &form3;

@@ -163,7 +163,7 @@ void TForm4::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return;
-    centreOnScreen(this);
+    placeOnScreen(this);
     runGuarded(this, [this] { FormShow(); });
 }
 
@@ -189,6 +189,7 @@ void TForm4::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    rememberPlace(this);
     FormClose();
     QWidget::closeEvent(event);
 }
