@@ -200,10 +200,14 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
     list.widths[0] = 10;
     list.mainRecords.assign(list.rows, 0);
 
-    // Each table is indexed by its KOD once per fill, and only when a column needs it.
+    // Each table is indexed once per fill at most, and only when a column needs it.
     std::optional<CodeIndex> osnova, passport, semja, trud, dopoln, voen, dolzhNom, otdelNom;
+    // Indexes by KOD are kept between fills while their table keeps its codes, so refreshing
+    // a few rows after a save costs a search, not a pass over every table.
     auto indexOf = [](std::optional<CodeIndex> &slot, const LoadedTable &t,
                       std::string_view field) -> const CodeIndex & {
+        if (field == schema::KOD)
+            return indexByCode(t);
         if (!slot)
             slot.emplace(t.Header, t.Data, field);
         return *slot;

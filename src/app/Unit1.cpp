@@ -69,7 +69,33 @@ void TForm1::changeCommitted(const RecordChange &change)
 {
     if (change.tables.empty() || StringGrid1->isHidden() || m_state.InterfaceMode != 0)
         return;
-    zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    // A commit about listed employees refreshes their rows alone: refilling the whole list
+    // would cost every save as much as a start-up at a hundred thousand employees. Reference
+    // lists, columns and employees come or gone change every row.
+    bool wholeList = change.codes.empty();
+    for (const char *table : {"otdel.dbf", "dolzh.dbf", "stolb.dbf"})
+        wholeList = wholeList || change.tables.count(table) > 0;
+    std::vector<std::pair<int, std::string>> rows;
+    for (const int32_t code : change.codes) {
+        const std::string text = intToStr(code);
+        const int row = rowOfCode(text);
+        if (row <= 0 || row >= static_cast<int>(m_rowMainRecords.size()) ||
+            nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) != m_rowMainRecords[row])
+            wholeList = true;
+        rows.emplace_back(row, text);
+    }
+    if (wholeList) {
+        zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    } else {
+        for (const auto &[row, code] : rows) {
+            ListContent one = buildEmployeeList(m_state, code + ",");
+            if (one.rows < 2 || one.cols != StringGrid1->ColCount())
+                continue;
+            for (int c = 0; c < one.cols; ++c)
+                StringGrid1->setCell(c, row, std::move(one.at(c, 1)));
+        }
+        StringGrid1->viewport()->update();
+    }
     if (const int row = rowOfCode(m_currentCode); row > 0)
         StringGrid1SelectCell(1, row);
 }
