@@ -421,9 +421,12 @@ void TForm2::Button2Click()
         return;
     m_main.setWindowTitle(u("Перечень сотрудников"));
     closeQuietly();
-    m_main.StringGrid1->show();
-    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
-    m_main.StringGrid1->viewport()->update();
+    // The commit's notice has refreshed the list's rows; a list hidden while it was empty is
+    // filled now that it has an employee.
+    if (m_main.StringGrid1->isHidden()) {
+        m_main.StringGrid1->show();
+        m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    }
 }
 
 bool TForm2::saveCard()
