@@ -22,7 +22,7 @@ public:
 // The text of a StaleRecords refusal: what was saved since (the descriptions of those saves,
 // UTF-8; an empty one stands for a save not described).
 std::string staleMessage(const std::set<std::string> &changes,
-                         const std::string &since = "После того как данные были показаны");
+                         const std::string &since = "После того как данные были показаны,");
 
 class SaveSet {
 public:
@@ -37,7 +37,7 @@ public:
     SaveSet &addFile(const std::filesystem::path &file, std::string bytes);
     // The versions the save was built on: the commit is refused when any moved since. `since`
     // starts the refusal: "После открытия карточки".
-    SaveSet &basedOn(VersionStamp stamp, std::string since = "После того как данные были показаны");
+    SaveSet &basedOn(VersionStamp stamp, std::string since = "После того как данные были показаны,");
     // Who commits: the change notice carries it, so a window knows its own commits.
     SaveSet &by(const void *origin);
     // The save of the new employee's card: it may write his records. Any other save that adds

@@ -15,26 +15,17 @@
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
+#include "support/TempDatabase.h"
 #include "text/Cp1251.h"
 
 namespace veltor::test {
 
-using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
-
 // A program folder and a database folder in a temporary directory, filled through the engine.
-class AppFixture : public ::testing::Test {
+class AppFixture : public TempDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_temp.isValid());
-        root = m_temp.path().toStdString();
-        program = root / "program";
-        database = root / "database";
-        std::filesystem::create_directories(program);
-        schema::createEmptyDatabase(database);
-        schema::createProgramTables(program);
-        Dialogs::setTestMode(true);
-        Dialogs::clearRecorded();
+        TempDatabase::SetUp();
     }
 
     void TearDown() override
@@ -45,27 +36,7 @@ protected:
             state->Lock->release();
     }
 
-    std::filesystem::path table(std::string_view name) const
-    {
-        for (const auto &t : schema::ProgramTables)
-            if (t.fileName == name)
-                return resolveFileName(program, name);
-        return resolveFileName(database, name);
-    }
-
-    // Appends one record with the given fields (UTF-8 values) to a table file.
-    void add(std::string_view tableName, const Fields &fields)
-    {
-        const auto file = table(tableName);
-        LoadedTable t = ReadTable(file);
-        AppendBlankRecord(t.Header, t.Data);
-        for (const auto &[name, value] : fields) {
-            const int f = FieldIndex(t.Header, name);
-            ASSERT_GT(f, 0) << name;
-            SetField(t.Header, t.Header.RecordCount, f, t.Data, cp(value));
-        }
-        WriteTable(file, t);
-    }
+    std::filesystem::path table(std::string_view name) const { return file(name); }
 
     void writeConfig(const std::string &text)
     {
@@ -118,12 +89,9 @@ protected:
     // The grid cell as UTF-8.
     std::string cell(int col, int row) const;
 
-    std::filesystem::path root, program, database;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TForm1> form;
 
-private:
-    QTemporaryDir m_temp;
 };
 
 } // namespace veltor::test

@@ -27,30 +27,21 @@
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
+#include "support/TempDatabase.h"
 #include "text/Cp1251.h"
 
 namespace veltor::test {
 
-using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
 
 // A database and program folder in a temporary directory, the main window and the card over
 // them, as main() creates them. Tables are filled on disk before start(); the tests then drive
 // the card's handlers and controls and read the files back.
-class CardFixture : public ::testing::Test {
+class CardFixture : public TempDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_temp.isValid());
-        root = m_temp.path().toStdString();
-        program = root / "program";
-        database = root / "database";
-        std::filesystem::create_directories(program);
-        schema::createEmptyDatabase(database);
-        schema::createProgramTables(program);
-        Dialogs::setTestMode(true);
-        Dialogs::clearRecorded();
-        for (int i = 1; i <= 7; ++i)
-            add(schema::KonstantyTable, {{"N", std::to_string(i)}, {"PEREMEN", "C" + std::to_string(i)}});
+        TempDatabase::SetUp();
+        addFixedConstants();
     }
 
     void TearDown() override
@@ -60,27 +51,6 @@ protected:
         card.reset();
         form.reset();
         Dialogs::clearRecorded();
-    }
-
-    std::filesystem::path file(std::string_view name) const
-    {
-        for (const auto &t : schema::ProgramTables)
-            if (t.fileName == name)
-                return resolveFileName(program, name);
-        return resolveFileName(database, name);
-    }
-
-    // Appends one record (UTF-8 values) to a table file.
-    void add(std::string_view table, const Fields &fields)
-    {
-        LoadedTable t = ReadTable(file(table));
-        AppendBlankRecord(t.Header, t.Data);
-        for (const auto &[name, value] : fields) {
-            const int f = FieldIndex(t.Header, name);
-            ASSERT_GT(f, 0) << name;
-            SetField(t.Header, t.Header.RecordCount, f, t.Data, cp(value));
-        }
-        WriteTable(file(table), t);
     }
 
     // An employee with a passport record, one Dopoln.dbf record and the given history.
@@ -176,13 +146,10 @@ protected:
 
     QStringList messages() const { return Dialogs::shownMessages(); }
 
-    std::filesystem::path root, program, database;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm2> card;
 
-private:
-    QTemporaryDir m_temp;
 };
 
 } // namespace veltor::test

@@ -29,11 +29,11 @@
 #include "storage/DBFUnit.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
+#include "support/TempDatabase.h"
 #include "text/Cp1251.h"
 
 namespace veltor::test {
 
-using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
 
 // The six HR kinds as TipDok.dbf holds them first, then a payroll kind.
 inline const char *const KindNames[] = {"Прием на работу", "Увольнение", "Перевод на другую работу",
@@ -42,19 +42,11 @@ inline const char *const KindNames[] = {"Прием на работу", "Уво�
 // A database in a temporary directory, the main window and the orders window over it, as
 // main() creates them. The tests drive the orders window through its controls and handlers
 // and read the table files back.
-class OrdersFixture : public ::testing::Test {
+class OrdersFixture : public TempDatabase {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_temp.isValid());
-        root = m_temp.path().toStdString();
-        program = root / "program";
-        database = root / "database";
-        std::filesystem::create_directories(program);
-        schema::createEmptyDatabase(database);
-        schema::createProgramTables(program);
-        Dialogs::setTestMode(true);
-        Dialogs::clearRecorded();
+        TempDatabase::SetUp();
         for (int i = 0; i < 6; ++i)
             add(schema::TipDokTable, {{"TIP_DOK", std::to_string(i + 1)}, {"NAZ_DOK", KindNames[i]}, {"TIP_UCH", "k"}});
         add(schema::TipDokTable, {{"TIP_DOK", "7"}, {"NAZ_DOK", "Начисление"}, {"TIP_UCH", "z"}});
@@ -71,20 +63,6 @@ protected:
         orders.reset();
         form.reset();
         Dialogs::clearRecorded();
-    }
-
-    std::filesystem::path file(std::string_view name) const { return resolveFileName(database, name); }
-
-    void add(std::string_view table, const Fields &fields)
-    {
-        LoadedTable t = ReadTable(file(table));
-        AppendBlankRecord(t.Header, t.Data);
-        for (const auto &[name, value] : fields) {
-            const int f = FieldIndex(t.Header, name);
-            ASSERT_GT(f, 0) << name;
-            SetField(t.Header, t.Header.RecordCount, f, t.Data, utf8ToCp1251(value));
-        }
-        WriteTable(file(table), t);
     }
 
     void addEmployee(int code, const std::string &name, Fields main = {})
@@ -159,13 +137,10 @@ protected:
 
     static std::string utf8(const QString &s) { return s.toStdString(); }
 
-    std::filesystem::path root, program, database;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm4> orders;
 
-private:
-    QTemporaryDir m_temp;
 };
 
 } // namespace veltor::test

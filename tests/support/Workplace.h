@@ -24,6 +24,7 @@
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "support/DbfRead.h"
+#include "support/TempDatabase.h"
 #include "text/Cp1251.h"
 
 namespace veltor::test {
@@ -31,27 +32,15 @@ namespace veltor::test {
 // A database and a program folder in a temporary directory and the four windows over them, made
 // and linked as main() makes them. Tables are filled on disk before start(); tests drive the
 // windows through their controls and read the files back.
-class Workplace : public ::testing::Test {
-public:
-    using Fields = std::map<std::string, std::string>; // field name -> UTF-8 value
-
+class Workplace : public TempDatabase {
 protected:
     static constexpr const char *KindNames[6] = {"Прием на работу", "Увольнение", "Перевод",
                                                   "Изменение оклада", "Отпуск", "Командировка"};
 
     void SetUp() override
     {
-        ASSERT_TRUE(m_temp.isValid());
-        root = m_temp.path().toStdString();
-        program = root / "program";
-        database = root / "database";
-        std::filesystem::create_directories(program);
-        schema::createEmptyDatabase(database);
-        schema::createProgramTables(program);
-        Dialogs::setTestMode(true);
-        Dialogs::clearRecorded();
-        for (int i = 1; i <= 7; ++i)
-            add(schema::KonstantyTable, {{"N", std::to_string(i)}, {"PEREMEN", "C" + std::to_string(i)}});
+        TempDatabase::SetUp();
+        addFixedConstants();
         for (int i = 0; i < 6; ++i)
             add(schema::TipDokTable, {{"TIP_DOK", std::to_string(i + 1)}, {"NAZ_DOK", KindNames[i]}, {"TIP_UCH", "k"}});
         addColumn("ФИО", "FIO", "1");
@@ -69,28 +58,6 @@ protected:
         card.reset();
         form.reset();
         Dialogs::clearRecorded();
-    }
-
-    std::filesystem::path file(std::string_view name) const
-    {
-        for (const auto &t : schema::ProgramTables)
-            if (t.fileName == name)
-                return resolveFileName(program, name);
-        return resolveFileName(database, name);
-    }
-
-    // Appends one record (UTF-8 values) to a table file of `folder` (the database by default).
-    void add(std::string_view table, const Fields &fields, const std::filesystem::path &folder = {})
-    {
-        const std::filesystem::path path = folder.empty() ? file(table) : resolveFileName(folder, table);
-        LoadedTable t = ReadTable(path);
-        AppendBlankRecord(t.Header, t.Data);
-        for (const auto &[name, value] : fields) {
-            const int f = FieldIndex(t.Header, name);
-            ASSERT_GT(f, 0) << name;
-            SetField(t.Header, t.Header.RecordCount, f, t.Data, utf8ToCp1251(value));
-        }
-        WriteTable(path, t);
     }
 
     void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo)
@@ -179,15 +146,11 @@ protected:
     static std::string utf8(const QString &s) { return s.toStdString(); }
     static QString q(const char *utf8) { return QString::fromUtf8(utf8); }
 
-    std::filesystem::path root, program, database;
     std::unique_ptr<AppState> state;
     std::unique_ptr<TForm1> form;
     std::unique_ptr<TForm2> card;
     std::unique_ptr<TForm3> tools;
     std::unique_ptr<TForm4> orders;
-
-private:
-    QTemporaryDir m_temp;
 };
 
 } // namespace veltor::test
