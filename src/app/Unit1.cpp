@@ -410,7 +410,7 @@ void TForm1::FormCreate()
         move(r.topLeft());
         resize(r.width(), std::max(200, r.height() - 30));
     }
-    placeOnScreen(this);
+    placeOnScreen(this, false);
 }
 
 void TForm1::readProgramTable(std::string_view name, const char *missingMessage, LoadedTable &table)

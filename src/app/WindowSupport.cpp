@@ -66,7 +66,7 @@ void keepOnScreen(QWidget *window)
     window->move(frame.topLeft());
 }
 
-void placeOnScreen(QWidget *window)
+void placeOnScreen(QWidget *window, bool centreFirstTime)
 {
     QSettings settings = userSettings();
     const QString key = placeKey(window);
@@ -74,7 +74,7 @@ void placeOnScreen(QWidget *window)
         window->resize(settings.value(key + "/size").toSize());
     if (settings.contains(key + "/pos"))
         window->move(settings.value(key + "/pos").toPoint());
-    else
+    else if (centreFirstTime)
         centreOnScreen(window);
     keepOnScreen(window);
 }

@@ -15,8 +15,9 @@ void centreOnScreen(QWidget *window);
 
 // Places the window where the clerk left it last time (the user's settings, by the window's
 // object name), or in the middle of its screen the first time; either way wholly inside the
-// screen's available area, so its bottom row of buttons is never below the screen.
-void placeOnScreen(QWidget *window);
+// screen's available area, so its bottom row of buttons is never below the screen. With
+// `centreFirstTime` false a window never placed before keeps the place it was given.
+void placeOnScreen(QWidget *window, bool centreFirstTime = true);
 // Remembers the window's place (and size, for a window that can be resized) for the next run.
 void rememberPlace(const QWidget *window);
 // Moves the window back inside the screen's available area when it grew past it.
