@@ -8,6 +8,7 @@
 #include "app/Guard.h"
 #include "app/Picture.h"
 #include "app/WindowSupport.h"
+#include "records/CodeIndex.h"
 #include "records/Commit.h"
 #include "app/QtText.h"
 #include "app/ServerConnection.h"
@@ -80,7 +81,7 @@ void TForm1::changeCommitted(const RecordChange &change)
         const std::string text = intToStr(code);
         const int row = rowOfCode(text);
         if (row <= 0 || row >= static_cast<int>(m_rowMainRecords.size()) ||
-            nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) != m_rowMainRecords[row])
+            indexByCode(m_state.Osnova).firstInteger(text) != m_rowMainRecords[row])
             wholeList = true;
         rows.emplace_back(row, text);
     }

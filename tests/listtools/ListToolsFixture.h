@@ -71,12 +71,6 @@ protected:
         Dialogs::clearRecorded();
     }
 
-    void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo)
-    {
-        add(schema::StolbTable, {{"NOM", "1"}, {"STOLB_GRID", caption}, {"SHIRINA", "30"},
-                                 {"POLE_BAZY", field}, {"NOMER_BAZY", tableNo}, {"POKAZ", "1"}});
-    }
-
     void addEmployee(int code, const std::string &name, Fields main = {}, Fields passport = {})
     {
         main["KOD"] = std::to_string(code);

@@ -63,6 +63,13 @@ protected:
             add(schema::KonstantyTable, {{"N", std::to_string(i)}, {"PEREMEN", "C" + std::to_string(i)}});
     }
 
+    // A column of the employee list (Stolb), shown.
+    void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo)
+    {
+        add(schema::StolbTable, {{"NOM", "1"}, {"STOLB_GRID", caption}, {"SHIRINA", "30"},
+                                 {"POLE_BAZY", field}, {"NOMER_BAZY", tableNo}, {"POKAZ", "1"}});
+    }
+
     std::filesystem::path root, program, database;
 
 private:

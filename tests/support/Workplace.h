@@ -60,12 +60,6 @@ protected:
         Dialogs::clearRecorded();
     }
 
-    void addColumn(const std::string &caption, const std::string &field, const std::string &tableNo)
-    {
-        add(schema::StolbTable, {{"NOM", "1"}, {"STOLB_GRID", caption}, {"SHIRINA", "30"},
-                                 {"POLE_BAZY", field}, {"NOMER_BAZY", tableNo}, {"POKAZ", "1"}});
-    }
-
     // An employee with passport and Dopoln records and one complete history record.
     void addEmployee(int code, const std::string &name, Fields main = {})
     {
