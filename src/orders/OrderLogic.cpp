@@ -1,5 +1,6 @@
 #include "orders/OrderLogic.h"
 
+#include "records/CodeIndex.h"
 #include "records/Startup.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
@@ -35,6 +36,11 @@ int firstRecordWhere(const LoadedTable &t, std::string_view field, const std::st
     const int f = FieldIndex(t.Header, field);
     if (f < 1)
         return 0;
+    // Codes and order identities are integers: found through the index kept for the field, which
+    // compares them as numbers too, instead of a pass over a history of hundreds of thousands.
+    int32_t number = 0;
+    if ((field == schema::KOD || field == schema::ID_DOK) && tryStrToInt(wanted, number))
+        return indexByField(t, field).firstWithValue(number);
     const int count = WholeRecordCount(t.Header, t.Data);
     for (int r = 1; r <= count; ++r)
         if (sameCode(GetField(t.Header, t.Data, r, f), wanted))

@@ -1,5 +1,6 @@
 #include "storage/DBFUnit.h"
 
+#include <atomic>
 #include <QFile>
 #include <QSaveFile>
 
@@ -969,10 +970,11 @@ void SetField(LoadedTable &table, int record, int field, std::string_view value)
     keepOriginal(table, record);
     noteCode(table, record);
     SetField(table.Header, record, field, table.Data, value);
-    if (field == FieldIndex(table.Header, "KOD")) {
+    const bool code = field == FieldIndex(table.Header, "KOD");
+    if (code)
         noteCode(table, record);
+    if ((code || field == FieldIndex(table.Header, "ID_DOK")) && record <= table.GenerationRecords)
         NewGeneration(table);
-    }
 }
 
 void SetField(LoadedTable &table, int record, std::string_view fieldName, std::string_view value)
@@ -1013,8 +1015,10 @@ void DeleteRecord(LoadedTable &table, int record)
 
 void NewGeneration(LoadedTable &table)
 {
-    static uint64_t counter = 0;
+    // Tables are read side by side at start-up.
+    static std::atomic<uint64_t> counter{0};
     table.Generation = ++counter;
+    table.GenerationRecords = table.Header.RecordCount;
 }
 
 void ReplaceTable(LoadedTable &table, TTableHeader header, std::string data)
@@ -1060,8 +1064,8 @@ void RevertChanges(LoadedTable &table)
         table.Data.push_back(EndOfData);
     }
     const bool rewrite = c.rewrite;
-    NewGeneration(table);
     table.Header = c.header;
+    NewGeneration(table);
     AcceptChanges(table);
     table.Changes.rewrite = rewrite;
 }

@@ -87,6 +87,10 @@ struct LoadedTable {
     // taken back, a KOD set, a record deleted): an index by code built at another generation
     // is rebuilt. 0 for a table never read; never the same for two tables otherwise.
     uint64_t Generation = 0;
+    // The record count when the generation began. Records appended since then, and a KOD or
+    // ID_DOK set in them, keep the generation: an index covers the records up to this count and
+    // looks at the few after it directly.
+    int32_t GenerationRecords = 0;
     // A table read from a database server: the key and the version of the row of each committed
     // record, in record order. Empty for a table read from a file.
     std::vector<int64_t> RowKeys;
