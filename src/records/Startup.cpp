@@ -1,5 +1,7 @@
 #include "records/Startup.h"
 
+#include "records/CodeIndex.h"
+
 #include "storage/FileIO.h"
 #include "storage/FileNames.h"
 #include "storage/TableCommit.h"
@@ -8,6 +10,8 @@
 #include "text/Errors.h"
 
 #include <algorithm>
+#include <exception>
+#include <future>
 #include <optional>
 #include <fstream>
 #include <sstream>
@@ -150,16 +154,7 @@ void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable
 
 int32_t highestCode(const LoadedTable &table)
 {
-    const int kod = FieldIndex(table.Header, schema::KOD);
-    if (kod < 1)
-        return 0;
-    int32_t highest = 0;
-    for (int r = 1; r <= table.Header.RecordCount; ++r) {
-        int32_t code = 0;
-        if (tryStrToInt(GetField(table.Header, table.Data, r, kod), code))
-            highest = std::max(highest, code);
-    }
-    return highest;
+    return CodeIndex(table.Header, table.Data, schema::KOD).highestValue();
 }
 
 std::vector<std::string> missingTables(const AppState &state)
@@ -191,6 +186,57 @@ namespace {
 // history, the orders' tables, which keep the codes of dismissed and deleted employees.
 constexpr std::string_view OrderTables[] = {schema::ZhurDokTable, schema::PriemTable, schema::UvolTable,
                                             schema::OtpuskTable, schema::KomandTable};
+
+// The highest code an order table keeps; 0 for a damaged one, which the orders window reports
+// when it opens it.
+int32_t highestOrderCode(const AppState &state, std::string_view name)
+{
+    try {
+        LoadedTable orders;
+        readDatabaseTable(state, name, orders);
+        return highestCode(orders);
+    } catch (const VeltorError &) {
+        return 0;
+    }
+}
+
+// Reads the tables as reading them one after another in this order would: the first failure is
+// raised, the tables before it are read and those after it are left as they were. A folder's
+// files are read side by side, each on its own thread.
+void readDatabaseTables(AppState &state, std::initializer_list<std::pair<std::string_view, LoadedTable *>> tables)
+{
+    if (!state.storage().readsSideBySide()) {
+        for (const auto &[name, table] : tables)
+            readDatabaseTable(state, name, *table);
+        return;
+    }
+    std::vector<LoadedTable> read(tables.size());
+    std::vector<std::future<void>> reads;
+    size_t i = 0;
+    for (const auto &[name, table] : tables) {
+        LoadedTable *into = &read[i++];
+        reads.push_back(std::async(std::launch::async, [&state, name = name, into] { readDatabaseTable(state, name, *into); }));
+    }
+    std::exception_ptr failure;
+    for (std::future<void> &done : reads) {
+        try {
+            done.get();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    // Up to the first that failed, which its reading left not Loaded.
+    i = 0;
+    for (const auto &[name, table] : tables) {
+        const bool failed = !read[i].Loaded;
+        *table = std::move(read[i++]);
+        if (failed)
+            break;
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
 
 void noteBytesPastRecords(const AppState &state, const LoadedTable &table, OpeningReport &report)
 {
@@ -262,17 +308,22 @@ OpeningReport reloadListTables(AppState &state)
 {
     state.TablesLoaded = false;
     OpeningReport report = state.storage().prepare(state);
-    readDatabaseTable(state, schema::OsnovaTable, state.Osnova);
-    readDatabaseTable(state, schema::OtdelTable, state.Otdel);
-    readDatabaseTable(state, schema::DolzhTable, state.Dolzh);
-    readDatabaseTable(state, schema::SemjaTable, state.Semja);
-    readDatabaseTable(state, schema::TrudTable, state.Trud);
-    readDatabaseTable(state, schema::PassportTable, state.Passport);
-    // A deletion also removed the employee's records from these three: re-read, so that an
-    // employee who returns to the list returns whole.
-    readDatabaseTable(state, schema::ObrazTable, state.Obraz);
-    readDatabaseTable(state, schema::VoenTable, state.Voen);
-    readDatabaseTable(state, schema::DopolnTable, state.Dopoln);
+    // The order tables are read only for the codes they keep, beside the personnel tables.
+    std::vector<std::future<int32_t>> orderCodes;
+    for (std::string_view name : OrderTables)
+        if (state.storage().readsSideBySide() && state.storage().hasTable(state, name))
+            orderCodes.push_back(std::async(std::launch::async, [&state, name] { return highestOrderCode(state, name); }));
+    // A deletion also removed the employee's records from Obraz, Voen and Dopoln: re-read, so
+    // that an employee who returns to the list returns whole.
+    readDatabaseTables(state, {{schema::OsnovaTable, &state.Osnova},
+                               {schema::OtdelTable, &state.Otdel},
+                               {schema::DolzhTable, &state.Dolzh},
+                               {schema::SemjaTable, &state.Semja},
+                               {schema::TrudTable, &state.Trud},
+                               {schema::PassportTable, &state.Passport},
+                               {schema::ObrazTable, &state.Obraz},
+                               {schema::VoenTable, &state.Voen},
+                               {schema::DopolnTable, &state.Dopoln}});
     // After a start-up that stopped part-way this is how the user gets the rest; a table never
     // loaded holds nothing that re-reading could drop.
     if (!state.TipDok.Loaded)
@@ -283,18 +334,15 @@ OpeningReport reloadListTables(AppState &state)
         if (t.name != schema::TipDokTable)
             noteBytesPastRecords(state, state.*t.table, report);
 
-    int32_t highest = std::max(highestCode(state.Osnova), highestCode(state.Trud));
-    for (std::string_view name : OrderTables) {
-        if (!state.storage().hasTable(state, name))
-            continue;
-        try {
-            LoadedTable orders;
-            readDatabaseTable(state, name, orders);
-            highest = std::max(highest, highestCode(orders));
-        } catch (const VeltorError &) {
-            // The orders window reports a damaged order table when it opens it.
-        }
-    }
+    // The indexes kept by code serve the list filled next as well.
+    prepareIndexesByCode({&state.Osnova, &state.Trud});
+    int32_t highest = std::max(indexByCode(state.Osnova).highestValue(), indexByCode(state.Trud).highestValue());
+    for (std::future<int32_t> &codes : orderCodes)
+        highest = std::max(highest, codes.get());
+    if (!state.storage().readsSideBySide())
+        for (std::string_view name : OrderTables)
+            if (state.storage().hasTable(state, name))
+                highest = std::max(highest, highestOrderCode(state, name));
     state.HighestCode = std::max(state.HighestCode, highest);
     return report;
 }

@@ -32,6 +32,8 @@ public:
     virtual bool hasTable(const AppState &state, std::string_view name) = 0;
     // Reads a table whole; a missing or damaged one raises FileError, leaving it not Loaded.
     virtual void readTable(const AppState &state, std::string_view name, LoadedTable &table) = 0;
+    // Whether several tables may be read at once, each on its own thread.
+    virtual bool readsSideBySide() const { return false; }
 
     // Writes the tables and files of one save all or nothing. `change` lists what the save
     // changed; a change built on rows another clerk changed since they were read raises
@@ -52,6 +54,8 @@ public:
     OpeningReport prepare(const AppState &state) override;
     bool hasTable(const AppState &state, std::string_view name) override;
     void readTable(const AppState &state, std::string_view name, LoadedTable &table) override;
+    // Each table is a file of its own.
+    bool readsSideBySide() const override { return true; }
     void commit(AppState &state, std::string_view description, std::vector<CommitFile> &files,
                 const std::vector<std::string> &keys, const RecordChange &change) override;
     int32_t newEmployeeCode(int32_t atLeast) override { return atLeast; }
