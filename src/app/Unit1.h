@@ -7,6 +7,7 @@
 
 #include "records/AppState.h"
 #include "app/EmployeeList.h"
+#include "app/WindowSupport.h"
 
 class QAction;
 class QFrame;
@@ -34,7 +35,7 @@ struct FormLinks {
 };
 
 // The main window: the employee list, the preview panel, the menu and tool bar.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public EmployeeListWindow {
     Q_OBJECT
 public:
     explicit TForm1(AppState &state, QWidget *parent = nullptr);
@@ -45,7 +46,7 @@ public:
     // Before the tables are read anew or the database changes: every window's unsaved edits are
     // settled and a confirmed deletion is written or dropped, as the clerk says. False when the
     // clerk cancelled; nothing was read then.
-    bool settleBeforeReading();
+    bool settleBeforeReading() override;
     // Makes the listed employee with that code current (the card's when a change of employee
     // was cancelled).
     void makeCurrent(const std::string &code);
@@ -63,10 +64,23 @@ public:
     // empty or not listed). For windows that change employees and know whom the user works on.
     void refillList(const std::string &codeList, const std::string &currentCode);
     // The code of the current employee, empty when nobody is current.
-    const std::string &currentCode() const { return m_currentCode; }
+    const std::string &currentCode() const override { return m_currentCode; }
     // Makes the employee of a grid row current and updates the status bar and preview panel.
     void StringGrid1SelectCell(int col, int row);
-    bool previewVisible() const;
+    bool previewVisible() const override;
+
+    // The list as the other windows see it.
+    void refill(const std::string &codeList) override;
+    bool listShown() const override;
+    void addTitleNote(const QString &note) override;
+    void plainTitle() override;
+    int rowCount() const override;
+    int columnCount() const override;
+    const std::string &cellText(int col, int row) const override;
+    int currentRow() const override;
+    void selectRow(int row) override;
+    void showStatus(const QString &text) override;
+    void showPreview(bool shown) override;
 
     // Menu commands of this window.
     void N1_10Click(); // show the card

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+class QString;
 class QWidget;
 
 // What the card, the tools window and the orders window share as top-level, modeless windows.
@@ -36,6 +37,37 @@ public:
     virtual bool settleUnsavedEdits() = 0;
     // The employee the card shows, empty when it shows none or is closed.
     virtual std::string openCode() const = 0;
+};
+
+// What the other windows ask of the employee list (the main window): the shown list as rows of
+// codes and cell texts, refilling it, its title and the current employee.
+class EmployeeListWindow {
+public:
+    virtual ~EmployeeListWindow() = default;
+    // Fills the list from a code list ("-1": everyone); the current employee stays current where
+    // he is still listed. A list hidden while the database had nobody shows again.
+    virtual void refill(const std::string &codeList) = 0;
+    // False while the list is hidden because the database has nobody.
+    virtual bool listShown() const = 0;
+    // The title tells what the list shows: a note such as "Применен фильтр" is added to it;
+    // the plain title again once the list shows everyone.
+    virtual void addTitleNote(const QString &note) = 0;
+    virtual void plainTitle() = 0;
+    // Rows 1..rowCount()-1 are employees, row 0 the headings; column 0 is the marker column.
+    virtual int rowCount() const = 0;
+    virtual int columnCount() const = 0;
+    virtual const std::string &cellText(int col, int row) const = 0; // CP1251
+    virtual int currentRow() const = 0;
+    // Makes the row current as the clerk's click does.
+    virtual void selectRow(int row) = 0;
+    virtual const std::string &currentCode() const = 0;
+    virtual void showStatus(const QString &text) = 0;
+    virtual bool previewVisible() const = 0;
+    // Shows or hides the preview panel beside the list.
+    virtual void showPreview(bool shown) = 0;
+    // Before the tables are read anew: every window's unsaved edits and a confirmed deletion are
+    // settled as the clerk says. False when the clerk cancelled.
+    virtual bool settleBeforeReading() = 0;
 };
 
 } // namespace veltor

@@ -419,14 +419,13 @@ void TForm2::Button2Click()
 {
     if (!saveCard())
         return;
-    m_main.setWindowTitle(u("Перечень сотрудников"));
+    EmployeeListWindow &list = m_main;
+    list.plainTitle();
     closeQuietly();
     // The commit's notice has refreshed the list's rows; a list hidden while it was empty is
     // filled now that it has an employee.
-    if (m_main.StringGrid1->isHidden()) {
-        m_main.StringGrid1->show();
-        m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
-    }
+    if (!list.listShown())
+        list.refill(m_state.CurrentCodeList);
 }
 
 bool TForm2::saveCard()
@@ -499,7 +498,7 @@ void TForm2::removeNewEmployee()
     }
     m_code.clear();
     m_loaded = false;
-    m_main.zapolnenieOsnovnojTablitsy(m_state.CurrentCodeList);
+    static_cast<EmployeeListWindow &>(m_main).refill(m_state.CurrentCodeList);
 }
 
 void TForm2::Button13Click() { KadrList->Button13Click(); }

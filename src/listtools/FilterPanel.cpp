@@ -5,7 +5,7 @@
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "listtools/PanelKeys.h"
 #include "listtools/SpravPanel.h"
@@ -344,12 +344,12 @@ void TFilterPanel::Button3Click()
             run[b].value = boxes[b]->runValue(m_criteria[b][run[b].field]);
     }
     AppState &state = m_host.state();
-    TForm1 &main = m_host.mainWindow();
+    EmployeeListWindow &list = m_host.list();
     // Computed before anything changes, so a value that cannot be converted leaves the list
     // and its code list as they were.
     const std::string found = runFilters(state, run);
 
-    main.setWindowTitle(main.windowTitle() + u(" (Применен фильтр)"));
+    list.addTitleNote(u("Применен фильтр"));
     const std::string previous = state.CurrentCodeList;
     if (found.empty()) {
         Dialogs::message(u("Фильтр не дал результатов! Будут показаны все записи"), this);
@@ -358,27 +358,26 @@ void TFilterPanel::Button3Click()
         state.CurrentCodeList = found;
     }
     try {
-        main.zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
+        list.refill(state.CurrentCodeList);
     } catch (...) {
         state.CurrentCodeList = previous;
         throw;
     }
     m_host.close();
-    main.StringGrid1->viewport()->update();
 }
 
 void TFilterPanel::Button9Click()
 {
     AppState &state = m_host.state();
-    TForm1 &main = m_host.mainWindow();
+    EmployeeListWindow &list = m_host.list();
     state.CurrentCodeList = "-1";
-    main.zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
+    list.refill(state.CurrentCodeList);
     for (TFilterBox *box : boxes)
         box->clearChoice();
     for (auto &set : m_criteria)
         for (std::string &criterion : set)
             criterion.clear();
-    main.setWindowTitle(u("Перечень сотрудников"));
+    list.plainTitle();
     m_host.close();
 }
 

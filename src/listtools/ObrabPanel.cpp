@@ -10,7 +10,7 @@
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "listtools/PanelKeys.h"
 #include "listtools/Unit3.h"
@@ -149,7 +149,7 @@ void TObrabPanel::leaveEditor()
 void TObrabPanel::prepare()
 {
     AppState &state = m_host.state();
-    const int rows = m_host.mainWindow().StringGrid1->RowCount();
+    const int rows = m_host.list().rowCount();
     const std::string codes = effectiveCodeList(state, state.CurrentCodeList);
     m_codes.assign(static_cast<size_t>(std::max(0, rows - 1)), std::string());
     m_entered.assign(m_codes.size(), 0);
@@ -344,7 +344,7 @@ void TObrabPanel::Button17Click()
         return;
     AppState &state = m_host.state();
     applyStreamEntry(state, *m_attribute, values, pickerDate(*DataIzm));
-    m_host.mainWindow().zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
+    m_host.list().refill(state.CurrentCodeList);
     m_host.close();
 }
 

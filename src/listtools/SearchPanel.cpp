@@ -3,7 +3,7 @@
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "listtools/ListSearch.h"
 #include "listtools/PanelKeys.h"
@@ -41,15 +41,15 @@ TSearchPanel::TSearchPanel(TForm3 &host) : QWidget(&host), m_host(host)
 
 void TSearchPanel::Button1Click()
 {
-    TStringGrid &grid = *m_host.mainWindow().StringGrid1;
-    const int cols = grid.ColCount();
-    const int row = findListRow(grid.RowCount(), grid.Row(), fromQ(Edit1->text()), [&](int r) {
-        return searchRowText(cols, [&](int c) -> const std::string & { return grid.Cell(c, r); });
+    EmployeeListWindow &list = m_host.list();
+    const int cols = list.columnCount();
+    const int row = findListRow(list.rowCount(), list.currentRow(), fromQ(Edit1->text()), [&](int r) {
+        return searchRowText(cols, [&](int c) -> const std::string & { return list.cellText(c, r); });
     });
     if (row > 0)
-        grid.setRow(row);
+        list.selectRow(row);
     else
-        m_host.mainWindow().statusBar()->showMessage(QString::fromUtf8("Не найдено"), 8000);
+        list.showStatus(QString::fromUtf8("Не найдено"));
     m_host.close();
 }
 

@@ -9,7 +9,7 @@
 #include "app/QtText.h"
 #include "records/Startup.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "documents/TemplatePrinting.h"
 #include "listtools/PanelKeys.h"
@@ -259,7 +259,7 @@ void TSettingsPanel::prepare()
     AfterFillingGroup->setItemIndex(static_cast<int>(afterFilling()));
     loadKonstanty();
     loadPechat();
-    if (m_host.mainWindow().previewVisible())
+    if (m_host.list().previewVisible())
         RadioGroup2->setItemIndex(1);
     if (state.InterfaceMode == 0)
         loadStolb();
@@ -479,7 +479,7 @@ void TSettingsPanel::SpeedButton4Click()
 void TSettingsPanel::Button4Click()
 {
     AppState &state = m_host.state();
-    TForm1 &main = m_host.mainWindow();
+    EmployeeListWindow &list = m_host.list();
     const int n = state.ExtraParamCount;
     const int m = SpinEdit1->value();
 
@@ -489,7 +489,7 @@ void TSettingsPanel::Button4Click()
     const bool pathChanged = path != state.MainTablePath;
     // Another database replaces the tables every window shows: their typed work and a confirmed
     // deletion are settled first, so nothing staged for this database reaches the other.
-    if (pathChanged && !main.settleBeforeReading())
+    if (pathChanged && !list.settleBeforeReading())
         return;
     if (pathChanged) {
         std::string error;
@@ -542,11 +542,10 @@ void TSettingsPanel::Button4Click()
     m_host.close();
     state.ExtraParamCount = count;
 
-    if (main.previewVisible() != showPreview)
-        main.N2_9Click();
-    main.zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
-    if (main.StringGrid1->RowCount() > 1)
-        main.StringGrid1SelectCell(1, 1);
+    list.showPreview(showPreview);
+    list.refill(state.CurrentCodeList);
+    if (list.rowCount() > 1)
+        list.selectRow(1);
 }
 
 } // namespace veltor

@@ -4,7 +4,7 @@
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "listtools/ListSort.h"
 #include "listtools/PanelKeys.h"
@@ -61,35 +61,33 @@ void TSortPanel::prepare()
 {
     if (ComboBox1->count() > 0)
         return;
-    const TStringGrid &grid = *m_host.mainWindow().StringGrid1;
-    for (int c = 1; c < grid.ColCount(); ++c)
-        ComboBox1->addItem(grid.cellText(c, 0));
+    const EmployeeListWindow &list = m_host.list();
+    for (int c = 1; c < list.columnCount(); ++c)
+        ComboBox1->addItem(toQ(list.cellText(c, 0)));
     ComboBox1->setCurrentIndex(-1);
 }
 
 void TSortPanel::Button2Click()
 {
-    TForm1 &main = m_host.mainWindow();
+    EmployeeListWindow &list = m_host.list();
     AppState &state = m_host.state();
-    TStringGrid &grid = *main.StringGrid1;
     // With no field chosen the key column is the untitled marker column, whose cells are empty.
     const int col = ComboBox1->currentIndex() + 1;
     const SortOrder order = RadioButton1->isChecked() ? SortOrder::Ascending : SortOrder::Descending;
     const std::string sorted =
-        SortCodeList(effectiveCodeList(state, state.CurrentCodeList), grid.RowCount() - 1,
-                     [&](int row) -> const std::string & { return grid.Cell(col, row); }, order);
+        SortCodeList(effectiveCodeList(state, state.CurrentCodeList), list.rowCount() - 1,
+                     [&](int row) -> const std::string & { return list.cellText(col, row); }, order);
 
     const std::string previous = state.CurrentCodeList;
     state.CurrentCodeList = sorted;
     try {
-        main.zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
+        list.refill(state.CurrentCodeList);
     } catch (...) {
         state.CurrentCodeList = previous;
         throw;
     }
-    main.setWindowTitle(main.windowTitle() + QString::fromUtf8(" (Применена сортировка)"));
+    list.addTitleNote(QString::fromUtf8("Применена сортировка"));
     m_host.close();
-    grid.viewport()->update();
 }
 
 } // namespace veltor

@@ -1,4 +1,6 @@
 #include "listtools/SpravPanel.h"
+
+#include <algorithm>
 #include "listtools/PanelButtons.h"
 
 #include "app/FieldInput.h"
@@ -104,6 +106,13 @@ void TSpravPanel::reload()
     }
     StringGrid1->setEditing(m_editing);
     StringGrid1->setRowSelect(!m_editing);
+}
+
+void TSpravPanel::showCurrentRecords()
+{
+    const int row = m_row;
+    reload();
+    m_row = selectGridRow(*StringGrid1, std::clamp(row, 1, std::max(1, StringGrid1->RowCount() - 1)));
 }
 
 void TSpravPanel::prepareReferenceList(bool departments)

@@ -29,6 +29,11 @@ public:
     // unless `titled` (the card's chooser shows the reference list's titles).
     void preparePositionPick(std::function<void(const std::string &position, int record)> picked,
                              bool titled = false);
+    // Shows the list as the shared table now holds it (after another window's save), on the
+    // same row where it still exists.
+    void showCurrentRecords();
+    // The reference table shown: departments or positions.
+    bool showsDepartments() const { return m_departments; }
     void StringGrid1DblClick();
     void SpeedButton1Click(); // add a row
     void SpeedButton2Click(); // remove the selected row

@@ -5,7 +5,7 @@
 #include "app/Guard.h"
 #include "app/QtText.h"
 #include "app/StringGrid.h"
-#include "app/Unit1.h"
+#include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
 #include "listtools/PanelKeys.h"
 #include "listtools/Unit3.h"
@@ -108,7 +108,7 @@ void TStolbPanel::Button15Click()
 {
     AppState &state = m_host.state();
     SaveSet(state, "выбор колонок перечня").keepChangesOnFailure().add(state.Stolb).commit();
-    m_host.mainWindow().zapolnenieOsnovnojTablitsy(state.CurrentCodeList);
+    m_host.list().refill(state.CurrentCodeList);
     m_host.close();
 }
 

@@ -13,6 +13,7 @@
 #include "listtools/ObrabPanel.h"
 #include "listtools/SettingsPanel.h"
 #include "listtools/StolbPanel.h"
+#include "records/Commit.h"
 #include "records/Startup.h"
 
 #include <QAccessibleWidget>
@@ -59,10 +60,23 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
         if (isVisible())
             hide();
     });
-    // Streaming entry without entered values shows the employees' values as they are now.
+    // A panel without typed work shows what another window (or another clerk) saved: streaming
+    // entry the employees' values, the reference lists and the settings their tables.
     connect(m_state.Notifier.get(), &ChangeNotifier::committed, this, [this](const RecordChange &change) {
-        if (change.origin != this && PanelObrab->isVisible() && !PanelObrab->hasEnteredValues())
-            runGuarded(this, [this] { PanelObrab->prepare(); });
+        if (change.origin == this || isHidden() || hasUnsavedWork())
+            return;
+        const auto changed = [&](const LoadedTable &t) { return change.tables.count(tableKey(m_state, t)) > 0; };
+        runGuarded(this, [&] {
+            if (PanelObrab->isVisible())
+                PanelObrab->prepare();
+            else if (PanelSprav->isVisible() && changed(PanelSprav->showsDepartments() ? m_state.Otdel : m_state.Dolzh))
+                PanelSprav->showCurrentRecords();
+            else if (PanelNastr->isVisible() &&
+                     (changed(m_state.Stolb) || changed(m_state.Konstanty) || changed(m_state.Pechat)))
+                PanelNastr->prepare();
+            else if (PanelStolb->isVisible() && changed(m_state.Stolb))
+                PanelStolb->prepare();
+        });
     });
 
     // The menu items and the tool-bar buttons that share their actions open the panels.
@@ -77,6 +91,11 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
     connect(m_main.N2_4, &QAction::triggered, this, guarded(&m_main, [this] { N2_4Click(); }));
     connect(m_main.N2_7, &QAction::triggered, this, guarded(&m_main, [this] { N2_7Click(); }));
     connect(m_main.N3_1, &QAction::triggered, this, guarded(&m_main, [this] { N3_1Click(); }));
+}
+
+EmployeeListWindow &TForm3::list()
+{
+    return m_main;
 }
 
 std::vector<LoadedTable *> TForm3::tablesEditedInPlace() const

@@ -11,6 +11,7 @@ namespace veltor {
 
 class TFilterPanel;
 class TForm1;
+class EmployeeListWindow;
 class TSearchPanel;
 class TSortPanel;
 class TSpravPanel;
@@ -29,7 +30,8 @@ public:
     TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent = nullptr);
 
     AppState &state() { return m_state; }
-    TForm1 &mainWindow() { return m_main; }
+    // The employee list the panels search, sort, filter and refill.
+    EmployeeListWindow &list();
 
     // Opens a panel: the window's client area takes the panel's size, the panel sits at the
     // top left and is shown alone, `prepare` runs, the caption is set and the window shows.

@@ -177,6 +177,16 @@ TEST_F(CurrentRecords, RemovingADepartmentNeverMovesAnOpenCardsEmployee)
     EXPECT_EQ(dbfColumn(schema::PassportTable, "TELEFON"), (Strings{"", "12-34-56"}));
 }
 
+// A reference list shown without edits follows a save made elsewhere (another clerk's, on a
+// server, arrives as such a commit notice).
+TEST_F(CurrentRecords, AReferenceListWithoutEditsShowsWhatAnotherSaveWrote)
+{
+    form->N2_3->trigger();
+    SetField(state->Otdel, 2, "OTDEL", cp("Склад и транспорт"));
+    SaveSet(*state, "справочник отделов").add(state->Otdel).commit();
+    EXPECT_EQ(tools->PanelSprav->StringGrid1->cellText(2, 2), QString::fromUtf8("Склад и транспорт"));
+}
+
 // Another database chosen in the settings while the card holds an edit: the clerk is asked;
 // Отмена keeps the old database, Нет drops the edit and nothing of it reaches either folder.
 TEST_F(CurrentRecords, SwitchingTheDatabaseSettlesTheCardFirst)
