@@ -58,6 +58,11 @@ static QProcess *runArchiver(const ArchiveCommand &command, const QString &archi
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProgram(command.program);
     process->setArguments(command.arguments);
+    if (!command.password.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("PGPASSWORD"), command.password);
+        process->setProcessEnvironment(environment);
+    }
     process->start();
     if (!process->waitForStarted(5000)) {
         delete process;
@@ -93,20 +98,22 @@ QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate 
 }
 
 ArchiveCommand serverArchiveCommand(const std::string &connection, const std::filesystem::path &folder,
-                                    const QDate &date)
+                                    const QDate &date, const std::string &password)
 {
     const QString archive =
         QDir(nativeText(std::filesystem::absolute(folder))).filePath(archiveBaseName(date) + QStringLiteral(".dump"));
     // The custom format: compressed, and pg_restore can take back any part of it.
     return {QStringLiteral("pg_dump"),
             {QStringLiteral("--format=custom"), QStringLiteral("--no-password"), QStringLiteral("--file=") + archive,
-             QStringLiteral("--dbname=") + QString::fromStdString(connection)}};
+             QStringLiteral("--dbname=") + QString::fromStdString(connection)},
+            QString::fromStdString(password)};
 }
 
-QProcess *startServerArchive(const std::string &connection, const std::filesystem::path &folder, const QDate &date,
-                             QObject *parent, std::function<void(bool ok, const QString &text)> done)
+QProcess *startServerArchive(const std::string &connection, const std::string &password,
+                             const std::filesystem::path &folder, const QDate &date, QObject *parent,
+                             std::function<void(bool ok, const QString &text)> done)
 {
-    const ArchiveCommand command = serverArchiveCommand(connection, folder, date);
+    const ArchiveCommand command = serverArchiveCommand(connection, folder, date, password);
     return runArchiver(command, command.arguments.at(2).mid(int(std::strlen("--file="))), parent, std::move(done));
 }
 

@@ -21,6 +21,9 @@ QString archiveBaseName(const QDate &date);
 struct ArchiveCommand {
     QString program;
     QStringList arguments;
+    // For pg_dump: the password the program connected with, handed over in the archiver's
+    // environment (PGPASSWORD), never on its command line. Empty: ~/.pgpass serves.
+    QString password;
 };
 ArchiveCommand archiveCommand(const std::filesystem::path &databaseFolder, const QDate &date);
 // The same command writing the archive of the given path.
@@ -33,10 +36,12 @@ QProcess *startArchive(const std::filesystem::path &databaseFolder, const QDate 
                        std::function<void(bool ok, const QString &text)> done);
 
 // The archive of a database on a server: pg_dump in its custom format into `folder`, named as
-// above with ".dump" (arhiv_2025_03_6.dump). The password comes from ~/.pgpass.
+// above with ".dump" (arhiv_2025_03_6.dump). `password` is the one the program connected with
+// (asked of the clerk or read from ~/.pgpass); empty when the server asked for none.
 ArchiveCommand serverArchiveCommand(const std::string &connection, const std::filesystem::path &folder,
-                                    const QDate &date);
-QProcess *startServerArchive(const std::string &connection, const std::filesystem::path &folder, const QDate &date,
-                             QObject *parent, std::function<void(bool ok, const QString &text)> done);
+                                    const QDate &date, const std::string &password = {});
+QProcess *startServerArchive(const std::string &connection, const std::string &password,
+                             const std::filesystem::path &folder, const QDate &date, QObject *parent,
+                             std::function<void(bool ok, const QString &text)> done);
 
 } // namespace veltor

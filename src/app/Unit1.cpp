@@ -863,7 +863,8 @@ void TForm1::N2_5Click()
     };
     // A server database is archived by pg_dump into the program folder.
     if (const auto *server = dynamic_cast<const PgStorage *>(m_state.Storage.get())) {
-        if (!startServerArchive(server->connectionInfo(), m_state.ProgramFolder, QDate::currentDate(), this, done))
+        if (!startServerArchive(server->connectionInfo(), server->connectionPassword(), m_state.ProgramFolder,
+                                QDate::currentDate(), this, done))
             Dialogs::message(QString::fromUtf8("Немогу выполнить архивирование: не найдена программа pg_dump"), this);
         return;
     }

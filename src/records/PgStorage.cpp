@@ -184,6 +184,12 @@ std::string connectionString(const ServerSettings &settings)
     return info;
 }
 
+std::string PgStorage::connectionPassword() const
+{
+    const char *password = m_conn ? PQpass(m_conn) : nullptr;
+    return password ? password : "";
+}
+
 PgStorage::PgStorage(const ServerSettings &settings, const PasswordPrompt &askPassword)
     : m_conninfo(connectionString(settings))
 {

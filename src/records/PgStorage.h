@@ -84,6 +84,8 @@ public:
     PGconn *connection() const { return m_conn; }
     // The connection string the storage was opened with (no password).
     const std::string &connectionInfo() const { return m_conninfo; }
+    // The password the connection was made with (asked or from ~/.pgpass); empty when none.
+    std::string connectionPassword() const;
 
 private:
     struct Field {
