@@ -21,13 +21,29 @@ std::pair<int, int> LongTable::addRow(Row row, std::vector<Slice> slices)
     return {first, static_cast<int>(m_slices.size())};
 }
 
+LongTable::PenId LongTable::penId(const QPen &pen)
+{
+    if (pen.style() == Qt::NoPen)
+        return NoLine;
+    for (size_t i = 1; i < m_pens.size(); ++i)
+        if (m_pens[i] == pen)
+            return static_cast<PenId>(i);
+    if (m_pens.size() > UINT16_MAX)
+        return 1; // never in practice: a table's lines come from a few border definitions
+    m_pens.push_back(pen);
+    return static_cast<PenId>(m_pens.size() - 1);
+}
+
 namespace {
 
 using Lines = std::vector<std::pair<QPen, std::vector<QLineF>>>;
 
-void addLine(Lines &lines, const QPen &pen, QPointF a, QPointF b)
+// A page's lines by pen number, in the order the pens first appear.
+using PageLines = std::vector<std::pair<LongTable::PenId, std::vector<QLineF>>>;
+
+void addLine(PageLines &lines, LongTable::PenId pen, QPointF a, QPointF b)
 {
-    if (pen.style() == Qt::NoPen)
+    if (pen == LongTable::NoLine)
         return;
     for (auto &[kept, list] : lines)
         if (kept == pen) {
@@ -98,7 +114,7 @@ void LongTable::paginate(const QTextDocument &document)
         size_t end = start + 1;
         while (end < m_slices.size() && m_slices[end].page == m_slices[start].page)
             ++end;
-        Lines &lines = m_slices[start].lines;
+        PageLines lines;
         for (size_t k = start; k < end; ++k) {
             const Slice &s = m_slices[k];
             const Row &r = m_rows[static_cast<size_t>(s.row)];
@@ -107,7 +123,7 @@ void LongTable::paginate(const QTextDocument &document)
             for (size_t c = 0; c < r.cells.size(); ++c) {
                 const Cell &cell = r.cells[c];
                 // The edge two cells share is drawn once.
-                if (c == 0 || r.cells[c - 1].border[3].style() == Qt::NoPen)
+                if (c == 0 || r.cells[c - 1].border[3] == NoLine)
                     addLine(lines, cell.border[1], {cell.left, top}, {cell.left, bottom});
                 addLine(lines, cell.border[3], {cell.right, top}, {cell.right, bottom});
                 if (s.first)
@@ -116,7 +132,10 @@ void LongTable::paginate(const QTextDocument &document)
                     addLine(lines, cell.border[2], {cell.left, bottom}, {cell.right, bottom});
             }
         }
-        joinLines(lines);
+        Lines &kept = m_slices[start].lines;
+        for (auto &[id, list] : lines)
+            kept.emplace_back(m_pens[id], std::move(list));
+        joinLines(kept);
         start = end;
     }
     for (size_t start = 0; start < m_slices.size();) {
@@ -127,29 +146,43 @@ void LongTable::paginate(const QTextDocument &document)
         // a PDF pays for every run it is given.
         std::vector<QGlyphRun> &text = m_slices[start].text;
         const size_t cells = m_slices[start].cells.size();
+        struct Joined {
+            QGlyphRun run;
+            QList<quint32> glyphs;
+            QList<QPointF> positions;
+        };
+        std::vector<Joined> joined;
         for (size_t c = 0; c < cells; ++c) {
-            const size_t cellStart = text.size();
+            joined.clear();
             double offset = 0;
             for (size_t k = start; k < end; ++k) {
                 for (QGlyphRun &run : m_slices[k].cells[c]) {
-                    if (offset != 0) {
-                        QList<QPointF> positions = run.positions();
-                        for (QPointF &p : positions)
-                            p.ry() += offset;
-                        run.setPositions(positions);
-                    }
-                    QGlyphRun *same = nullptr;
-                    for (size_t t = cellStart; t < text.size(); ++t)
-                        if (text[t].rawFont() == run.rawFont() && text[t].flags() == run.flags())
-                            same = &text[t];
+                    Joined *same = nullptr;
+                    for (Joined &j : joined)
+                        if (j.run.rawFont() == run.rawFont() && j.run.flags() == run.flags())
+                            same = &j;
                     if (same == nullptr) {
-                        text.push_back(std::move(run));
-                    } else {
-                        same->setGlyphIndexes(same->glyphIndexes() + run.glyphIndexes());
-                        same->setPositions(same->positions() + run.positions());
+                        joined.push_back({std::move(run), {}, {}});
+                        same = &joined.back();
+                        same->glyphs = same->run.glyphIndexes();
+                        same->positions = same->run.positions();
+                        if (offset != 0)
+                            for (QPointF &p : same->positions)
+                                p.ry() += offset;
+                        continue;
                     }
+                    same->glyphs += run.glyphIndexes();
+                    const QList<QPointF> positions = run.positions();
+                    same->positions.reserve(same->positions.size() + positions.size());
+                    for (const QPointF &p : positions)
+                        same->positions.append(QPointF(p.x(), p.y() + offset));
                 }
                 offset += m_slices[k].height;
+            }
+            for (Joined &j : joined) {
+                j.run.setGlyphIndexes(j.glyphs);
+                j.run.setPositions(j.positions);
+                text.push_back(std::move(j.run));
             }
         }
         for (size_t k = start; k < end; ++k)
