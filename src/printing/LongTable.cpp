@@ -89,8 +89,16 @@ void joinLines(Lines &lines)
 
 } // namespace
 
-void LongTable::paginate(const QTextDocument &document)
+bool LongTable::paginate(const QTextDocument &document, const std::function<bool(double done)> &progress)
 {
+    // Three passes over the slices: their places, the pages' lines, the rows' text.
+    size_t nextReport = 0;
+    const auto report = [&](int pass, size_t done) {
+        if (!progress || done < nextReport)
+            return true;
+        nextReport = done + 2000;
+        return progress((pass + static_cast<double>(done) / std::max<size_t>(m_slices.size(), 1)) / 3);
+    };
     const double pageHeight = document.pageSize().height();
     std::vector<double> tops(m_slices.size(), 0); // of each slice, in the document
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -98,6 +106,8 @@ void LongTable::paginate(const QTextDocument &document)
         if (format.objectType() != ObjectType)
             continue;
         const int first = format.intProperty(SliceProperty);
+        if (!report(0, static_cast<size_t>(first)))
+            return false;
         const QTextLayout *layout = block.layout();
         for (int line = 0; line < layout->lineCount(); ++line) {
             const size_t index = static_cast<size_t>(first + line);
@@ -110,7 +120,10 @@ void LongTable::paginate(const QTextDocument &document)
             tops[index] = y + textLine.height() - m_slices[index].height;
         }
     }
+    nextReport = 0;
     for (size_t start = 0; start < m_slices.size();) {
+        if (!report(1, start))
+            return false;
         size_t end = start + 1;
         while (end < m_slices.size() && m_slices[end].page == m_slices[start].page)
             ++end;
@@ -138,7 +151,10 @@ void LongTable::paginate(const QTextDocument &document)
         joinLines(kept);
         start = end;
     }
+    nextReport = 0;
     for (size_t start = 0; start < m_slices.size();) {
+        if (!report(2, start))
+            return false;
         size_t end = start + 1;
         while (end < m_slices.size() && !m_slices[end].first && m_slices[end].page == m_slices[start].page)
             ++end;
@@ -189,6 +205,7 @@ void LongTable::paginate(const QTextDocument &document)
             m_slices[k].cells = {};
         start = end;
     }
+    return true;
 }
 
 int LongTable::sliceAt(QTextDocument *document, int position, const QTextFormat &format) const

@@ -5,6 +5,7 @@
 #include <QTextObjectInterface>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,7 +63,9 @@ public:
     // Adds a row and the slices it is cut into; returns the slices' numbers [first, end).
     std::pair<int, int> addRow(Row row, std::vector<Slice> slices);
     // Notes on which page each slice fell and gathers the text of each row's part on a page.
-    void paginate(const QTextDocument &document);
+    // `progress` is told the share done (0 to 1) now and then; returning false stops it, and
+    // the table is then not fit to draw.
+    bool paginate(const QTextDocument &document, const std::function<bool(double done)> &progress = {});
 
     const Slice &slice(int index) const { return m_slices[static_cast<size_t>(index)]; }
     const Row &row(int index) const { return m_rows[static_cast<size_t>(index)]; }

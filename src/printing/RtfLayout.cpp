@@ -1863,11 +1863,17 @@ public:
         layout.m_header = story(builder.headerParagraphs);
         layout.m_footer = story(builder.footerParagraphs);
 
-        // Laying out the pages, the rest of the work, in one go: Qt has no finer steps.
-        body.documentLayout()->documentSize();
-        if (layout.m_longTable)
-            layout.m_longTable->paginate(body);
+        // Reading took the first half of the progress. Laying out the pages goes in one step
+        // (Qt has no finer ones), to three fifths; a long table's pages take the rest.
         const long total = 2 * static_cast<long>(bytes.size());
+        body.documentLayout()->documentSize();
+        if (progress && !progress(total * 6 / 10, total))
+            return false;
+        if (layout.m_longTable
+            && !layout.m_longTable->paginate(body, [&](double done) {
+                   return !progress || progress(total * 6 / 10 + static_cast<long>(done * (total * 4 / 10)), total);
+               }))
+            return false;
         if (progress && !progress(total, total))
             return false;
         return true;
