@@ -21,13 +21,29 @@ std::pair<int, int> LongTable::addRow(Row row, std::vector<Slice> slices)
     return {first, static_cast<int>(m_slices.size())};
 }
 
+LongTable::PenId LongTable::penId(const QPen &pen)
+{
+    if (pen.style() == Qt::NoPen)
+        return NoLine;
+    for (size_t i = 1; i < m_pens.size(); ++i)
+        if (m_pens[i] == pen)
+            return static_cast<PenId>(i);
+    if (m_pens.size() > UINT16_MAX)
+        return 1; // never in practice: a table's lines come from a few border definitions
+    m_pens.push_back(pen);
+    return static_cast<PenId>(m_pens.size() - 1);
+}
+
 namespace {
 
 using Lines = std::vector<std::pair<QPen, std::vector<QLineF>>>;
 
-void addLine(Lines &lines, const QPen &pen, QPointF a, QPointF b)
+// A page's lines by pen number, in the order the pens first appear.
+using PageLines = std::vector<std::pair<LongTable::PenId, std::vector<QLineF>>>;
+
+void addLine(PageLines &lines, LongTable::PenId pen, QPointF a, QPointF b)
 {
-    if (pen.style() == Qt::NoPen)
+    if (pen == LongTable::NoLine)
         return;
     for (auto &[kept, list] : lines)
         if (kept == pen) {
@@ -73,8 +89,16 @@ void joinLines(Lines &lines)
 
 } // namespace
 
-void LongTable::paginate(const QTextDocument &document)
+bool LongTable::paginate(const QTextDocument &document, const std::function<bool(double done)> &progress)
 {
+    // Three passes over the slices: their places, the pages' lines, the rows' text.
+    size_t nextReport = 0;
+    const auto report = [&](int pass, size_t done) {
+        if (!progress || done < nextReport)
+            return true;
+        nextReport = done + 2000;
+        return progress((pass + static_cast<double>(done) / std::max<size_t>(m_slices.size(), 1)) / 3);
+    };
     const double pageHeight = document.pageSize().height();
     std::vector<double> tops(m_slices.size(), 0); // of each slice, in the document
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -82,6 +106,8 @@ void LongTable::paginate(const QTextDocument &document)
         if (format.objectType() != ObjectType)
             continue;
         const int first = format.intProperty(SliceProperty);
+        if (!report(0, static_cast<size_t>(first)))
+            return false;
         const QTextLayout *layout = block.layout();
         for (int line = 0; line < layout->lineCount(); ++line) {
             const size_t index = static_cast<size_t>(first + line);
@@ -94,11 +120,14 @@ void LongTable::paginate(const QTextDocument &document)
             tops[index] = y + textLine.height() - m_slices[index].height;
         }
     }
+    nextReport = 0;
     for (size_t start = 0; start < m_slices.size();) {
+        if (!report(1, start))
+            return false;
         size_t end = start + 1;
         while (end < m_slices.size() && m_slices[end].page == m_slices[start].page)
             ++end;
-        Lines &lines = m_slices[start].lines;
+        PageLines lines;
         for (size_t k = start; k < end; ++k) {
             const Slice &s = m_slices[k];
             const Row &r = m_rows[static_cast<size_t>(s.row)];
@@ -107,7 +136,7 @@ void LongTable::paginate(const QTextDocument &document)
             for (size_t c = 0; c < r.cells.size(); ++c) {
                 const Cell &cell = r.cells[c];
                 // The edge two cells share is drawn once.
-                if (c == 0 || r.cells[c - 1].border[3].style() == Qt::NoPen)
+                if (c == 0 || r.cells[c - 1].border[3] == NoLine)
                     addLine(lines, cell.border[1], {cell.left, top}, {cell.left, bottom});
                 addLine(lines, cell.border[3], {cell.right, top}, {cell.right, bottom});
                 if (s.first)
@@ -116,10 +145,16 @@ void LongTable::paginate(const QTextDocument &document)
                     addLine(lines, cell.border[2], {cell.left, bottom}, {cell.right, bottom});
             }
         }
-        joinLines(lines);
+        Lines &kept = m_slices[start].lines;
+        for (auto &[id, list] : lines)
+            kept.emplace_back(m_pens[id], std::move(list));
+        joinLines(kept);
         start = end;
     }
+    nextReport = 0;
     for (size_t start = 0; start < m_slices.size();) {
+        if (!report(2, start))
+            return false;
         size_t end = start + 1;
         while (end < m_slices.size() && !m_slices[end].first && m_slices[end].page == m_slices[start].page)
             ++end;
@@ -127,35 +162,50 @@ void LongTable::paginate(const QTextDocument &document)
         // a PDF pays for every run it is given.
         std::vector<QGlyphRun> &text = m_slices[start].text;
         const size_t cells = m_slices[start].cells.size();
+        struct Joined {
+            QGlyphRun run;
+            QList<quint32> glyphs;
+            QList<QPointF> positions;
+        };
+        std::vector<Joined> joined;
         for (size_t c = 0; c < cells; ++c) {
-            const size_t cellStart = text.size();
+            joined.clear();
             double offset = 0;
             for (size_t k = start; k < end; ++k) {
                 for (QGlyphRun &run : m_slices[k].cells[c]) {
-                    if (offset != 0) {
-                        QList<QPointF> positions = run.positions();
-                        for (QPointF &p : positions)
-                            p.ry() += offset;
-                        run.setPositions(positions);
-                    }
-                    QGlyphRun *same = nullptr;
-                    for (size_t t = cellStart; t < text.size(); ++t)
-                        if (text[t].rawFont() == run.rawFont() && text[t].flags() == run.flags())
-                            same = &text[t];
+                    Joined *same = nullptr;
+                    for (Joined &j : joined)
+                        if (j.run.rawFont() == run.rawFont() && j.run.flags() == run.flags())
+                            same = &j;
                     if (same == nullptr) {
-                        text.push_back(std::move(run));
-                    } else {
-                        same->setGlyphIndexes(same->glyphIndexes() + run.glyphIndexes());
-                        same->setPositions(same->positions() + run.positions());
+                        joined.push_back({std::move(run), {}, {}});
+                        same = &joined.back();
+                        same->glyphs = same->run.glyphIndexes();
+                        same->positions = same->run.positions();
+                        if (offset != 0)
+                            for (QPointF &p : same->positions)
+                                p.ry() += offset;
+                        continue;
                     }
+                    same->glyphs += run.glyphIndexes();
+                    const QList<QPointF> positions = run.positions();
+                    same->positions.reserve(same->positions.size() + positions.size());
+                    for (const QPointF &p : positions)
+                        same->positions.append(QPointF(p.x(), p.y() + offset));
                 }
                 offset += m_slices[k].height;
+            }
+            for (Joined &j : joined) {
+                j.run.setGlyphIndexes(j.glyphs);
+                j.run.setPositions(j.positions);
+                text.push_back(std::move(j.run));
             }
         }
         for (size_t k = start; k < end; ++k)
             m_slices[k].cells = {};
         start = end;
     }
+    return true;
 }
 
 int LongTable::sliceAt(QTextDocument *document, int position, const QTextFormat &format) const

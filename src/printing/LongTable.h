@@ -4,6 +4,8 @@
 #include <QPen>
 #include <QTextObjectInterface>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,10 +25,14 @@ public:
     // The property of a row's character format that holds the number of its first slice.
     static constexpr int SliceProperty = QTextFormat::UserProperty + 17;
 
+    // A table has a handful of distinct lines and tens of thousands of cell sides: the sides
+    // hold numbers of pens kept once (pen()), 0 for none.
+    using PenId = uint16_t;
+    static constexpr PenId NoLine = 0;
     struct Cell {
         double left = 0; // from the table's left edge as the row definition gives it
         double right = 0;
-        QPen border[4];  // top, left, bottom, right; Qt::NoPen for none
+        PenId border[4] = {NoLine, NoLine, NoLine, NoLine}; // top, left, bottom, right
     };
     struct Row {
         std::vector<Cell> cells;
@@ -50,10 +56,16 @@ public:
         std::vector<std::pair<QPen, std::vector<QLineF>>> lines;
     };
 
+    // The number of a pen, kept once; NoLine for Qt::NoPen.
+    PenId penId(const QPen &pen);
+    const QPen &pen(PenId id) const { return m_pens[id]; }
+
     // Adds a row and the slices it is cut into; returns the slices' numbers [first, end).
     std::pair<int, int> addRow(Row row, std::vector<Slice> slices);
     // Notes on which page each slice fell and gathers the text of each row's part on a page.
-    void paginate(const QTextDocument &document);
+    // `progress` is told the share done (0 to 1) now and then; returning false stops it, and
+    // the table is then not fit to draw.
+    bool paginate(const QTextDocument &document, const std::function<bool(double done)> &progress = {});
 
     const Slice &slice(int index) const { return m_slices[static_cast<size_t>(index)]; }
     const Row &row(int index) const { return m_rows[static_cast<size_t>(index)]; }
@@ -66,6 +78,7 @@ public:
 private:
     int sliceAt(QTextDocument *document, int position, const QTextFormat &format) const;
 
+    std::vector<QPen> m_pens{QPen(Qt::NoPen)};
     std::vector<Row> m_rows;
     std::vector<Slice> m_slices;
 };

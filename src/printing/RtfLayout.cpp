@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QHash>
 #include <QImage>
 #include <QTextLayout>
 #include <QTextBlock>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -558,7 +560,7 @@ private:
     double m_spaceAbove = 0;
     std::unordered_map<int, QFont> m_qfonts;
     // The lines of a long table's cell texts, by text, width and formatting (see insertLongTable).
-    std::unordered_map<QString, std::vector<std::pair<QList<QGlyphRun>, double>>> m_cellLines;
+    QHash<QString, std::vector<std::pair<QList<QGlyphRun>, double>>> m_cellLines;
     CharacterProperties m_lastProps;
     QTextCharFormat m_lastFormat;
     bool m_haveLastFormat = false;
@@ -1318,6 +1320,17 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
         return index > 0 && static_cast<size_t>(index) < m_colors.size() ? m_colors[static_cast<size_t>(index)]
                                                                          : QColor(Qt::black);
     };
+    // The table's few kinds of line, each made into a pen once.
+    std::vector<std::pair<std::array<int, 3>, LongTable::PenId>> pens;
+    const auto penOf = [&](const Border &b) {
+        const std::array<int, 3> kind{b.style, b.width, b.color};
+        for (const auto &[known, id] : pens)
+            if (known == kind)
+                return id;
+        const LongTable::PenId id = table.penId(borderPen(b.style, b.width, colour(b.color)));
+        pens.emplace_back(kind, id);
+        return id;
+    };
     QTextCharFormat slice;
     slice.setObjectType(LongTable::ObjectType);
     // The line is as high as the slice, not as a font: the object sits on the line's bottom.
@@ -1367,7 +1380,7 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
                                        || (side == 0 && r == 0) || (side == 2 && r + 1 == rows.size());
                     b = d.borders[outer ? side : (side == 0 || side == 2 ? 4 : 5)];
                 }
-                cell.border[side] = borderPen(b.style, b.width, colour(b.color));
+                cell.border[side] = penOf(b);
             }
             QString text;
             QList<QTextLayout::FormatRange> formats;
@@ -1403,16 +1416,30 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             const QPointF origin(cell.left + pad(def, 1), 0);
             // A list repeats many values (departments, posts, kinds of work): each text is laid
             // out once for a width and formatting, its lines kept from the text's origin.
-            QString key = text;
-            key += QChar(0x1F) + QString::number(width) + QChar(0x1F) + QString::number(align.toInt());
+            // The key holds its numbers as raw bits: it is made for every cell of the table.
+            QString key;
+            const auto number = [&key](uint64_t value, int chars) {
+                for (int i = 0; i < chars; ++i, value >>= 16)
+                    key.append(QChar(static_cast<char16_t>(value & 0xFFFF)));
+            };
+            const size_t runCount = paragraphs.empty() ? 0 : paragraphs.front().runs.size();
+            key.reserve(text.size() + 8 + static_cast<qsizetype>(runCount) * 10);
+            number(static_cast<uint64_t>(text.size()), 2);
+            key += text;
+            number(std::bit_cast<uint64_t>(width), 4);
+            number(static_cast<uint32_t>(align.toInt()), 2);
             if (!paragraphs.empty()) {
                 const Paragraph &p = paragraphs.front();
-                for (const Run &run : p.runs)
-                    key += QChar(0x1F) + QString::number(run.text.size()) + QLatin1Char(',')
-                           + QString::number(run.props.font) + QLatin1Char(',') + QString::number(run.props.halfPoints)
-                           + QLatin1Char(',') + QString::number(run.props.color) + QLatin1Char(',')
-                           + QString::number(run.props.bold | run.props.italic << 1 | run.props.underline << 2
-                                             | run.props.strike << 3 | run.props.caps << 4 | (run.props.shift + 1) << 5);
+                for (const Run &run : p.runs) {
+                    number(static_cast<uint64_t>(run.text.size()), 2);
+                    number(static_cast<uint32_t>(run.props.font), 2);
+                    number(static_cast<uint32_t>(run.props.halfPoints), 2);
+                    number(static_cast<uint32_t>(run.props.color), 2);
+                    number(static_cast<uint32_t>(run.props.bold | run.props.italic << 1 | run.props.underline << 2
+                                                 | run.props.strike << 3 | run.props.caps << 4
+                                                 | (run.props.shift + 1) << 5 | run.props.hidden << 8),
+                           2);
+                }
             }
             auto cached = m_cellLines.find(key);
             if (cached == m_cellLines.end()) {
@@ -1443,9 +1470,9 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
                     }
                     laid.emplace_back(std::move(runs), line.height());
                 }
-                cached = m_cellLines.emplace(std::move(key), std::move(laid)).first;
+                cached = m_cellLines.emplace(std::move(key), std::move(laid));
             }
-            for (const auto &[laidRuns, height] : cached->second) {
+            for (const auto &[laidRuns, height] : *cached) {
                 QList<QGlyphRun> runs = laidRuns;
                 for (QGlyphRun &run : runs) {
                     QList<QPointF> positions = run.positions();
@@ -1503,6 +1530,9 @@ void Builder::insertLongTable(QTextCursor &cursor, const std::vector<Row> &rows)
             cursor.insertBlock(block, slice);
         }
         cursor.insertText(objects, slice);
+        // Qt drops a paragraph's shaped text once it is laid out and shapes it again for every
+        // drawing; a row's few object characters are cheaper kept.
+        cursor.block().layout()->setCacheEnabled(true);
     }
 }
 
@@ -1833,11 +1863,17 @@ public:
         layout.m_header = story(builder.headerParagraphs);
         layout.m_footer = story(builder.footerParagraphs);
 
-        // Laying out the pages, the rest of the work, in one go: Qt has no finer steps.
-        body.documentLayout()->documentSize();
-        if (layout.m_longTable)
-            layout.m_longTable->paginate(body);
+        // Reading took the first half of the progress. Laying out the pages goes in one step
+        // (Qt has no finer ones), to three fifths; a long table's pages take the rest.
         const long total = 2 * static_cast<long>(bytes.size());
+        body.documentLayout()->documentSize();
+        if (progress && !progress(total * 6 / 10, total))
+            return false;
+        if (layout.m_longTable
+            && !layout.m_longTable->paginate(body, [&](double done) {
+                   return !progress || progress(total * 6 / 10 + static_cast<long>(done * (total * 4 / 10)), total);
+               }))
+            return false;
         if (progress && !progress(total, total))
             return false;
         return true;

@@ -1,7 +1,7 @@
 // Screenshots of the print preview and of the layout progress, to look at them as a person
 // would:
 //   xvfb-run -a preview_shots <output folder>
-// Prints the personal card of the demo's first employee and the demo list, lays them out as
+// Prints the personal card of the demo's first employee, a hire order and the demo list, lays them out as
 // "Просмотр" does and saves the preview windows.
 #include <QApplication>
 #include <QPrintPreviewDialog>
@@ -19,7 +19,9 @@
 #include "printing/DocumentFiles.h"
 #include "printing/RtfLayout.h"
 #include "storage/DBFUnit.h"
+#include "storage/FileNames.h"
 #include "storage/Schema.h"
+#include "text/Cp1251.h"
 
 int main(int argc, char **argv)
 {
@@ -51,13 +53,20 @@ int main(int argc, char **argv)
         std::shared_ptr<veltor::RtfLayout> layout =
             veltor::RtfLayout::fromRtf(veltor::readDocumentFile(file), veltor::displayPath(file));
         QPrintPreviewDialog *dialog = veltor::showPrintPreview(layout, file, &form1);
-        dialog->resize(1000, 760);
+        dialog->resize(1366, 768);
         veltor::shots::settle(20);
         dialog->grab().save(out + "/" + name);
         dialog->close();
         veltor::shots::settle();
     };
     preview(card, QStringLiteral("preview-card.png"));
+
+    // A hire order of the same employee, with no order saved: the template's own fields empty.
+    veltor::pechatdok(state,
+                      veltor::pathFromCp1251(veltor::fileInFolder(state.TemplatesFolder,
+                                                                   veltor::utf8ToCp1251("т-1.RTF"))),
+                      1, veltor::OrderTables{}, -1);
+    preview(shown, QStringLiteral("preview-order.png"));
 
     veltor::ListContent list = veltor::buildEmployeeList(state, veltor::effectiveCodeList(state, "-1"));
     veltor::printEmployeeList(state, list.cols, list.rows,

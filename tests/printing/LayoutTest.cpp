@@ -360,6 +360,18 @@ TEST(RtfLayout, ProgressIsToldAndCancels)
 
     int seen = 0;
     EXPECT_EQ(RtfLayout::fromRtf(bytes, "test", [&](long, long) { return ++seen < 2; }), nullptr);
+
+    // Cancelled while the pages are made, after the text is laid out: that step used to run to
+    // its end without a word, the longest silence of a long list.
+    bool past = false;
+    EXPECT_EQ(RtfLayout::fromRtf(bytes, "test",
+                                 [&](long done, long all) {
+                                     if (done * 10 > all * 6 && done < all)
+                                         past = true;
+                                     return !past;
+                                 }),
+              nullptr);
+    EXPECT_TRUE(past) << "the page step tells its progress";
 }
 
 TEST(RtfLayout, DamagedInputIsLaidOutOrRefusedCleanly)
