@@ -85,10 +85,9 @@ QValidator::State TDatePicker::validate(QString &input, int &pos) const
 
 bool TDatePicker::focusNextPrevChild(bool next)
 {
-    // An empty picker has no sections for Tab to step through: Tab leaves it.
-    if (lineEdit()->text().trimmed().isEmpty())
-        return QWidget::focusNextPrevChild(next);
-    return QDateEdit::focusNextPrevChild(next);
+    // A date is one Tab stop: Tab leaves the picker instead of stepping through day, month and
+    // year, which the arrow keys and typing reach.
+    return QWidget::focusNextPrevChild(next);
 }
 
 void TDatePicker::fixup(QString &) const

@@ -1,10 +1,14 @@
 #include "app/Dialogs.h"
 
+#include "app/Release.h"
+
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace veltor {
 namespace {
@@ -17,6 +21,7 @@ struct TestHooks {
     QStringList messages;
     QStringList questions;
     QStringList startFolders;
+    QStringList openedFiles;
 };
 
 TestHooks &hooks()
@@ -43,7 +48,7 @@ QString takePath(const QString &startAt)
 
 QString Dialogs::programName()
 {
-    return QStringLiteral("Вельтор");
+    return QString::fromUtf8(ProgramName);
 }
 
 std::unique_ptr<QMessageBox> Dialogs::box(Kind kind, const QString &text, QWidget *parent)
@@ -187,6 +192,15 @@ QString Dialogs::chooseFolder(const QString &caption, QWidget *parent, const QSt
                                              QFileDialog::ShowDirsOnly | OwnDialog);
 }
 
+bool Dialogs::openWithApplication(const QString &path)
+{
+    if (hooks().on) {
+        hooks().openedFiles.push_back(path);
+        return true;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void Dialogs::setTestMode(bool on) { hooks().on = on; }
 bool Dialogs::testMode() { return hooks().on; }
 void Dialogs::queueAnswer(bool yes) { hooks().answers.push_back(yes); }
@@ -195,6 +209,7 @@ void Dialogs::queueSaveChoice(SaveChoice choice) { hooks().saveChoices.push_back
 const QStringList &Dialogs::shownMessages() { return hooks().messages; }
 const QStringList &Dialogs::askedQuestions() { return hooks().questions; }
 const QStringList &Dialogs::startFolders() { return hooks().startFolders; }
+const QStringList &Dialogs::openedFiles() { return hooks().openedFiles; }
 
 void Dialogs::clearRecorded()
 {
@@ -205,6 +220,7 @@ void Dialogs::clearRecorded()
     h.saveChoices.clear();
     h.paths.clear();
     h.startFolders.clear();
+    h.openedFiles.clear();
 }
 
 } // namespace veltor

@@ -45,6 +45,10 @@ public:
     // The existing folder a dialog opens in for `startAt`; empty when there is none.
     static QString startFolder(const QString &startAt);
 
+    // Opens a file with the desktop's application for its type; false when none could be
+    // started. In test mode nothing opens: the file is recorded.
+    static bool openWithApplication(const QString &path);
+
     // The box message, error and question show, built but not shown: titled with the program's
     // name, buttons in the interface's language.
     enum class Kind { Message, Error, Question };
@@ -62,6 +66,7 @@ public:
     static const QStringList &shownMessages(); // messages and errors, in order
     static const QStringList &askedQuestions();
     static const QStringList &startFolders(); // where each file dialog would have opened
+    static const QStringList &openedFiles();  // what openWithApplication was given
     static void clearRecorded();
 };
 

@@ -20,7 +20,12 @@ bool TForm1::listShown() const
 
 void TForm1::addTitleNote(const QString &note)
 {
-    setWindowTitle(windowTitle() + QString::fromUtf8(" (") + note + QString::fromUtf8(")"));
+    // The note goes before the read-only mark, which the title keeps last.
+    QString title = windowTitle();
+    const QString readOnly = QString::fromUtf8(" (только чтение)");
+    if (title.endsWith(readOnly))
+        title.chop(readOnly.size());
+    setWindowTitle(title + QString::fromUtf8(" (") + note + QString::fromUtf8(")"));
 }
 
 void TForm1::plainTitle()

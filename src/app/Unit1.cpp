@@ -11,6 +11,7 @@
 #include "records/CodeIndex.h"
 #include "records/Commit.h"
 #include "app/QtText.h"
+#include "app/Release.h"
 #include "app/ServerConnection.h"
 #include "records/Startup.h"
 #include "app/StringGrid.h"
@@ -28,6 +29,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -41,7 +43,6 @@
 namespace veltor {
 
 namespace {
-const char *const MainCaption = "Вельтор (релиз 1.0.9)";
 const char *const ShowPreviewCaption = "Показать панель предпросмотра";
 const char *const HidePreviewCaption = "Убрать панель предпросмотра";
 const char *const NobodyCurrent = "Сотрудник не выбран";
@@ -56,7 +57,7 @@ QString withoutMnemonic(QString caption)
 TForm1::TForm1(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
 {
     setObjectName("Form1");
-    setWindowTitle(QString::fromUtf8(MainCaption));
+    setWindowTitle(QString::fromStdString(programTitle()));
     createActions();
     createMenus();
     createToolBar();
@@ -172,6 +173,7 @@ void TForm1::createActions()
     N1_10->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N1_4->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     N4->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+    N3_2->setShortcut(QKeySequence(Qt::Key_F1));
 
     connect(N1_10, &QAction::triggered, this, guarded(this, [this] { N1_10Click(); }));
     connect(N1_4, &QAction::triggered, this, guarded(this, [this] { N1_4Click(); }));
@@ -284,35 +286,75 @@ void TForm1::createToolBar()
     ToolBar1 = addToolBar(QString::fromUtf8("Панель инструментов"));
     ToolBar1->setObjectName("ToolBar1");
     ToolBar1->setMovable(false);
-    auto button = [this](QToolButton *&b, const char *name, QAction *action, const char *hint,
-                         QStyle::StandardPixmap icon) {
+    ToolBar1->setIconSize(QSize(22, 22));
+    // The text beside each icon is the action's short icon text, with its own underlined
+    // letter; the tooltip and the accessible name give the whole caption.
+    auto button = [this](QToolButton *&b, const char *name, QAction *action, const char *text, const char *hint,
+                         std::initializer_list<const char *> themeNames, const char *ownIcon) {
+        action->setIcon(themedIcon(themeNames, ownIcon));
+        action->setIconText(QString::fromUtf8(text));
         b = new QToolButton(ToolBar1);
         b->setObjectName(name);
         b->setDefaultAction(action);
-        b->setIcon(style()->standardIcon(icon));
         b->setToolTip(QString::fromUtf8(hint));
         b->setAccessibleName(QString::fromUtf8(hint));
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         // Out of the Tab chain: Tab goes from the list to the panel; every button's command
-        // stays in the menu and its shortcut.
+        // stays in the menu, its shortcut and the button's underlined letter.
         b->setFocusPolicy(Qt::NoFocus);
         return ToolBar1->addWidget(b);
     };
-    // Buttons carry no logic: each shares the QAction of the menu item it stands for.
-    button(SpeedButton1, "SpeedButton1", N1_10, "Показать данные сотрудника", QStyle::SP_FileDialogContentsView);
-    button(SpeedButton2, "SpeedButton2", N1_1, "Поиск", QStyle::SP_FileDialogContentsView);
-    SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    button(SpeedButton3, "SpeedButton3", N1_2, "Сортировка", QStyle::SP_ArrowDown);
-    button(SpeedButton4, "SpeedButton4", N1_3, "Фильтр", QStyle::SP_FileDialogListView);
-    button(SpeedButton7, "SpeedButton7", N1_5, "Показать всех сотрудников", QStyle::SP_BrowserReload);
+    // Buttons carry no logic: each shares the QAction of the menu item it stands for. The
+    // underlined letters differ from the menu bar's and the preview panel's.
+    button(SpeedButton1, "SpeedButton1", N1_10, "Д&анные", "Показать данные сотрудника",
+           {"document-preview", "x-office-document"}, "card");
+    button(SpeedButton2, "SpeedButton2", N1_1, "По&иск", "Поиск", {"edit-find"}, "find");
+    button(SpeedButton3, "SpeedButton3", N1_2, "Со&ртировка", "Сортировка",
+           {"view-sort-ascending", "view-sort"}, "sort");
+    button(SpeedButton4, "SpeedButton4", N1_3, "&Фильтр", "Фильтр", {"view-filter"}, "filter");
+    button(SpeedButton7, "SpeedButton7", N1_5, "Вс&е", "Показать всех сотрудников", {"view-refresh"}, "refresh");
     ToolBar1->addSeparator();
-    SpeedButton8Slot = button(SpeedButton8, "SpeedButton8", N1_4, "Добавить нового сотрудника", QStyle::SP_FileIcon);
-    SpeedButton9Slot = button(SpeedButton9, "SpeedButton9", N1_9, "Удалить запись из базы", QStyle::SP_TrashIcon);
+    SpeedButton8Slot = button(SpeedButton8, "SpeedButton8", N1_4, "До&бавить", "Добавить нового сотрудника",
+                              {"contact-new", "list-add"}, "new");
+    SpeedButton9Slot = button(SpeedButton9, "SpeedButton9", N1_9, "Уда&лить", "Удалить запись из базы",
+                              {"edit-delete"}, "delete");
     ToolBar1->addSeparator();
-    button(SpeedButton10, "SpeedButton10", N5_1, "Печать перечня сотрудников", QStyle::SP_DialogSaveButton);
-    button(SpeedButton11, "SpeedButton11", N1_11, "Экспорт перечня", QStyle::SP_DriveFDIcon);
-    button(SpeedButton6, "SpeedButton6", N2_7, "Выбор колонок", QStyle::SP_FileDialogDetailedView);
-    button(SpeedButton5, "SpeedButton5", N2_1, "Настройки", QStyle::SP_ComputerIcon);
+    button(SpeedButton10, "SpeedButton10", N5_1, "Пе&чать", "Печать перечня сотрудников", {"document-print"},
+           "print");
+    button(SpeedButton11, "SpeedButton11", N1_11, "&Экспорт", "Экспорт перечня",
+           {"document-export", "document-save-as"}, "export");
+    button(SpeedButton6, "SpeedButton6", N2_7, "К&олонки", "Выбор колонок",
+           {"view-list-details", "view-column"}, "columns");
+    button(SpeedButton5, "SpeedButton5", N2_1, "Нас&тройки", "Настройки",
+           {"preferences-system", "preferences-other"}, "settings");
+}
+
+QIcon TForm1::themedIcon(std::initializer_list<const char *> themeNames, const char *ownIcon)
+{
+    for (const char *name : themeNames)
+        if (const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name)); !icon.isNull())
+            return icon;
+    return QIcon(QStringLiteral(":/icons/%1.png").arg(QString::fromLatin1(ownIcon)));
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    // Texts beside the icons while they fit; a narrow window shows the icons alone.
+    // Measured over the buttons the interface shows, also those the tool bar has moved into
+    // its overflow menu.
+    int wanted = 0;
+    for (QAction *slot : ToolBar1->actions()) {
+        auto *b = qobject_cast<QToolButton *>(ToolBar1->widgetForAction(slot));
+        if (!slot->isVisible() || !b || !b->defaultAction())
+            continue;
+        const int iconOnly = b->iconSize().width() + 12;
+        wanted += iconOnly + b->fontMetrics().horizontalAdvance(b->defaultAction()->iconText().remove(QLatin1Char('&'))) + 8;
+    }
+    const Qt::ToolButtonStyle style = wanted + 40 <= width() ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly;
+    for (QToolButton *b : ToolBar1->findChildren<QToolButton *>())
+        if (b->defaultAction())
+            b->setToolButtonStyle(style);
 }
 
 void TForm1::createCentralWidgets()
@@ -360,7 +402,7 @@ void TForm1::createCentralWidgets()
         label->setObjectName(name);
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        label->setFocusPolicy(Qt::TabFocus);
+        setPreviewText(label, QString());
         panel->addWidget(label);
     };
     text(StaticText1, "StaticText1");
@@ -372,11 +414,11 @@ void TForm1::createCentralWidgets()
     text(StaticText4, "StaticText4");
     panel->addStretch(1);
 
-    Button1 = new QPushButton(QString::fromUtf8("Новый сотрудник"), Panel1);
+    Button1 = new QPushButton(QString::fromUtf8("Новый &сотрудник"), Panel1);
     Button1->setObjectName("Button1");
     connect(Button1, &QPushButton::clicked, N1_4, &QAction::trigger);
     panel->addWidget(Button1);
-    Button2 = new QPushButton(QString::fromUtf8("Удалить запись"), Panel1);
+    Button2 = new QPushButton(QString::fromUtf8("&Удалить запись"), Panel1);
     Button2->setObjectName("Button2");
     connect(Button2, &QPushButton::clicked, N1_9, &QAction::trigger);
     panel->addWidget(Button2);
@@ -520,11 +562,18 @@ void TForm1::applyReadOnly()
 void TForm1::markTitle()
 {
     static const QString suffix = QString::fromUtf8(" (только чтение)");
-    const QString title = windowTitle();
+    const QString name = QString::fromUtf8(ProgramName);
+    QString title = windowTitle();
+    // Commands give the list captions of their own ("Перечень сотрудников"); the program's
+    // name stays in front of them.
+    if (!title.startsWith(name))
+        title = name + QString::fromUtf8(" — ") + title;
     if (m_state.ReadOnly && !title.endsWith(suffix))
-        setWindowTitle(title + suffix);
+        title += suffix;
     else if (!m_state.ReadOnly && title.endsWith(suffix))
-        setWindowTitle(title.chopped(suffix.size()));
+        title.chop(suffix.size());
+    if (title != windowTitle())
+        setWindowTitle(title);
 }
 
 bool TForm1::event(QEvent *e)
@@ -639,7 +688,7 @@ void TForm1::clearCurrentEmployee()
     const bool rows = m_state.Osnova.Header.RecordCount > 0 && StringGrid1->RowCount() > 1;
     StatusPanel0->setText(rows ? QString::fromUtf8(NobodyCurrent) : QString());
     for (QLabel *label : {StaticText1, StaticText2, StaticText3, StaticText4})
-        label->clear();
+        setPreviewText(label, QString());
     Foto1->clear();
     if (rows)
         StringGrid1->setRowSilently(1, false);
@@ -712,11 +761,18 @@ void TForm1::StringGrid1SelectCell(int, int row)
     if (!previewVisible())
         return;
     const PreviewTexts p = previewOf(s, s.CurMainRec);
-    StaticText1->setText(toQ(p.name));
-    StaticText2->setText(toQ(p.position));
-    StaticText3->setText(toQ(p.salary));
-    StaticText4->setText(toQ(p.department));
+    setPreviewText(StaticText1, toQ(p.name));
+    setPreviewText(StaticText2, toQ(p.position));
+    setPreviewText(StaticText3, toQ(p.salary));
+    setPreviewText(StaticText4, toQ(p.department));
     showPhoto(p.photoPath);
+}
+
+void TForm1::setPreviewText(QLabel *label, const QString &text)
+{
+    label->setText(text);
+    // A text can be reached from the keyboard and read aloud; an empty label is no Tab stop.
+    label->setFocusPolicy(text.trimmed().isEmpty() ? Qt::NoFocus : Qt::TabFocus);
 }
 
 void TForm1::showPhoto(const std::string &path)
@@ -902,7 +958,20 @@ void TForm1::N2_2Click()
 
 void TForm1::N3_2Click()
 {
-    Dialogs::message(QString::fromUtf8("Руководство пользователя находится в файле \"Help.doc\"."), this);
+    const std::filesystem::path guide = m_state.programFile("Help.doc");
+    const QString path = pathToQString(guide);
+    if (!fileExists(guide)) {
+        Dialogs::message(QString::fromUtf8("Руководство пользователя «Help.doc» не найдено в папке программы:\n") +
+                             pathToQString(guide.parent_path()) +
+                             QString::fromUtf8("\n\nВерните файл из дистрибутива программы."),
+                         this);
+        return;
+    }
+    if (!Dialogs::openWithApplication(path))
+        Dialogs::message(QString::fromUtf8("Не удалось открыть руководство пользователя:\n") + path +
+                             QString::fromUtf8("\n\nОткрыть его нечем: установите программу, которая открывает "
+                                               "документы RTF (Word или LibreOffice Writer)."),
+                         this);
 }
 
 void TForm1::N4Click()

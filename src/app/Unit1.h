@@ -1,8 +1,10 @@
 #pragma once
+#include <QIcon>
 #include <QMainWindow>
 
 #include "records/Startup.h"
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "records/AppState.h"
@@ -137,12 +139,17 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createActions();
     void createMenus();
     void createToolBar();
+    // The desktop theme's icon of the first of `themeNames` it has, else our own `ownIcon`.
+    static QIcon themedIcon(std::initializer_list<const char *> themeNames, const char *ownIcon);
+    // A preview text; an empty label is out of the Tab chain.
+    static void setPreviewText(QLabel *label, const QString &text);
     void createCentralWidgets();
     void runStartup();
     void applyVid(const std::string &vid);

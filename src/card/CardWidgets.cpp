@@ -107,7 +107,10 @@ void TPictureBox::paintEvent(QPaintEvent *)
 
 QString accessibleLabel(const QString &text)
 {
-    QString name = text.trimmed();
+    // The underlined letter's marker is no part of the name ("&&" is an ampersand).
+    QString name = text;
+    name.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
+    name = name.trimmed();
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
     return name.trimmed();

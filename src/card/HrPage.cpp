@@ -25,8 +25,9 @@ namespace {
 
 QString u(const char *utf8) { return QString::fromUtf8(utf8); }
 
-const char *const DismissCaption = "Уволить";
-const char *const RestoreCaption = "Востановить";
+// Both captions underline the same letter, so it stays the page's whichever is shown.
+const char *const DismissCaption = "У&волить";
+const char *const RestoreCaption = "&Востановить";
 const char *const NothingPending = "LU";
 const char *const StatusPending = "Измен";
 

@@ -3,6 +3,7 @@
 #include "app/DatePicker.h"
 #include "app/Dialogs.h"
 #include "app/Guard.h"
+#include "app/Mnemonics.h"
 #include "app/QtText.h"
 #include "records/Startup.h"
 #include "app/StringGrid.h"
@@ -32,12 +33,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace veltor {
 namespace {
@@ -96,18 +100,19 @@ void TForm2::createControls()
         b = new QPushButton(u(caption), this);
         b->setObjectName(QString::fromLatin1(name));
     };
-    button(Button2, "Button2", "Сохранить");
-    button(Button3, "Button3", "Отмена");
-    button(Button1, "Button1", "Распечатка документов");
-    button(Button5, "Button5", "Кадровые приказы");
+    button(Button2, "Button2", "&Сохранить");
+    // Rare letters for the row below the pages, so the pages keep the common ones.
+    button(Button3, "Button3", "От&мена");
+    button(Button1, "Button1", "Распе&чатка документов");
+    button(Button5, "Button5", "Кадровые прика&зы");
     SegodnjaData = createDatePicker(this, "SegodnjaData");
     SegodnjaData->setToolTip(u("Изменения будут записаны на эту дату"));
     SegodnjaData->setAccessibleDescription(u("Изменения будут записаны на эту дату"));
-    LabelSegodnja = new QLabel(u("Дата изменений"), this);
+    LabelSegodnja = new QLabel(u("&Дата изменений"), this);
     LabelSegodnja->setObjectName("LabelSegodnja");
     LabelSegodnja->setToolTip(SegodnjaData->toolTip());
     LabelSegodnja->setBuddy(SegodnjaData);
-    SegodnjaData->setAccessibleName(LabelSegodnja->text());
+    SegodnjaData->setAccessibleName(accessibleLabel(LabelSegodnja->text()));
     ProgressBarPech = new QProgressBar(this);
     ProgressBarPech->setObjectName("ProgressBarPech");
     ProgressBarPech->setAccessibleName(u("Печать документа"));
@@ -139,6 +144,18 @@ void TForm2::createControls()
     Button2->setDefault(false);
     Button2->setAutoDefault(false);
     arrangeTabOrder();
+    assignCardMnemonics();
+    // Ctrl+S saves as the button does. The button takes the keyboard first, as a click would,
+    // so a date or number still being typed is taken before the card is read.
+    auto *save = new QShortcut(QKeySequence::Save, this);
+    save->setObjectName("SaveShortcut");
+    save->setContext(Qt::WindowShortcut);
+    connect(save, &QShortcut::activated, this, [this] {
+        if (!Button2->isEnabled() || !Button2->isVisible())
+            return;
+        Button2->setFocus(Qt::ShortcutFocusReason);
+        Button2->click();
+    });
 
     connect(Button2, &QPushButton::clicked, this, guarded(this, [this] { Button2Click(); }));
     connect(Button3, &QPushButton::clicked, this, guarded(this, [this] { Button3Click(); }));
@@ -162,6 +179,55 @@ void TForm2::arrangeTabOrder()
     setTabOrder(Button3, SegodnjaData);
     setTabOrder(SegodnjaData, Button1);
     setTabOrder(Button1, Button5);
+    // The last control of the pages, after which the bottom row closes every page but the first.
+    for (QWidget *w = Button2->previousInFocusChain(); w && w != Button2; w = w->previousInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && PageControl1->isAncestorOf(w)) {
+            m_lastPageControl = w;
+            break;
+        }
+    }
+    placeBottomRowInTabChain();
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { placeBottomRowInTabChain(); });
+}
+
+void TForm2::placeBottomRowInTabChain()
+{
+    // On the first page the row follows the employee's main data, so "Сохранить" is a few Tabs
+    // from the name and the passport data come after the row; on the other pages it closes the
+    // page.
+    QWidget *after = PageControl1->currentIndex() == 0 ? static_cast<QWidget *>(OsnovnList->RadioGroup1->button(1))
+                                                       : m_lastPageControl;
+    if (!after)
+        return;
+    QWidget *previous = after;
+    for (QWidget *w : {static_cast<QWidget *>(Button2), static_cast<QWidget *>(Button3),
+                       static_cast<QWidget *>(SegodnjaData), static_cast<QWidget *>(Button1),
+                       static_cast<QWidget *>(Button5)}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void TForm2::assignCardMnemonics()
+{
+    // The row below the pages is always shown: its letters are taken on every page. The
+    // hidden print and order buttons only serve the pop-up menus.
+    const QSet<QChar> always = assignMnemonics({Button2, Button3, LabelSegodnja, Button1, Button5});
+    // The name forms and the family and education editors open over their page and what they
+    // cover is out of reach meanwhile: each chooses its letters apart from the page beneath,
+    // or a page of many fields would run out of letters.
+    const QList<QWidget *> overlays = {OsnovnList->GroupBox3, DopList->Family->GroupBox4,
+                                       DopList->PanelObraz->GroupBox2};
+    for (QWidget *page : {static_cast<QWidget *>(OsnovnList), static_cast<QWidget *>(DopList),
+                          static_cast<QWidget *>(KadrList), static_cast<QWidget *>(Dopolnitelno)}) {
+        QList<QWidget *> own;
+        for (QWidget *w : mnemonicCandidates(page))
+            if (std::none_of(overlays.begin(), overlays.end(), [w](QWidget *o) { return o->isAncestorOf(w); }))
+                own.push_back(w);
+        assignMnemonics(own, always);
+    }
+    for (QWidget *overlay : overlays)
+        assignMnemonics(mnemonicCandidates(overlay), always);
 }
 
 bool TForm2::newCardMode() const { return m_mode == CardMode::NewEmployee; }

@@ -99,6 +99,10 @@ protected:
 private:
     void createControls();
     void arrangeTabOrder();
+    void placeBottomRowInTabChain();
+    // An underlined letter for every button and labelled field, unique on each page together
+    // with the buttons below the pages.
+    void assignCardMnemonics();
     void fillControls();
     void showNoEmployee();
     void setWritable(bool on);
@@ -115,6 +119,7 @@ private:
 
     AppState &m_state;
     TForm1 &m_main;
+    QWidget *m_lastPageControl = nullptr; // the last Tab stop of the pages
     std::string m_code;
     CardValues m_shown; // the values the last showing read
     VersionStamp m_stamp; // the versions of the employee when the card showed him

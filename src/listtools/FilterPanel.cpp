@@ -13,6 +13,7 @@
 #include "storage/Schema.h"
 #include "text/Convert.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
@@ -319,11 +320,27 @@ TFilterPanel::TFilterPanel(TForm3 &host) : QWidget(&host), m_host(host)
 
     connect(Button3, &QPushButton::clicked, this, guarded(this, [this] { Button3Click(); }));
     connect(Button9, &QPushButton::clicked, this, guarded(this, [this] { Button9Click(); }));
-    auto *keys = new PanelKeys(this, guarded(this, [this] { Button3Click(); }), [this] { m_host.close(); });
-    for (QWidget *w : {static_cast<QWidget *>(ComboBox2), static_cast<QWidget *>(ComboBox5),
-                       static_cast<QWidget *>(ComboBox7), static_cast<QWidget *>(Edit2),
-                       static_cast<QWidget *>(Edit10), static_cast<QWidget *>(Edit11)})
-        keys->watch(w);
+    // Enter on any control of the boxes applies the filter, as the default button would in a
+    // dialog; a date still being typed is taken first, as leaving the field would take it.
+    Button3->setDefault(true);
+    auto enter = guarded(this, [this] {
+        for (QWidget *w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
+            if (auto *picker = dynamic_cast<TDatePicker *>(w)) {
+                picker->takeTypedText();
+                break;
+            }
+        Button3Click();
+    });
+    auto *keys = new PanelKeys(this, enter, [this] { m_host.close(); });
+    for (TFilterBox *box : boxes) {
+        for (QWidget *w : {static_cast<QWidget *>(box->fieldList), static_cast<QWidget *>(box->edit),
+                           static_cast<QWidget *>(box->list), static_cast<QWidget *>(box->date),
+                           static_cast<QWidget *>(box->family)})
+            keys->watch(w);
+        for (TRadioGroup *group : {box->twoWay, box->dateMode})
+            for (QAbstractButton *b : group->findChildren<QAbstractButton *>())
+                keys->watch(b);
+    }
 }
 
 void TFilterPanel::prepare()

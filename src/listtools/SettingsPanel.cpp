@@ -26,6 +26,7 @@
 #include <QEvent>
 #include <QDir>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,7 +61,86 @@ void loadTable(TStringGrid &g, LoadedTable &table)
     });
 }
 
+// What a list column shows, for the clerk who reads "табельный номер" where the table says
+// NOM: the field of the numbered table (the column's "Номер базы") in words, and the table.
+struct FieldMeaning {
+    const char *field;
+    const char *meaning;
+};
+
+const FieldMeaning MainFields[] = {
+    {"KOD", "код сотрудника"}, {"NOM", "табельный номер"}, {"FIO", "фамилия, имя, отчество"},
+    {"SOKR_FIO", "фамилия и инициалы"}, {"FIO_KOGO", "ФИО в родительном падеже"}, {"DOLZH", "должность"},
+    {"OTDEL", "отдел"}, {"OKLAD", "оклад"}, {"UVOLEN", "уволен"}, {"INN", "ИНН"},
+    {"STRAH_SVID", "страховое свидетельство"}, {"POL", "пол"}, {"OBRAZ", "образование"},
+    {"IN_JAZ", "иностранный язык"}, {"UROVEN", "уровень владения языком"}, {"VOIN", "воинский учет"},
+    {"ST_OB_LET", "общий стаж, лет"}, {"ST_OB_MES", "общий стаж, месяцев"}, {"ST_OB_DN", "общий стаж, дней"},
+    {"ST_NP_LET", "непрерывный стаж, лет"}, {"ST_NP_MES", "непрерывный стаж, месяцев"},
+    {"ST_NP_DN", "непрерывный стаж, дней"}, {"FOTO", "фотография"}};
+const FieldMeaning PassportFields[] = {
+    {"PASSPORT", "паспорт, серия и номер"}, {"PASS_DATA", "дата выдачи паспорта"}, {"PASS_KEM", "кем выдан паспорт"},
+    {"DATA_ROZHD", "дата рождения"}, {"MESTO_ROZH", "место рождения"}, {"GRAZHD", "гражданство"},
+    {"VIZA_DATA", "виза до"}, {"ADRESS", "адрес прописки"}, {"TELEFON", "телефон"}};
+const FieldMeaning FamilyFields[] = {{"S_TIP", "член семьи (код)"}, {"S_TIP_N", "член семьи"},
+                                     {"S_FIO", "ФИО члена семьи"}, {"S_ROZHD", "рождение члена семьи"},
+                                     {"S_ADRES", "адрес члена семьи"}};
+const FieldMeaning HistoryFields[] = {
+    {"N_IZM", "номер изменения"}, {"D_IZM", "дата изменения"}, {"D_POST", "дата поступления на работу"},
+    {"DOLZH", "должность"}, {"OTDEL", "отдел"}, {"OKLAD", "оклад"}, {"VID_RAB", "вид работы"},
+    {"D_DOG", "дата трудового договора"}, {"NOM_DOG", "номер трудового договора"},
+    {"D_PRIL", "дата приложения к договору"}, {"NOM_PRIL", "номер приложения к договору"},
+    {"D_UVOL", "дата увольнения"}, {"PR_UVOL", "причина увольнения"}, {"ID_DOK", "приказ"}};
+const FieldMeaning MilitaryFields[] = {{"KATEGOR", "категория запаса"}, {"ZVANIE", "воинское звание"},
+                                       {"SOSTAV", "состав (профиль)"}, {"VUS", "ВУС"},
+                                       {"GODN", "категория годности"}, {"VOENKOM", "военкомат"}};
+
+struct TableMeaning {
+    const char *name;
+    const FieldMeaning *first;
+    size_t count;
+};
+
+// Indexed by the column's table number, 1 to 6.
+const TableMeaning Tables[] = {
+    {"основная таблица", MainFields, std::size(MainFields)},
+    {"паспорт", PassportFields, std::size(PassportFields)},
+    {"семья", FamilyFields, std::size(FamilyFields)},
+    {"история работы", HistoryFields, std::size(HistoryFields)},
+    {"дополнительные параметры", nullptr, 0},
+    {"воинский учет", MilitaryFields, std::size(MilitaryFields)},
+};
+
+std::string trimmed(std::string text)
+{
+    while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ')
+        text.pop_back();
+    while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ')
+        text.erase(text.begin());
+    return text;
+}
+
 } // namespace
+
+QString stolbFieldMeaning(const AppState &state, const std::string &field, const std::string &tableNo)
+{
+    int32_t number = 0;
+    if (!tryStrToInt(trimmed(tableNo), number) || number < 1 || number > static_cast<int32_t>(std::size(Tables)))
+        return {};
+    const TableMeaning &table = Tables[number - 1];
+    const std::string name = trimmed(field);
+    QString meaning;
+    for (size_t i = 0; i < table.count; ++i)
+        if (name == table.first[i].field)
+            meaning = u(table.first[i].meaning);
+    // An additional parameter is called what the constants call it.
+    if (number == 5 && name.starts_with("DOPOLN")) {
+        const LoadedTable &k = state.Konstanty;
+        const int record = RecordNoOfText(name, k.Data, k.Header);
+        if (record > 0)
+            meaning = toQ(trimmed(GetField(k.Header, k.Data, record, FieldIndex(k.Header, schema::ZNACHEN))));
+    }
+    return (meaning.isEmpty() ? u("поле не найдено") : meaning) + u(" — ") + u(table.name);
+}
 
 TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
 {
@@ -172,6 +252,9 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     SpeedButton3 = panelToolButton(InterfaceList, "SpeedButton3", "Добавить колонку");
     SpeedButton4 = panelToolButton(InterfaceList, "SpeedButton4", "Удалить колонку");
     StringGrid2 = grid(InterfaceList, "StringGrid2", "Колонки основной таблицы");
+    // Underlined letters other than those of "О К" and "Отмена" below the pages.
+    SpeedButton3->setText(u("&Добавить колонку"));
+    SpeedButton4->setText(u("&Удалить колонку"));
     {
         auto *l = new QVBoxLayout(InterfaceList);
         auto *tools = new QHBoxLayout;
@@ -179,6 +262,10 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
         tools->addWidget(SpeedButton4);
         tools->addStretch(1);
         l->addLayout(tools);
+        auto *columnsLabel = new QLabel(u("Колонки &перечня:"), InterfaceList);
+        columnsLabel->setObjectName("LabelStolb");
+        columnsLabel->setBuddy(StringGrid2);
+        l->addWidget(columnsLabel);
         l->addWidget(StringGrid2, 1);
     }
 
@@ -188,8 +275,8 @@ TSettingsPanel::TSettingsPanel(TForm3 &host) : QWidget(&host), m_host(host)
     PageControl1->addTab(InterfaceList, u("Интерфейс"));
     PageControl1->addTab(new TDatabasePage(host.state(), this), u("База данных"));
 
-    Button4 = panelButton(this, "Button4", "О К");
-    Button5 = panelButton(this, "Button5", "Отмена");
+    Button4 = panelButton(this, "Button4", "&О К");
+    Button5 = panelButton(this, "Button5", "О&тмена");
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1, 1);
     auto *buttons = new QHBoxLayout;
@@ -317,7 +404,8 @@ void TSettingsPanel::loadPechat()
 void TSettingsPanel::loadStolb()
 {
     TStringGrid &g = *StringGrid2;
-    loadTable(g, m_host.state().Stolb);
+    LoadedTable &stolb = m_host.state().Stolb;
+    loadTable(g, stolb);
     g.setColWidth(1, -1);
     g.setColWidth(6, -1);
     g.setColWidth(2, 200);
@@ -325,6 +413,24 @@ void TSettingsPanel::loadStolb()
     g.setCellText(3, 0, u("Ширина"));
     g.setCellText(4, 0, u("Поле в базе"));
     g.setCellText(5, 0, u("Номер базы"));
+    // One more column, read-only, stands beside the field's name and says what the field holds.
+    const int meaning = g.ColCount();
+    g.setSize(meaning + 1, g.RowCount());
+    g.setColumnEditable(meaning, false);
+    g.setCellText(meaning, 0, u("Что в поле"));
+    auto describe = [this, &g, meaning](int row) {
+        g.setCellText(meaning, row, stolbFieldMeaning(m_host.state(), g.Cell(4, row), g.Cell(5, row)));
+    };
+    for (int r = 1; r < g.RowCount(); ++r)
+        describe(r);
+    g.onCellEdited([&g, &stolb, describe](int col, int row) {
+        if (row >= 1 && row <= stolb.Header.RecordCount)
+            SetField(stolb, row, col, g.Cell(col, row));
+        if (col == 4 || col == 5)
+            describe(row);
+    });
+    QHeaderView *header = g.horizontalHeader();
+    header->moveSection(header->visualIndex(meaning), header->visualIndex(4) + 1);
     widenColumnsToText(g);
     m_stolbRow = 0;
 }

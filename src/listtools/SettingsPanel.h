@@ -1,5 +1,6 @@
 #pragma once
 #include <QWidget>
+#include <string>
 
 class QComboBox;
 class QLabel;
@@ -14,6 +15,11 @@ namespace veltor {
 class TForm3;
 class TRadioGroup;
 class TStringGrid;
+struct AppState;
+
+// What the field of a list column holds, in words, and the table it is in, for the page
+// "Интерфейс": "табельный номер — основная таблица" for NOM of table 1.
+QString stolbFieldMeaning(const AppState &state, const std::string &field, const std::string &tableNo);
 
 // The settings panel: config.ini's settings, the constants (Konstanty), the print templates
 // (Pechat), the list's columns (Stolb) and the number of additional parameters. Grid edits go

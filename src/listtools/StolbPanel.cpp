@@ -4,6 +4,7 @@
 
 #include "app/Guard.h"
 #include "app/QtText.h"
+#include "app/Release.h"
 #include "app/StringGrid.h"
 #include "app/WindowSupport.h"
 #include "card/CardWidgets.h"
@@ -120,8 +121,9 @@ TAboutPanel::TAboutPanel(TForm3 &host) : QWidget(&host)
     AboutMemo->setReadOnly(true);
     AboutMemo->setAccessibleName(u("О программе"));
     AboutMemo->setMinimumSize(440, 220);
-    AboutMemo->setPlainText(u(
-        "Кадровый учет, версия 1.0\n\n"
+    // The release is the one the main window's title shows.
+    AboutMemo->setPlainText(QString::fromStdString(programTitle()) + u(
+        "\n\n"
         "Программа ведет личные дела сотрудников небольшой организации: перечень сотрудников, "
         "личные карточки, справочники отделов и должностей, журнал кадровых приказов и печать "
         "кадровых документов по шаблонам.\n\n"

@@ -45,7 +45,7 @@ TEST_F(EmployeeCommandsTest, FirstNewEmployeeOfAnEmptyTableGetsCodeOne)
     EXPECT_EQ(codesOf(state->Trud), std::vector<std::string>{"1"});
     EXPECT_EQ(codesOf(state->Dopoln), std::vector<std::string>{"1"});
     EXPECT_EQ(state->CurMainRec, 1);
-    EXPECT_EQ(w.windowTitle(), u("Перечень сотрудников"));
+    EXPECT_EQ(w.windowTitle(), u("Вельтор — Перечень сотрудников"));
     EXPECT_EQ(card.windowTitle(), u("Карточка нового сотрудника"));
     EXPECT_TRUE(card.isVisible());
     // Nothing reaches the disk before the card is saved.
@@ -169,7 +169,7 @@ TEST_F(EmployeeCommandsTest, ShowAllRereadsTheTablesSoADeletedEmployeeReturns)
     EXPECT_EQ(state->Trud.Header.RecordCount, 1);
     EXPECT_EQ(state->CurrentCodeList, "-1");
     EXPECT_EQ(w.StringGrid1->RowCount(), 3);
-    EXPECT_EQ(w.windowTitle(), u("Перечень сотрудников"));
+    EXPECT_EQ(w.windowTitle(), u("Вельтор — Перечень сотрудников"));
     // He returns whole: his education, military and additional records were lost at the next
     // save, since showing all did not re-read them.
     for (const LoadedTable *t : {&state->Obraz, &state->Voen, &state->Dopoln})
@@ -249,13 +249,24 @@ TEST_F(EmployeeCommandsTest, DoubleClickOnAnEmptyListStartsANewEmployee)
     EXPECT_TRUE(card.isVisible());
 }
 
-TEST_F(EmployeeCommandsTest, HelpNamesTheGuide)
+// "Справка" used to name Help.doc in a message; it opens the guide, found whatever the letter
+// case of its name, and says so plainly when the program folder lacks it.
+TEST_F(EmployeeCommandsTest, HelpOpensTheGuideOrSaysItIsMissing)
 {
     writeStandardConfig();
     TForm1 &w = start();
-    w.N3_2Click();
-    EXPECT_EQ(Dialogs::shownMessages(),
-              QStringList{u("Руководство пользователя находится в файле \"Help.doc\".")});
+    EXPECT_EQ(w.N3_2->shortcut(), QKeySequence(Qt::Key_F1));
+    w.N3_2->trigger();
+    EXPECT_TRUE(Dialogs::openedFiles().isEmpty());
+    ASSERT_EQ(Dialogs::shownMessages().size(), 1);
+    EXPECT_TRUE(Dialogs::shownMessages()[0].startsWith(u("Руководство пользователя «Help.doc» не найдено")))
+        << Dialogs::shownMessages()[0].toStdString();
+
+    Dialogs::clearRecorded();
+    std::ofstream(program / "HELP.DOC", std::ios::binary) << "{\\rtf1 }";
+    w.N3_2->trigger();
+    EXPECT_EQ(Dialogs::openedFiles(), QStringList{pathToQString(program / "HELP.DOC")});
+    EXPECT_TRUE(Dialogs::shownMessages().isEmpty());
 }
 
 TEST_F(EmployeeCommandsTest, DocumentsMenuGetsOneItemPerTemplateOnce)

@@ -1,6 +1,7 @@
 // The main window used from the keyboard, and the interface in Russian whatever the machine's
 // language.
 #include "AppFixture.h"
+#include "support/MnemonicCheck.h"
 
 #include "app/Language.h"
 #include "app/StringGrid.h"
@@ -111,6 +112,42 @@ TEST_F(MainWindowKeyboard, MenusOpenWithOwnLettersAndF10AndAreAnnouncedByTheirCa
     EXPECT_EQ(w.menuBar()->activeAction(), w.N1->menuAction());
     QTRY_VERIFY(w.N1->isVisible());
     w.N1->hide();
+}
+
+// No button had an underlined letter, and Tab stopped on the four empty preview labels.
+TEST_F(MainWindowKeyboard, EveryButtonHasALetterOfItsOwnAndEmptyPreviewLabelsAreNoTabStops)
+{
+    TForm1 &w = startShown();
+    // The style the tool bar takes at a width (resize events come from the event loop).
+    auto styleAt = [&](int width, Qt::ToolButtonStyle expected) {
+        w.resize(width, 700);
+        static_cast<void>(QTest::qWaitFor([&] { return w.SpeedButton10->toolButtonStyle() == expected; }, 1000));
+        return w.SpeedButton10->toolButtonStyle();
+    };
+    EXPECT_EQ(styleAt(1366, Qt::ToolButtonTextBesideIcon), Qt::ToolButtonTextBesideIcon);
+    QStringList menus;
+    for (QAction *item : w.menuBar()->actions())
+        if (item->isVisible())
+            menus << item->text();
+    QList<QWidget *> buttons;
+    for (QAbstractButton *b : w.findChildren<QAbstractButton *>())
+        if (b->isVisibleTo(&w) && b != w.SpeedButton14) // "->" has no letter to underline
+            buttons << b;
+    ASSERT_GE(buttons.size(), 13);
+    EXPECT_EQ(mnemonicFaults(buttons, menus).join(QLatin1Char('\n')).toStdString(), "");
+    // The tool bar's texts stand beside the icons while they fit (above); a narrow window shows
+    // the icons alone. Tooltips and names give the whole caption.
+    EXPECT_EQ(styleAt(500, Qt::ToolButtonIconOnly), Qt::ToolButtonIconOnly);
+    EXPECT_FALSE(w.SpeedButton10->icon().isNull());
+    EXPECT_EQ(w.SpeedButton10->accessibleName(), u("Печать перечня сотрудников"));
+    EXPECT_EQ(w.SpeedButton10->toolTip(), w.SpeedButton10->accessibleName());
+
+    for (QLabel *label : {w.StaticText1, w.StaticText2, w.StaticText3, w.StaticText4}) {
+        EXPECT_TRUE(label->text().isEmpty());
+        EXPECT_EQ(label->focusPolicy(), Qt::NoFocus) << label->objectName().toStdString();
+    }
+    QTest::keyClick(w.StringGrid1, Qt::Key_Down);
+    EXPECT_EQ(w.StaticText1->focusPolicy(), Qt::TabFocus);
 }
 
 TEST_F(MainWindowKeyboard, ClosingAnotherWindowReturnsTheKeyboardToTheCurrentEmployee)

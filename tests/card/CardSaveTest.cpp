@@ -107,7 +107,7 @@ TEST_F(CardSave, DismissalIsStoredThroughAHistoryRecord)
     open(2);
     card->Button13Click();
     EXPECT_TRUE(card->OsnovnList->CheckBox1->isChecked());
-    EXPECT_EQ(card->KadrList->Button13->text(), QString::fromUtf8("Востановить"));
+    EXPECT_EQ(card->KadrList->Button13->text(), QString::fromUtf8("&Востановить"));
     setPickerDate(*card->KadrList->EditData7, Date{2024, 2, 29});
     card->KadrList->Edit10->setText(QString::fromUtf8("по собственному желанию"));
     save();
@@ -143,7 +143,7 @@ TEST_F(CardSave, NewCardFillsItsOwnHistoryRecord)
     ASSERT_EQ(card->shownCode(), "17");
     EXPECT_EQ(card->OsnovnList->Edit2->text(), QString::fromUtf8("должность не указана"));
     EXPECT_EQ(card->OsnovnList->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(card->KadrList->Button13->text(), QString::fromUtf8("Уволить"));
+    EXPECT_EQ(card->KadrList->Button13->text(), QString::fromUtf8("У&волить"));
     const int trudBefore = state->Trud.Header.RecordCount;
     card->OsnovnList->Edit1->setText(QString::fromUtf8("Новиков Николай Николаевич"));
     EXPECT_EQ(card->OsnovnList->Edit16->text(), QString::fromUtf8("Н.Н. Новиков"));

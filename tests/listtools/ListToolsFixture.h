@@ -123,7 +123,14 @@ protected:
         return texts;
     }
 
-    std::string caption() const { return form->windowTitle().toStdString(); }
+    // The main window's caption after the program's name, which always leads it.
+    std::string caption() const
+    {
+        const QString lead = QString::fromUtf8("Вельтор — ");
+        const QString title = form->windowTitle();
+        EXPECT_TRUE(title.startsWith(lead)) << title.toStdString();
+        return title.mid(lead.size()).toStdString();
+    }
 
     std::string bytesOf(const std::filesystem::path &path) const
     {
