@@ -13,6 +13,7 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -340,6 +341,7 @@ void TOrderFormPanel::createControls()
     // The finder's list opening takes the focus from the field for a moment: typing goes on.
     connect(DokumComboSotr->lineEdit(), &QLineEdit::editingFinished, this,
             guarded(this, [this] { settleTypedEmployee(SettleBy::Leaving); }));
+    DokumComboSotr->installEventFilter(this);
     connect(DokumComboSotr->lineEdit(), &QLineEdit::returnPressed, this,
             guarded(this, [this] { settleTypedEmployee(SettleBy::Enter); }));
     connect(DokumCheckBoxKonca, &QCheckBox::toggled, this, [this] { DokumCheckBoxKoncaClick(); });
@@ -363,7 +365,7 @@ void TOrderFormPanel::setUpEmployeeFinder()
     c->completer()->popup()->setAccessibleName(u("Найденные сотрудники"));
 }
 
-void TOrderFormPanel::settleTypedEmployee(SettleBy how)
+bool TOrderFormPanel::settleTypedEmployee(SettleBy how)
 {
     // What the field shows is who the order is for. Enter in the finder's list takes the
     // highlighted name (the finder does that itself), or else the first one found; otherwise
@@ -373,11 +375,11 @@ void TOrderFormPanel::settleTypedEmployee(SettleBy how)
     QCompleter *finder = c->completer();
     const bool listOpen = finder->popup()->isVisible();
     if (listOpen && (how == SettleBy::Leaving || finder->popup()->currentIndex().isValid()))
-        return;
+        return true;
     const int current = c->currentIndex();
     const QString typed = c->lineEdit()->text();
     if (current >= 0 && typed == c->itemText(current))
-        return;
+        return true;
     finder->setCompletionPrefix(typed);
     const int found = typed.trimmed().isEmpty() ? 0 : finder->completionCount();
     if (found == 1 || (how == SettleBy::Enter && found > 1)) {
@@ -385,9 +387,31 @@ void TOrderFormPanel::settleTypedEmployee(SettleBy how)
         const int entry = offered->mapToSource(offered->index(0, 0)).row();
         c->setCurrentIndex(entry);
         emit c->activated(entry);
-    } else {
-        c->lineEdit()->setText(current >= 0 ? c->itemText(current) : QString());
+        return true;
     }
+    c->lineEdit()->setText(current >= 0 ? c->itemText(current) : QString());
+    // An emptied field only shows the chosen employee again.
+    if (typed.trimmed().isEmpty())
+        return true;
+    StatusBar->showMessage(u("Сотрудник «%1» не найден").arg(typed.trimmed()), 10000);
+    return false;
+}
+
+bool TOrderFormPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the employee field after typing chooses the employee (or says none is found),
+    // and goes no further: the clerk sees whom the order is for before Enter saves it.
+    if (watched == DokumComboSotr && event->type() == QEvent::KeyPress
+        && !DokumComboSotr->completer()->popup()->isVisible()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int current = DokumComboSotr->currentIndex();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+            && !(current >= 0 && DokumComboSotr->lineEdit()->text() == DokumComboSotr->itemText(current))) {
+            runGuarded(this, [this] { settleTypedEmployee(SettleBy::Enter); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TOrderFormPanel::bindFields(const OrderBook &book)

@@ -42,9 +42,10 @@ public:
 
     // Leaving the employee field, Enter in it, and before a save: the typed part of a name is
     // settled to an employee, so the field names who the order is for. While the finder's list
-    // is open, leaving settles nothing (the list has the keyboard).
+    // is open, leaving settles nothing (the list has the keyboard). False, after a note in the
+    // status bar, when the typing named nobody and gave way to the employee chosen before.
     enum class SettleBy { Leaving, Enter };
-    void settleTypedEmployee(SettleBy how = SettleBy::Leaving);
+    bool settleTypedEmployee(SettleBy how = SettleBy::Leaving);
 
     OrderInput input() const;
     int kind() const;
@@ -102,6 +103,9 @@ public:
 
     QPushButton *DokumButOK = nullptr, *DokumButPech = nullptr, *DokumButOtmen = nullptr;
     QStatusBar *StatusBar = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();

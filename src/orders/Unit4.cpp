@@ -402,7 +402,9 @@ void TForm4::sohraneniedokumenta()
 
 bool TForm4::saveOrder()
 {
-    DokumPanel->settleTypedEmployee();
+    // A typed name that is nobody's saves nothing for the employee shown before.
+    if (!DokumPanel->settleTypedEmployee())
+        return false;
     if (!orderComplete())
         return false;
     try {

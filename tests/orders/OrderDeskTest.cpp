@@ -7,6 +7,7 @@
 #include <QCompleter>
 #include <QScreen>
 #include <QSet>
+#include <QStatusBar>
 
 namespace veltor::test {
 namespace {
@@ -41,6 +42,7 @@ TEST_F(OrderDesk, TheEmployeeIsFoundByAnyPartOfTheNameWorkingFirstAndTheDismisse
     addEmployee(4, "Елкин Олег", {{"UVOLEN", "0"}});
     start();
     form->N6_1->trigger();
+    choose(f().DokumComboTipOper, BusinessTrip);
     QComboBox *sotr = f().DokumComboSotr;
     QStringList items;
     for (int i = 0; i < sotr->count(); ++i)
@@ -75,7 +77,14 @@ TEST_F(OrderDesk, TheEmployeeIsFoundByAnyPartOfTheNameWorkingFirstAndTheDismisse
     pressKey(Qt::Key_Tab);
     EXPECT_EQ(sotr->lineEdit()->text(), QString::fromUtf8("Ёлкина Анна Петровна (уволен)"));
     EXPECT_EQ(f().input().employeeCode, "2");
+    // Nor does Enter after such typing save the order for the employee chosen before.
+    sotr->setFocus();
+    pressKey(Qt::Key_A, Qt::ControlModifier);
+    typeText(QStringLiteral("xyz"));
+    pressKey(Qt::Key_Return);
     EXPECT_TRUE(orders->isVisible());
+    EXPECT_EQ(disk(schema::ZhurDokTable).Header.RecordCount, 0);
+    EXPECT_TRUE(f().StatusBar->currentMessage().contains(QString::fromUtf8("не найден")));
 
     // The finder's list is a few rows high, not a screen of names.
     EXPECT_LE(sotr->completer()->maxVisibleItems(), 20);

@@ -74,7 +74,7 @@ int main(int argc, char **argv)
             QLineEdit *typed = f.DokumComboSotr->lineEdit();
             f.DokumComboSotr->setFocus();
             typed->setText(QString::fromUtf8("ов"));
-            emit typed->textEdited(typed->text());
+            f.DokumComboSotr->completer()->setCompletionPrefix(typed->text());
             f.DokumComboSotr->completer()->complete();
             veltor::shots::settle();
             orders.screen()->grabWindow(0).save(out + QStringLiteral("/orders-finder%1.png").arg(kind));
