@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QAbstractProxyModel>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -482,13 +483,17 @@ void TOrderFormPanel::fillEmployees()
     m_employees = employeeChoices(m_state.Osnova);
     QComboBox *c = DokumComboSotr;
     c->clear();
-    QStringList items;
+    // The entries go in at once, each with the name the finder compares: a list of thousands
+    // is not inserted and announced row by row.
+    QList<QStandardItem *> items;
     items.reserve(qsizetype(m_employees.size()));
-    for (const EmployeeChoice &e : m_employees)
-        items << (e.dismissed ? toQ(e.name) + u(" (уволен)") : toQ(e.name));
-    c->addItems(items);
-    for (int i = 0; i < c->count(); ++i)
-        c->setItemData(i, folded(toQ(m_employees[size_t(i)].name)), FoldedNameRole);
+    for (const EmployeeChoice &e : m_employees) {
+        const QString name = toQ(e.name);
+        auto *item = new QStandardItem(e.dismissed ? name + u(" (уволен)") : name);
+        item->setData(folded(name), FoldedNameRole);
+        items << item;
+    }
+    static_cast<QStandardItemModel *>(c->model())->invisibleRootItem()->insertRows(0, items);
     c->setCurrentIndex(-1);
 }
 
