@@ -394,7 +394,11 @@ bool TOrderFormPanel::settleTypedEmployee(SettleBy how)
     // An emptied field only shows the chosen employee again.
     if (typed.trimmed().isEmpty())
         return true;
-    StatusBar->showMessage(u("Сотрудник «%1» не найден").arg(typed.trimmed()), 10000);
+    StatusBar->showMessage(found == 0 ? u("Сотрудник «%1» не найден").arg(typed.trimmed())
+                                      : u("«%1»: найдено сотрудников: %2, выберите одного из списка")
+                                            .arg(typed.trimmed())
+                                            .arg(found),
+                           10000);
     return false;
 }
 
@@ -507,6 +511,8 @@ void TOrderFormPanel::reset()
         e->clear();
     DokumCheckBoxKonca->setChecked(false);
     DokumDataKonc->hide();
+    // Notes about the previous order's input do not stay on a new one.
+    StatusBar->clearMessage();
     fillLists();
     DokumPanelOdin->show();
     DokumZagolovok->setText(u(ChooseKindHeading));

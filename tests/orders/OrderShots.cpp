@@ -73,7 +73,7 @@ int main(int argc, char **argv)
             // The whole screen, with the employee finder's list open over the form.
             QLineEdit *typed = f.DokumComboSotr->lineEdit();
             f.DokumComboSotr->setFocus();
-            typed->setText(QString::fromUtf8("ов"));
+            typed->setText(QString::fromUtf8(kind == veltor::Hire ? "ов" : "ля"));
             f.DokumComboSotr->completer()->setCompletionPrefix(typed->text());
             f.DokumComboSotr->completer()->complete();
             veltor::shots::settle();
