@@ -6,16 +6,21 @@
 #include "app/QtText.h"
 #include "storage/Schema.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QAbstractProxyModel>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -37,6 +42,41 @@ void setDateText(QDateEdit *picker, const std::string &text)
 
 std::string text(const QLineEdit *edit) { return fromQ(edit->text()); }
 
+// Text as the employee finder compares it: lower case, ё read as е.
+QString folded(QString text)
+{
+    return text.toLower().replace(QChar(0x0451), QChar(0x0435));
+}
+
+// A caption with its mnemonic marker taken out, as assistive technology reads it.
+QString withoutMnemonic(const QString &caption)
+{
+    QString plain = caption;
+    return plain.remove(QLatin1Char('&')).trimmed();
+}
+
+// The role of the employee list's entries holding the name as the finder compares it.
+constexpr int FoldedNameRole = Qt::UserRole + 1;
+
+// Offers the employee list's entries whose name holds the typed text anywhere, regardless of
+// case and of ё/е; a name taken from the list is the entry's text as shown.
+class EmployeeFinder : public QCompleter {
+public:
+    EmployeeFinder(QAbstractItemModel *model, QObject *parent) : QCompleter(model, parent)
+    {
+        setCompletionMode(QCompleter::PopupCompletion);
+        setFilterMode(Qt::MatchContains);
+        // Both sides are folded already.
+        setCaseSensitivity(Qt::CaseSensitive);
+        setCompletionRole(FoldedNameRole);
+        setModelSorting(QCompleter::UnsortedModel);
+        setMaxVisibleItems(15);
+    }
+
+    QStringList splitPath(const QString &path) const override { return {folded(path.trimmed())}; }
+    QString pathFromIndex(const QModelIndex &index) const override { return index.data(Qt::DisplayRole).toString(); }
+};
+
 } // namespace
 
 TOrderFormPanel::TOrderFormPanel(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -54,7 +94,7 @@ void TOrderFormPanel::createControls()
         l->setObjectName(QString::fromLatin1(name));
         if (buddy) {
             l->setBuddy(buddy);
-            buddy->setAccessibleName(u(caption).trimmed());
+            buddy->setAccessibleName(withoutMnemonic(u(caption)));
             if (description)
                 buddy->setAccessibleDescription(u(description));
         }
@@ -94,15 +134,15 @@ void TOrderFormPanel::createControls()
     DokumEdit1->setMaximumWidth(90);
     DokumData = createDatePicker(this, "DokumData");
     label(this, Label1, "Label1", "№", DokumEdit1, "Номер приказа");
-    label(this, Label1b, "Label1b", "от", DokumData, "Дата приказа");
+    label(this, Label1b, "Label1b", "&от", DokumData, "Дата приказа");
     head->addWidget(Label1, 0, 0);
     head->addLayout(row({DokumEdit1, Label1b, DokumData}), 0, 1);
     combo(this, DokumComboTipOper, "DokumComboTipOper");
-    label(this, Label2, "Label2", "Тип операции", DokumComboTipOper);
+    label(this, Label2, "Label2", "&Тип операции", DokumComboTipOper);
     head->addWidget(Label2, 1, 0);
     head->addWidget(DokumComboTipOper, 1, 1);
     edit(this, DokumEdit2, "DokumEdit2");
-    label(this, Label3, "Label3", "Основание", DokumEdit2);
+    label(this, Label3, "Label3", "Ос&нование", DokumEdit2);
     head->addWidget(Label3, 2, 0);
     head->addWidget(DokumEdit2, 2, 1);
     layout->addLayout(head);
@@ -113,15 +153,16 @@ void TOrderFormPanel::createControls()
     odin->setContentsMargins(0, 0, 0, 0);
     odin->setColumnMinimumWidth(0, LabelColumnWidth);
     combo(DokumPanelOdin, DokumComboSotr, "DokumComboSotr");
-    label(DokumPanelOdin, Label4, "Label4", "Сотрудник", DokumComboSotr);
+    label(DokumPanelOdin, Label4, "Label4", "&Сотрудник", DokumComboSotr);
+    setUpEmployeeFinder();
     DokumDataNach = createDatePicker(DokumPanelOdin, "DokumDataNach");
-    label(DokumPanelOdin, Label5, "Label5", "Дата начала действия", DokumDataNach);
-    DokumCheckBoxKonca = new QCheckBox(u("Дата окончания"), DokumPanelOdin);
+    label(DokumPanelOdin, Label5, "Label5", "&Дата начала действия", DokumDataNach);
+    DokumCheckBoxKonca = new QCheckBox(u("Дата о&кончания"), DokumPanelOdin);
     DokumCheckBoxKonca->setObjectName("DokumCheckBoxKonca");
     DokumDataKonc = createDatePicker(DokumPanelOdin, "DokumDataKonc");
     DokumDataKonc->setAccessibleName(u("Дата окончания"));
     edit(DokumPanelOdin, DokumEdit4, "DokumEdit4");
-    label(DokumPanelOdin, Label12, "Label12", "Коментарий", DokumEdit4);
+    label(DokumPanelOdin, Label12, "Label12", "Ко&ментарий", DokumEdit4);
     odin->addWidget(Label4, 0, 0);
     odin->addWidget(DokumComboSotr, 0, 1);
     odin->addWidget(Label5, 1, 0);
@@ -144,24 +185,24 @@ void TOrderFormPanel::createControls()
     QGridLayout *g = panel(DokumPanelPriem, "DokumPanelPriem");
     QWidget *p = DokumPanelPriem;
     combo(p, DokumComboOtdel, "DokumComboOtdel");
-    label(p, Label9, "Label9", "Подразделение", DokumComboOtdel);
+    label(p, Label9, "Label9", "&Подразделение", DokumComboOtdel);
     combo(p, DokumComboDolzh, "DokumComboDolzh");
-    label(p, Label7, "Label7", "Должность", DokumComboDolzh);
-    DokumOsnMestRab = new QCheckBox(u("Основное место работы"), p);
+    label(p, Label7, "Label7", "Дол&жность", DokumComboDolzh);
+    DokumOsnMestRab = new QCheckBox(u("Основное место ра&боты"), p);
     DokumOsnMestRab->setObjectName("DokumOsnMestRab");
     edit(p, DokumEdit3, "DokumEdit3");
-    label(p, Label8, "Label8", "Оклад", DokumEdit3);
+    label(p, Label8, "Label8", "Ок&лад", DokumEdit3);
     combo(p, DokumComboGrafRab, "DokumComboGrafRab");
-    label(p, Label15, "Label15", "График работы", DokumComboGrafRab);
+    label(p, Label15, "Label15", "&График работы", DokumComboGrafRab);
     combo(p, DokumComboRezTr, "DokumComboRezTr");
-    label(p, Label11, "Label11", "Режим труда", DokumComboRezTr);
+    label(p, Label11, "Label11", "Реж&им труда", DokumComboRezTr);
     edit(p, DokumEdit12, "DokumEdit12");
     DokumDataDog = createDatePicker(p, "DokumDataDog");
-    label(p, Label10, "Label10", "Трудовой договор №", DokumEdit12, "Номер трудового договора");
+    label(p, Label10, "Label10", "Трудо&вой договор №", DokumEdit12, "Номер трудового договора");
     label(p, Label10b, "Label10b", "от", DokumDataDog, "Дата трудового договора");
     edit(p, DokumEdit13, "DokumEdit13");
     DokumDataSogl = createDatePicker(p, "DokumDataSogl");
-    label(p, Label27, "Label27", "Доп.соглашение   №", DokumEdit13, "Номер дополнительного соглашения");
+    label(p, Label27, "Label27", "Доп.согла&шение   №", DokumEdit13, "Номер дополнительного соглашения");
     label(p, Label27b, "Label27b", "от", DokumDataSogl, "Дата дополнительного соглашения");
     g->addWidget(Label9, 0, 0);
     g->addWidget(DokumComboOtdel, 0, 1);
@@ -181,15 +222,15 @@ void TOrderFormPanel::createControls()
 
     g = panel(DokumPanelUvol, "DokumPanelUvol");
     p = DokumPanelUvol;
-    DokumUvolRadio1 = new QRadioButton(u("Компенсация отпуска"), p);
+    DokumUvolRadio1 = new QRadioButton(u("Ком&пенсация отпуска"), p);
     DokumUvolRadio1->setObjectName("DokumUvolRadio1");
-    DokumUvolRadio2 = new QRadioButton(u("Удержание за отпуск"), p);
+    DokumUvolRadio2 = new QRadioButton(u("&Удержание за отпуск"), p);
     DokumUvolRadio2->setObjectName("DokumUvolRadio2");
     edit(p, DokumEdit5, "DokumEdit5");
-    label(p, Label13, "Label13", "за", DokumEdit5, "Дней компенсации или удержания за отпуск");
+    label(p, Label13, "Label13", "&за", DokumEdit5, "Дней компенсации или удержания за отпуск");
     Label13b = new QLabel(u("дней"), p);
     edit(p, DokumEdit6, "DokumEdit6");
-    label(p, Label14, "Label14", "Выходное пособие за", DokumEdit6, "Дней выходного пособия");
+    label(p, Label14, "Label14", "&Выходное пособие за", DokumEdit6, "Дней выходного пособия");
     Label14b = new QLabel(u("дней"), p);
     DokumEdit5->setMaximumWidth(70);
     DokumEdit6->setMaximumWidth(70);
@@ -207,11 +248,11 @@ void TOrderFormPanel::createControls()
     DokumComboVidOtp->addItems({u("Основной отпуск"), u("Дополнительный отпуск"), u("Учебный отпуск"),
                                 u("Отпуск по беременности и родам")});
     DokumComboVidOtp->setCurrentIndex(-1);
-    label(p, Label16, "Label16", "Вид отпуска", DokumComboVidOtp);
+    label(p, Label16, "Label16", "&Вид отпуска", DokumComboVidOtp);
     edit(p, DokumEdit7, "DokumEdit7");
-    label(p, Label17, "Label17", "Всего дней отпуска", DokumEdit7);
+    label(p, Label17, "Label17", "Всего дне&й отпуска", DokumEdit7);
     edit(p, DokumEdit8, "DokumEdit8");
-    label(p, Label18, "Label18", "из них доп. отпуска", DokumEdit8);
+    label(p, Label18, "Label18", "&из них доп. отпуска", DokumEdit8);
     DokumEdit7->setMaximumWidth(70);
     DokumEdit8->setMaximumWidth(70);
     label(p, Label19, "Label19", "дни расчитываются по:", nullptr);
@@ -220,17 +261,19 @@ void TOrderFormPanel::createControls()
     combo(p, DokumComboRaschOsn, "DokumComboRaschOsn");
     DokumComboRaschOsn->addItems(counting);
     DokumComboRaschOsn->setCurrentIndex(-1);
-    label(p, Label20, "Label20", "Основной отпуск", DokumComboRaschOsn, "Дни основного отпуска расчитываются по");
+    label(p, Label20, "Label20", "Основной отп&уск", DokumComboRaschOsn, "Дни основного отпуска расчитываются по");
     combo(p, DokumComboRaschDop, "DokumComboRaschDop");
     DokumComboRaschDop->addItems(counting);
     DokumComboRaschDop->setCurrentIndex(-1);
-    label(p, Label21, "Label21", "Дополнительный ", DokumComboRaschDop,
+    label(p, Label21, "Label21", "Допо&лнительный ", DokumComboRaschDop,
           "Дни дополнительного отпуска расчитываются по");
-    label(p, Label22, "Label22", "Отпуск предоставляется за период работы:", nullptr);
+    label(p, Label22, "Label22", "Отпуск предоставляется &за период работы:", nullptr);
     DokumData1 = createDatePicker(p, "DokumData1");
     DokumData2 = createDatePicker(p, "DokumData2");
     label(p, Label23, "Label23", "с", DokumData1, "Начало периода работы");
-    label(p, Label23b, "Label23b", "по", DokumData2, "Конец периода работы");
+    label(p, Label23b, "Label23b", "&по", DokumData2, "Конец периода работы");
+    // "с" is one letter, already another field's: the line above the dates leads to them.
+    Label22->setBuddy(DokumData1);
     g->addWidget(Label16, 0, 0);
     g->addWidget(DokumComboVidOtp, 0, 1);
     g->addWidget(Label17, 1, 0);
@@ -249,11 +292,11 @@ void TOrderFormPanel::createControls()
     g = panel(DokumPanelKomand, "DokumPanelKomand");
     p = DokumPanelKomand;
     edit(p, DokumEdit9, "DokumEdit9");
-    label(p, Label24, "Label24", "Куда (город)", DokumEdit9);
+    label(p, Label24, "Label24", "Куда (&город)", DokumEdit9);
     edit(p, DokumEdit10, "DokumEdit10");
-    label(p, Label25, "Label25", "Организация", DokumEdit10);
+    label(p, Label25, "Label25", "Орган&изация", DokumEdit10);
     edit(p, DokumEdit11, "DokumEdit11");
-    label(p, Label26, "Label26", "Цель", DokumEdit11);
+    label(p, Label26, "Label26", "&Цель", DokumEdit11);
     g->addWidget(Label24, 0, 0);
     g->addWidget(DokumEdit9, 0, 1);
     g->addWidget(Label25, 1, 0);
@@ -284,9 +327,9 @@ void TOrderFormPanel::createControls()
         buttons->addWidget(b);
     };
     buttons->addStretch(1);
-    button(DokumButOK, "DokumButOK", "O K");
-    button(DokumButPech, "DokumButPech", "Распечатать");
-    button(DokumButOtmen, "DokumButOtmen", "Отмена");
+    button(DokumButOK, "DokumButOK", "&O K");
+    button(DokumButPech, "DokumButPech", "&Распечатать");
+    button(DokumButOtmen, "DokumButOtmen", "Отм&ена");
     layout->addLayout(buttons);
     // Notes about refused input.
     StatusBar = new QStatusBar(this);
@@ -296,12 +339,84 @@ void TOrderFormPanel::createControls()
     layout->addWidget(StatusBar);
 
     connect(DokumComboSotr, &QComboBox::activated, this, guarded(this, [this] { DokumComboSotrChange(); }));
+    // The finder's list opening takes the focus from the field for a moment: typing goes on.
+    connect(DokumComboSotr->lineEdit(), &QLineEdit::editingFinished, this,
+            guarded(this, [this] { settleTypedEmployee(SettleBy::Leaving); }));
+    DokumComboSotr->installEventFilter(this);
+    connect(DokumComboSotr->lineEdit(), &QLineEdit::returnPressed, this,
+            guarded(this, [this] { settleTypedEmployee(SettleBy::Enter); }));
     connect(DokumCheckBoxKonca, &QCheckBox::toggled, this, [this] { DokumCheckBoxKoncaClick(); });
     // A vacation ends where its start and its days put the end.
     connect(DokumEdit7, &QLineEdit::textChanged, this, [this] { followVacationEnd(); });
     connect(DokumDataNach, &QDateEdit::dateChanged, this, [this] { followVacationEnd(); });
     VidDok_odin(-1);
     DokumDataKonc->hide();
+}
+
+void TOrderFormPanel::setUpEmployeeFinder()
+{
+    // A name is found by typing any part of it; the list stays a list: typing adds no entry.
+    QComboBox *c = DokumComboSotr;
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMaxVisibleItems(15);
+    c->lineEdit()->setPlaceholderText(u("часть фамилии или имени"));
+    // The finder works on the list's own model, so an entry it offers is the list's entry.
+    c->setCompleter(new EmployeeFinder(c->model(), this));
+    c->completer()->popup()->setAccessibleName(u("Найденные сотрудники"));
+}
+
+bool TOrderFormPanel::settleTypedEmployee(SettleBy how)
+{
+    // What the field shows is who the order is for. Enter in the finder's list takes the
+    // highlighted name (the finder does that itself), or else the first one found; otherwise
+    // a typed part of a name that is one employee's chooses him, and any other typing gives
+    // way to the chosen employee's name.
+    QComboBox *c = DokumComboSotr;
+    QCompleter *finder = c->completer();
+    const bool listOpen = finder->popup()->isVisible();
+    if (listOpen && (how == SettleBy::Leaving || finder->popup()->currentIndex().isValid()))
+        return true;
+    const int current = c->currentIndex();
+    const QString typed = c->lineEdit()->text();
+    if (current >= 0 && typed == c->itemText(current))
+        return true;
+    finder->setCompletionPrefix(typed);
+    const int found = typed.trimmed().isEmpty() ? 0 : finder->completionCount();
+    if (found == 1 || (how == SettleBy::Enter && found > 1)) {
+        const auto *offered = static_cast<QAbstractProxyModel *>(finder->completionModel());
+        const int entry = offered->mapToSource(offered->index(0, 0)).row();
+        c->setCurrentIndex(entry);
+        emit c->activated(entry);
+        return true;
+    }
+    c->lineEdit()->setText(current >= 0 ? c->itemText(current) : QString());
+    // An emptied field only shows the chosen employee again.
+    if (typed.trimmed().isEmpty())
+        return true;
+    StatusBar->showMessage(found == 0 ? u("Сотрудник «%1» не найден").arg(typed.trimmed())
+                                      : u("«%1»: найдено сотрудников: %2, выберите одного из списка")
+                                            .arg(typed.trimmed())
+                                            .arg(found),
+                           10000);
+    return false;
+}
+
+bool TOrderFormPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter in the employee field after typing chooses the employee (or says none is found),
+    // and goes no further: the clerk sees whom the order is for before Enter saves it.
+    if (watched == DokumComboSotr && event->type() == QEvent::KeyPress
+        && !DokumComboSotr->completer()->popup()->isVisible()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const int current = DokumComboSotr->currentIndex();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+            && !(current >= 0 && DokumComboSotr->lineEdit()->text() == DokumComboSotr->itemText(current))) {
+            runGuarded(this, [this] { settleTypedEmployee(SettleBy::Enter); });
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TOrderFormPanel::bindFields(const OrderBook &book)
@@ -362,9 +477,28 @@ void TOrderFormPanel::fillLists()
         combo->addItems(items);
         combo->setCurrentIndex(-1);
     };
-    fill(DokumComboSotr, m_state.Osnova, schema::FIO, schema::KOD, m_employeeCodes);
+    fillEmployees();
     fill(DokumComboOtdel, m_state.Otdel, schema::OTDEL, schema::NOM, m_departmentCodes);
     fill(DokumComboDolzh, m_state.Dolzh, schema::DOLZH, schema::NOM, m_positionCodes);
+}
+
+void TOrderFormPanel::fillEmployees()
+{
+    m_employees = employeeChoices(m_state.Osnova);
+    QComboBox *c = DokumComboSotr;
+    c->clear();
+    // The entries go in at once, each with the name the finder compares: a list of thousands
+    // is not inserted and announced row by row.
+    QList<QStandardItem *> items;
+    items.reserve(qsizetype(m_employees.size()));
+    for (const EmployeeChoice &e : m_employees) {
+        const QString name = toQ(e.name);
+        auto *item = new QStandardItem(e.dismissed ? name + u(" (уволен)") : name);
+        item->setData(folded(name), FoldedNameRole);
+        items << item;
+    }
+    static_cast<QStandardItemModel *>(c->model())->invisibleRootItem()->insertRows(0, items);
+    c->setCurrentIndex(-1);
 }
 
 void TOrderFormPanel::reset()
@@ -377,6 +511,8 @@ void TOrderFormPanel::reset()
         e->clear();
     DokumCheckBoxKonca->setChecked(false);
     DokumDataKonc->hide();
+    // Notes about the previous order's input do not stay on a new one.
+    StatusBar->clearMessage();
     fillLists();
     DokumPanelOdin->show();
     DokumZagolovok->setText(u(ChooseKindHeading));
@@ -418,7 +554,29 @@ void TOrderFormPanel::DokumComboTipOperChange(const LoadedTable &zhurDok)
 
 void TOrderFormPanel::selectEmployee(int mainRecord)
 {
-    DokumComboSotr->setCurrentIndex(mainRecord >= 1 && mainRecord <= DokumComboSotr->count() ? mainRecord - 1 : -1);
+    int entry = -1;
+    for (size_t i = 0; i < m_employees.size() && entry < 0; ++i)
+        if (m_employees[i].record == mainRecord)
+            entry = int(i);
+    DokumComboSotr->setCurrentIndex(entry);
+}
+
+bool TOrderFormPanel::selectEmployeeCode(const std::string &code)
+{
+    int entry = -1;
+    for (size_t i = 0; i < m_employees.size() && entry < 0 && !code.empty(); ++i)
+        if (m_employees[i].code == code)
+            entry = int(i);
+    DokumComboSotr->setCurrentIndex(entry);
+    return entry >= 0;
+}
+
+int TOrderFormPanel::employeeEntry(int mainRecord) const
+{
+    for (size_t i = 0; i < m_employees.size(); ++i)
+        if (m_employees[i].record == mainRecord)
+            return int(i);
+    return -1;
 }
 
 void TOrderFormPanel::DokumComboSotrChange()
@@ -515,9 +673,9 @@ OrderInput TOrderFormPanel::input() const
     else
         in.kind = -1;
     const int employee = DokumComboSotr->currentIndex();
-    if (employee >= 0 && size_t(employee) < m_employeeCodes.size()) {
-        in.employeeRecord = employee + 1;
-        in.employeeCode = m_employeeCodes[size_t(employee)];
+    if (employee >= 0 && size_t(employee) < m_employees.size()) {
+        in.employeeRecord = m_employees[size_t(employee)].record;
+        in.employeeCode = m_employees[size_t(employee)].code;
     }
     in.number = text(DokumEdit1);
     in.date = pickerDateText(*DokumData);

@@ -40,10 +40,21 @@ public:
     // personnel tables), so they take only what those fields hold.
     void bindFields(const OrderBook &book);
 
+    // Leaving the employee field, Enter in it, and before a save: the typed part of a name is
+    // settled to an employee, so the field names who the order is for. While the finder's list
+    // is open, leaving settles nothing (the list has the keyboard). False, after a note in the
+    // status bar, when the typing named nobody and gave way to the employee chosen before.
+    enum class SettleBy { Leaving, Enter };
+    bool settleTypedEmployee(SettleBy how = SettleBy::Leaving);
+
     OrderInput input() const;
     int kind() const;
-    // The employee list entry of a main-table record.
+    // The employee list entry of a main-table record (none when the list does not hold it).
     void selectEmployee(int mainRecord);
+    // The employee list entry of an employee code (KOD as stored); false when none has it.
+    bool selectEmployeeCode(const std::string &code);
+    // The position in the employee list of a main-table record, -1 when none.
+    int employeeEntry(int mainRecord) const;
 
     QLabel *DokumZagolovok = nullptr;
     QLabel *Label1 = nullptr, *Label1b = nullptr;
@@ -93,16 +104,21 @@ public:
     QPushButton *DokumButOK = nullptr, *DokumButPech = nullptr, *DokumButOtmen = nullptr;
     QStatusBar *StatusBar = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void createControls();
     void fillLists();
+    void fillEmployees();
+    void setUpEmployeeFinder();
     void followVacationEnd();
 
     AppState &m_state;
     // What the lists showed when filled, so a save stores what the person saw even when
     // another window changes the tables meanwhile.
     std::vector<HrKind> m_kinds;
-    std::vector<std::string> m_employeeCodes;
+    std::vector<EmployeeChoice> m_employees;
     std::vector<std::string> m_departmentCodes;
     std::vector<std::string> m_positionCodes;
     bool m_showingStored = false; // a stored order is being shown: its end date stays as stored

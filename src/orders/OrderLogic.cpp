@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <system_error>
 #include <unordered_map>
 
@@ -220,6 +221,52 @@ bool vacationEndDate(const std::string &startDate, const std::string &days, std:
         return false;
     endDate = dateToStr(end);
     return true;
+}
+
+std::string foldedName(std::string_view cp1251)
+{
+    // CP1251: А-Я are 0xC0-0xDF and а-я 0xE0-0xFF, Ё 0xA8, ё 0xB8, е 0xE5.
+    std::string folded(cp1251);
+    for (char &c : folded) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b == 0xA8 || b == 0xB8)
+            c = static_cast<char>(0xE5);
+        else if (b >= 0xC0 && b <= 0xDF)
+            c = static_cast<char>(b + 0x20);
+        else if (b >= 'A' && b <= 'Z')
+            c = static_cast<char>(b + ('a' - 'A'));
+    }
+    return folded;
+}
+
+std::vector<EmployeeChoice> employeeChoices(const LoadedTable &osnova)
+{
+    const int name = FieldIndex(osnova.Header, schema::FIO), code = FieldIndex(osnova.Header, schema::KOD),
+              dismissed = FieldIndex(osnova.Header, schema::UVOLEN);
+    const int count = osnova.Header.RecordCount;
+    std::vector<EmployeeChoice> choices;
+    std::vector<std::string> keys;
+    choices.reserve(size_t(std::max(count, 0)));
+    keys.reserve(size_t(std::max(count, 0)));
+    for (int r = 1; r <= count; ++r) {
+        EmployeeChoice c;
+        c.record = r;
+        c.code = GetField(osnova.Header, osnova.Data, r, code);
+        c.name = GetField(osnova.Header, osnova.Data, r, name);
+        c.dismissed = dismissed > 0 && GetField(osnova.Header, osnova.Data, r, dismissed) == "1";
+        // Folded bytes compare in the alphabet's order; the leading byte puts the working first.
+        keys.push_back((c.dismissed ? '1' : '0') + foldedName(c.name));
+        choices.push_back(std::move(c));
+    }
+    std::vector<size_t> order(choices.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::vector<EmployeeChoice> sorted;
+    sorted.reserve(choices.size());
+    for (size_t i : order)
+        sorted.push_back(std::move(choices[i]));
+    return sorted;
 }
 
 std::string orderInputProblem(const OrderInput &in)

@@ -91,6 +91,21 @@ struct EmployeeEmployment {
 };
 EmployeeEmployment employmentOf(const AppState &state, int mainRecord);
 
+// An entry of the order form's employee list.
+struct EmployeeChoice {
+    int record = 0;         // osnova.dbf record
+    std::string code;       // its KOD
+    std::string name;       // its FIO (CP1251)
+    bool dismissed = false; // its UVOLEN is "1"
+};
+
+// A name as the employee list finds and orders it: lower case, ё read as е, in CP1251.
+std::string foldedName(std::string_view cp1251);
+
+// Every employee of the main table for the employee list: those working first, then the
+// dismissed, each part by name regardless of case and of ё/е, namesakes in table order.
+std::vector<EmployeeChoice> employeeChoices(const LoadedTable &osnova);
+
 // The last trud.dbf record of an employee code; 0 when none.
 int lastHistoryRecord(const LoadedTable &trud, const std::string &code);
 

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -62,6 +63,13 @@ TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
     // After the panel has shown the chosen employee's employment.
     connect(DokumPanel->DokumComboSotr, &QComboBox::activated, this, [this] { noteEmployeeShown(); });
 
+    // Enter is "O K" (a focused button takes Enter itself); Ctrl+S saves and keeps the order open.
+    DokumPanel->DokumButOK->setDefault(true);
+    for (QPushButton *b : {DokumPanel->DokumButOK, DokumPanel->DokumButPech, DokumPanel->DokumButOtmen})
+        b->setAutoDefault(true);
+    auto *save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, this, guarded(this, [this] { saveKeepingOpen(); }));
+
     connect(m_state.Notifier.get(), &ChangeNotifier::committed, this,
             [this](const RecordChange &change) { runGuarded(this, [&] { changeCommitted(change); }); });
     connect(m_state.Notifier.get(), &ChangeNotifier::readAnew, this,
@@ -71,7 +79,16 @@ TForm4::TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent)
 
 void TForm4::openNewOrder()
 {
-    runGuarded(this, [this] { N6_1Click(); });
+    runGuarded(this, [this] {
+        if (!N6_1Click())
+            return;
+        // The order is for the list's current employee until another is chosen.
+        if (!DokumPanel->selectEmployeeCode(m_main.currentCode()))
+            return;
+        DokumPanel->DokumComboSotrChange();
+        noteEmployeeShown();
+        markShown();
+    });
 }
 
 void TForm4::openJournal()
@@ -203,6 +220,13 @@ void TForm4::closeQuietly()
 
 void TForm4::keyPressEvent(QKeyEvent *event)
 {
+    // Enter that no field took (a line edit, a list or a date passes it on) is "O K".
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && DokumPanel->isVisibleTo(this)) {
+        if (DokumPanel->DokumButOK->isEnabled())
+            runGuarded(this, [this] { DokumButOKClick(); });
+        return;
+    }
     if (event->key() != Qt::Key_Escape) {
         QWidget::keyPressEvent(event);
         return;
@@ -356,7 +380,13 @@ void TForm4::ZhurGridDblClick()
     markShown();
 }
 
-void TForm4::DokumComboTipOperChange() { DokumPanel->DokumComboTipOperChange(m_book.ZhurDok); }
+void TForm4::DokumComboTipOperChange()
+{
+    DokumPanel->DokumComboTipOperChange(m_book.ZhurDok);
+    // The kind's panel may make the window grow: it stays wholly on the screen.
+    layout()->activate();
+    keepOnScreen(this);
+}
 
 void TForm4::sohraneniedokumenta()
 {
@@ -372,6 +402,9 @@ void TForm4::sohraneniedokumenta()
 
 bool TForm4::saveOrder()
 {
+    // A typed name that is nobody's saves nothing for the employee shown before.
+    if (!DokumPanel->settleTypedEmployee())
+        return false;
     if (!orderComplete())
         return false;
     try {
@@ -395,6 +428,15 @@ bool TForm4::orderComplete()
         return true;
     Dialogs::message(QString::fromStdString(problem), this);
     return false;
+}
+
+void TForm4::saveKeepingOpen()
+{
+    if (!DokumPanel->isVisibleTo(this) || !DokumPanel->DokumButOK->isEnabled())
+        return;
+    if (saveOrder())
+        // Its records are stored under this kind now; a further save rewrites them.
+        DokumPanel->DokumComboTipOper->setEnabled(false);
 }
 
 void TForm4::DokumButOKClick()

@@ -38,6 +38,8 @@ public:
     void ZhurGridDblClick();
     void DokumComboTipOperChange();
     void DokumButOKClick();
+    // Ctrl+S: saves the order in the form and leaves it open.
+    void saveKeepingOpen();
     void DokumButPechClick();
     void DokumButOtmenClick();
     // Saves the order shown in the form under the current order ID.

@@ -55,7 +55,7 @@ TEST_F(OrderRecords, AnotherEmployeeOnAStoredOrderTakesAllItsRecords)
     ASSERT_EQ(column(file(schema::OsnovaTable), "UVOLEN"), (Strings{"1", "0"}));
 
     openFromJournal(1);
-    choose(f().DokumComboSotr, 1);
+    chooseEmployee(2);
     f().DokumButOK->click();
     EXPECT_TRUE(noMessages()) << utf8(Dialogs::shownMessages().join("\n"));
 

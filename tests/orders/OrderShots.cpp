@@ -1,9 +1,14 @@
 // Screenshots of the orders window on the demo database, to look at it as a person would:
 //   xvfb-run -a orders_shots <output folder>
 // Saves the journal, the order form laid out for each kind, a stored order opened from the
-// journal, and a printed hire order (an RTF document) beside them.
+// journal, and a printed hire order (an RTF document) beside them; for a hire and a vacation
+// also the whole screen with the employee finder's list open.
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCompleter>
+#include <QLineEdit>
+#include <QScreen>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -64,6 +69,18 @@ int main(int argc, char **argv)
         f.DokumComboSotr->setCurrentIndex(1);
         emit f.DokumComboSotr->activated(1);
         shot(QStringLiteral("kind%1").arg(kind));
+        if (kind == veltor::Hire || kind == veltor::Vacation) {
+            // The whole screen, with the employee finder's list open over the form.
+            QLineEdit *typed = f.DokumComboSotr->lineEdit();
+            f.DokumComboSotr->setFocus();
+            typed->setText(QString::fromUtf8(kind == veltor::Hire ? "ов" : "ля"));
+            f.DokumComboSotr->completer()->setCompletionPrefix(typed->text());
+            f.DokumComboSotr->completer()->complete();
+            veltor::shots::settle();
+            orders.screen()->grabWindow(0).save(out + QStringLiteral("/orders-finder%1.png").arg(kind));
+            f.DokumComboSotr->completer()->popup()->hide();
+            f.settleTypedEmployee();
+        }
         if (kind == veltor::Hire) {
             veltor::Dialogs::queueAnswer(true);
             f.DokumButPech->click();

@@ -281,9 +281,11 @@ TEST_F(OrderWindow, EveryInputIsNamedByItsLabel)
         ++checked;
     }
     EXPECT_GE(checked, 35);
+    // A label names its field as it reads, without its underlined letter's marker. (The line
+    // above the vacation's period leads to its first date, named "с".)
     for (QLabel *l : orders->findChildren<QLabel *>())
-        if (l->buddy())
-            EXPECT_EQ(l->buddy()->accessibleName(), l->text().trimmed()) << l->objectName().toStdString();
+        if (l->buddy() && l != f().Label22)
+            EXPECT_EQ(l->buddy()->accessibleName(), l->text().remove('&').trimmed()) << l->objectName().toStdString();
     QAccessibleInterface *window = QAccessible::queryAccessibleInterface(orders.get());
     EXPECT_EQ(window->role(), QAccessible::Window);
     EXPECT_EQ(utf8(window->text(QAccessible::Name)), "Кадровый приказ");

@@ -119,8 +119,10 @@ protected:
     {
         form->N6_1->trigger();
         choose(f().DokumComboTipOper, kind);
-        choose(f().DokumComboSotr, employeeRecord - 1);
+        chooseEmployee(employeeRecord);
     }
+    // The employee list is ordered by name: its entry is found by the main-table record.
+    void chooseEmployee(int employeeRecord) { choose(f().DokumComboSotr, f().employeeEntry(employeeRecord)); }
 
     LoadedTable disk(std::string_view table) const { return ReadTable(file(table)); }
 

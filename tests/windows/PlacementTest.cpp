@@ -4,8 +4,6 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 namespace veltor::test {
 namespace {
@@ -47,20 +45,3 @@ TEST_F(Placement, EveryToolsPanelAndTheCardFitTheScreen)
 
 } // namespace
 } // namespace veltor::test
-
-int main(int argc, char **argv)
-{
-    // An offscreen screen of the size of a small office monitor.
-    QTemporaryFile screens;
-    if (!screens.open())
-        return 1;
-    screens.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1366, "height": 768,
-                      "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    screens.flush();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.fileName()).toLocal8Bit());
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    veltor::Dialogs::setTestMode(true);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
