@@ -185,14 +185,14 @@ void TForm1::createActions()
     connect(N3_2, &QAction::triggered, this, guarded(this, [this] { N3_2Click(); }));
     connect(N4, &QAction::triggered, this, [this] { N4Click(); });
     connect(N5_1, &QAction::triggered, this, guarded(this, [this] { N5_1Click(); }));
-    // The orders window lives in a library above this one: its openers are reached by name.
+    // The orders window lives in a library above this one: reached through its interface.
     connect(N6_1, &QAction::triggered, this, [this] {
-        if (m_links.Form4)
-            QMetaObject::invokeMethod(m_links.Form4, "openNewOrder");
+        if (auto *orders = dynamic_cast<OrdersWindow *>(m_links.Form4))
+            orders->openNewOrder();
     });
     connect(N6_4, &QAction::triggered, this, [this] {
-        if (m_links.Form4)
-            QMetaObject::invokeMethod(m_links.Form4, "openJournal");
+        if (auto *orders = dynamic_cast<OrdersWindow *>(m_links.Form4))
+            orders->openJournal();
     });
     connect(N1_11, &QAction::triggered, this, guarded(this, [this] { N1_11Click(); }));
     connect(N1_12, &QAction::triggered, this, guarded(this, [this] { N1_12Click(); }));

@@ -39,6 +39,19 @@ public:
     virtual std::string openCode() const = 0;
 };
 
+// What the main window and the card ask of the HR-orders window, which lives in a library
+// above them. Each opener shows its own failure.
+class OrdersWindow {
+public:
+    virtual ~OrdersWindow() = default;
+    // A new order for the list's current employee ("На одного сотрудника").
+    virtual void openNewOrder() = 0;
+    // The journal of orders ("Журнал документов").
+    virtual void openJournal() = 0;
+    // A new order of the HR kind at `tag` - 1 for the employee with that code (KOD as stored).
+    virtual void openOrderFor(int tag, const std::string &code) = 0;
+};
+
 // What the other windows ask of the employee list (the main window): the shown list as rows of
 // codes and cell texts, refilling it, its title and the current employee.
 class EmployeeListWindow {

@@ -635,7 +635,7 @@ void TForm2::ButPechatClick(int tag)
 
 void TForm2::ButKadrClick(int tag)
 {
-    QWidget *orders = m_main.links().Form4;
+    auto *orders = dynamic_cast<OrdersWindow *>(m_main.links().Form4);
     if (!orders)
         return;
     // An order is written for saved records: edits are saved or dropped first, and a new
@@ -646,11 +646,8 @@ void TForm2::ButKadrClick(int tag)
         closeQuietly();
         return;
     }
-    // The employee this card shows: the list's current row may have moved since it opened.
-    int32_t code = 0;
-    const int record = tryStrToInt(m_code, code) ? nomerstrokipokodu(m_state.Osnova.Header, m_state.Osnova.Data, code) : 0;
-    // The orders window lives in a library above the card: reached by its invokable opener.
-    QMetaObject::invokeMethod(orders, "openOrderFor", Q_ARG(int, tag), Q_ARG(int, record));
+    // The employee this card shows, by code: the list's current row may have moved since.
+    orders->openOrderFor(tag, m_code);
     closeQuietly();
 }
 

@@ -96,7 +96,7 @@ void TForm4::openJournal()
     runGuarded(this, [this] { N6_4Click(); });
 }
 
-void TForm4::openOrderFor(int tag, int mainRecord)
+void TForm4::openOrderFor(int tag, const std::string &code)
 {
     runGuarded(this, [&] {
         if (!N6_1Click())
@@ -106,7 +106,7 @@ void TForm4::openOrderFor(int tag, int mainRecord)
             f.DokumComboTipOper->setCurrentIndex(tag - 1);
             f.DokumComboTipOperChange(m_book.ZhurDok);
         }
-        f.selectEmployee(mainRecord);
+        f.selectEmployeeCode(code);
         f.DokumComboSotrChange();
         noteEmployeeShown();
         // Opened so, the order holds nothing typed yet.

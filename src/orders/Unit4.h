@@ -1,6 +1,7 @@
 #pragma once
 #include <QWidget>
 
+#include "app/WindowSupport.h"
 #include "records/AppState.h"
 #include "orders/OrderLogic.h"
 
@@ -15,17 +16,15 @@ class TOrderJournalPanel;
 // becomes visible. Other windows' commits refresh what it shows while the form holds no typed
 // work; typed work is not left without "Сохранить изменения?"; after the tables are read anew
 // (another database, say) it closes and forgets the tables it held.
-class TForm4 : public QWidget {
+class TForm4 : public QWidget, public OrdersWindow {
     Q_OBJECT
 public:
     TForm4(AppState &state, TForm1 &mainWindow, QWidget *parent = nullptr);
 
-    // The openers of the main menu and the card; each shows its own failure. Invokable, so the
-    // windows below this one reach them through Qt's meta-object system.
-    Q_INVOKABLE void openNewOrder();            // "На одного сотрудника"
-    Q_INVOKABLE void openJournal();             // "Журнал документов"
-    // A new order of the HR kind at `tag` - 1 for the employee of main-table record `mainRecord`.
-    Q_INVOKABLE void openOrderFor(int tag, int mainRecord);
+    // The openers of the main menu and the card; each shows its own failure.
+    void openNewOrder() override;
+    void openJournal() override;
+    void openOrderFor(int tag, const std::string &code) override;
 
     // A new order; false when the clerk kept the order being typed (Отмена).
     bool N6_1Click();

@@ -158,7 +158,7 @@ TEST_F(OrderRecords, AnOrderOnAnEmployeeChangedMeanwhileIsRefused)
         SetField(state->Osnova, 1, schema::OKLAD, salary);
         save.commit();
     };
-    orders->openOrderFor(SalaryChange + 1, 1);
+    orders->openOrderFor(SalaryChange + 1, "1");
     otherWindowSetsSalary("5500");
     EXPECT_EQ(utf8(f().DokumEdit3->text()), "5500") << "an untouched form shows the current salary";
 
