@@ -13,6 +13,8 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <array>
+#include <exception>
 #include <cstring>
 #include <utility>
 
@@ -160,6 +162,223 @@ void appendCopyValue(std::string &line, std::string_view value)
         default: line += c;
         }
     }
+}
+
+// The CP1251 byte of each character of two UTF-8 bytes (U+0080 to U+07FF, Cyrillic among them),
+// '?' where CP1251 has none: what utf8ToCp1251 gives for it.
+const std::array<char, 0x800> &twoByteCharacters()
+{
+    static const std::array<char, 0x800> table = [] {
+        std::array<char, 0x800> t{};
+        for (char32_t c = 0; c < 0x800; ++c) {
+            const int b = cp1251ByteOf(c);
+            t[c] = b < 0 ? '?' : static_cast<char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Writes a UTF-8 value into a field of `width` bytes as CP1251, cut at the width, as
+// utf8ToCp1251(value).substr(0, width) would; the rest of the field is left as it is.
+void putCp1251(char *field, size_t width, std::string_view value)
+{
+    const std::array<char, 0x800> &twoBytes = twoByteCharacters();
+    const auto *p = reinterpret_cast<const unsigned char *>(value.data());
+    const auto *end = p + value.size();
+    size_t n = 0;
+    while (p < end && n < width) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            field[n++] = static_cast<char>(lead);
+            ++p;
+        } else if (lead >= 0xC2 && lead <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            field[n++] = twoBytes[static_cast<size_t>(((lead & 0x1F) << 6) | (p[1] & 0x3F))];
+            p += 2;
+        } else {
+            // Longer or ill-formed sequences are rare: the rest goes through the general conversion.
+            const std::string rest = utf8ToCp1251(std::string_view(reinterpret_cast<const char *>(p),
+                                                                   static_cast<size_t>(end - p)));
+            std::memcpy(field + n, rest.data(), std::min(rest.size(), width - n));
+            return;
+        }
+    }
+}
+
+uint16_t bigEndian16(const char *p)
+{
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    return static_cast<uint16_t>((u[0] << 8) | u[1]);
+}
+
+uint32_t bigEndian32(const char *p)
+{
+    const auto *u = reinterpret_cast<const unsigned char *>(p);
+    return (uint32_t{u[0]} << 24) | (uint32_t{u[1]} << 16) | (uint32_t{u[2]} << 8) | u[3];
+}
+
+// The records of a table from the binary COPY of (veltor_pos, veltor_ver, fields…): a signature,
+// flags and an extension area, then per row a 16-bit field count and each field as a 32-bit
+// length and its bytes (bigint as 8 bytes, texts in the client's encoding), all big-endian; a
+// count of -1 ends the data.
+class CopyRecords {
+public:
+    CopyRecords(const std::string &key, std::vector<size_t> widths, size_t expectedBytes)
+        : m_key(key), m_widths(std::move(widths))
+    {
+        m_recordLength = 1;
+        for (const size_t w : m_widths)
+            m_recordLength += w;
+        data.reserve(expectedBytes);
+    }
+
+    std::string data;
+    std::vector<int64_t> keys;
+    std::vector<int64_t> versions;
+
+    // libpq hands whole rows, the header with the first; a message ending inside a row is still
+    // taken, by keeping its rest until the next one.
+    void take(std::string_view message)
+    {
+        if (m_pending.empty()) {
+            const size_t used = parse(message);
+            m_pending.assign(message.substr(used));
+        } else {
+            m_pending.append(message);
+            const size_t used = parse(m_pending);
+            m_pending.erase(0, used);
+        }
+    }
+
+    void finish() const
+    {
+        if (!m_ended || !m_pending.empty())
+            damaged();
+    }
+
+private:
+    static constexpr std::string_view Signature{"PGCOPY\n\377\r\n\0", 11};
+
+    [[noreturn]] void damaged() const
+    {
+        throw FileError("Таблица «" + m_key + "» пришла с сервера поврежденной. Прочтите базу данных еще раз.");
+    }
+
+    // Takes the complete parts at the start of `bytes`; returns how many bytes they were.
+    size_t parse(std::string_view bytes)
+    {
+        size_t at = 0;
+        if (!m_headerRead) {
+            if (bytes.size() < Signature.size() + 8)
+                return 0;
+            if (bytes.substr(0, Signature.size()) != Signature)
+                damaged();
+            const size_t extension = bigEndian32(bytes.data() + Signature.size() + 4);
+            if (bytes.size() - Signature.size() - 8 < extension)
+                return 0;
+            at = Signature.size() + 8 + extension;
+            m_headerRead = true;
+        }
+        while (at + 2 <= bytes.size()) {
+            if (m_ended)
+                damaged();
+            const auto fields = static_cast<int16_t>(bigEndian16(bytes.data() + at));
+            if (fields == -1) {
+                m_ended = true;
+                at += 2;
+                continue;
+            }
+            if (static_cast<size_t>(fields) != m_widths.size() + 2)
+                damaged();
+            const size_t used = row(bytes.substr(at + 2));
+            if (used == 0)
+                break;
+            at += 2 + used;
+        }
+        return at;
+    }
+
+    // One row after its field count; 0 when it is not all there yet.
+    size_t row(std::string_view bytes)
+    {
+        // The row is checked whole before anything of it is kept.
+        size_t at = 0;
+        for (size_t i = 0; i < m_widths.size() + 2; ++i) {
+            if (bytes.size() - at < 4)
+                return 0;
+            const uint32_t length = bigEndian32(bytes.data() + at);
+            // No value is NULL; the row's place and version are bigint.
+            if (length == 0xFFFFFFFFu || (i < 2 && length != 8))
+                damaged();
+            if (bytes.size() - at - 4 < length)
+                return 0;
+            at += 4 + length;
+        }
+        const size_t start = data.size();
+        data.append(m_recordLength, ' ');
+        char *record = data.data() + start + 1;
+        size_t p = 0;
+        const auto next = [&]() {
+            const uint32_t length = bigEndian32(bytes.data() + p);
+            const std::string_view value = bytes.substr(p + 4, length);
+            p += 4 + length;
+            return value;
+        };
+        const auto bigint = [](std::string_view v) {
+            return static_cast<int64_t>((uint64_t{bigEndian32(v.data())} << 32) | bigEndian32(v.data() + 4));
+        };
+        keys.push_back(bigint(next()));
+        versions.push_back(bigint(next()));
+        for (const size_t width : m_widths) {
+            putCp1251(record, width, next());
+            record += width;
+        }
+        return at;
+    }
+
+    std::string m_key;
+    std::vector<size_t> m_widths;
+    size_t m_recordLength = 1;
+    std::string m_pending;
+    bool m_headerRead = false;
+    bool m_ended = false;
+};
+
+// Runs a COPY … TO STDOUT and hands each message of data to `take`. Whatever happens, the
+// connection is left ready for the next command.
+void copyOut(PGconn *conn, const std::string &sql, const std::function<void(std::string_view)> &take)
+{
+    {
+        const Result started(PQexec(conn, sql.c_str()));
+        if (PQresultStatus(started.get()) != PGRES_COPY_OUT)
+            throw FileError("Ошибка сервера базы данных: " + serverReason(conn));
+    }
+    std::exception_ptr failure;
+    int got = 0;
+    for (;;) {
+        char *buffer = nullptr;
+        got = PQgetCopyData(conn, &buffer, 0);
+        if (got < 0)
+            break;
+        const std::unique_ptr<char, decltype(&PQfreemem)> owned(buffer, &PQfreemem);
+        if (failure)
+            continue; // the rest is read and dropped, so the connection stays usable
+        try {
+            take(std::string_view(buffer, static_cast<size_t>(got)));
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    std::string reason = got == -2 ? serverReason(conn) : std::string();
+    while (PGresult *r = PQgetResult(conn)) {
+        const Result done(r);
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && reason.empty())
+            reason = serverReason(conn);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!reason.empty())
+        throw FileError("Ошибка сервера базы данных: " + reason);
 }
 
 } // namespace
@@ -323,34 +542,24 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     header.HeaderLength = 32 * static_cast<int>(t->fields.size()) + 33;
     header.RecordLength = offset;
 
-    const Result rows(run(m_conn, "SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
-                                      " ORDER BY veltor_pos"));
-    const int count = rows.rows();
-    std::string data;
-    data.reserve(static_cast<size_t>(count) * static_cast<size_t>(offset) + 1);
-    table.RowKeys.assign(static_cast<size_t>(count), 0);
-    table.RowVersions.assign(static_cast<size_t>(count), 0);
-    for (int r = 0; r < count; ++r) {
-        table.RowKeys[static_cast<size_t>(r)] = rows.number(r, 0);
-        table.RowVersions[static_cast<size_t>(r)] = rows.number(r, 1);
-        data += ' ';
-        for (size_t i = 0; i < t->fields.size(); ++i) {
-            const auto length = static_cast<size_t>(t->fields[i].length);
-            const std::string_view text(PQgetvalue(rows.get(), r, static_cast<int>(i) + 2),
-                                        static_cast<size_t>(PQgetlength(rows.get(), r, static_cast<int>(i) + 2)));
-            const size_t start = data.size();
-            // Most values are codes, numbers and dates: ASCII is the same bytes in CP1251.
-            if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-                data.append(text.substr(0, length));
-            else
-                data.append(utf8ToCp1251(text).substr(0, length));
-            data.append(length - (data.size() - start), ' ');
-        }
-    }
-    data += EndOfData;
-    header.RecordCount = count;
+    // One COPY in binary form: rows stream in as the server reads them and are decoded straight
+    // into the records, without a result of strings held in between.
+    std::vector<size_t> lengths;
+    lengths.reserve(t->fields.size());
+    for (const Field &f : t->fields)
+        lengths.push_back(static_cast<size_t>(f.length));
+    // A table read again is about as big as it was.
+    CopyRecords records(key, std::move(lengths), table.Data.size());
+    copyOut(m_conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
+                        " ORDER BY veltor_pos) TO STDOUT (FORMAT binary)",
+            [&](std::string_view message) { records.take(message); });
+    records.finish();
+    header.RecordCount = static_cast<int32_t>(records.keys.size());
+    records.data += EndOfData;
+    table.RowKeys = std::move(records.keys);
+    table.RowVersions = std::move(records.versions);
     table.Header = header;
-    table.Data = std::move(data);
+    table.Data = std::move(records.data);
     table.BytesPastRecords = 0;
     table.Stamp = FileStamp{};
     table.Loaded = true;
