@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <exception>
 #include <cstring>
 #include <utility>
@@ -205,28 +207,14 @@ void putCp1251(char *field, size_t width, std::string_view value)
     }
 }
 
-uint16_t bigEndian16(const char *p)
-{
-    const auto *u = reinterpret_cast<const unsigned char *>(p);
-    return static_cast<uint16_t>((u[0] << 8) | u[1]);
-}
-
-uint32_t bigEndian32(const char *p)
-{
-    const auto *u = reinterpret_cast<const unsigned char *>(p);
-    return (uint32_t{u[0]} << 24) | (uint32_t{u[1]} << 16) | (uint32_t{u[2]} << 8) | u[3];
-}
-
-// The records of a table from the binary COPY of (veltor_pos, veltor_ver, fields…): a signature,
-// flags and an extension area, then per row a 16-bit field count and each field as a 32-bit
-// length and its bytes (bigint as 8 bytes, texts in the client's encoding), all big-endian; a
-// count of -1 ends the data.
+// The records of a table from COPY's text form of (veltor_pos, veltor_ver, fields…): a line per
+// row, values parted by tabs, a backslash before an escaped byte ("\t", "\n", "\\", octal…).
+// The server spends less on this form than on the binary one, which builds a buffer per value.
 class CopyRecords {
 public:
     CopyRecords(const std::string &key, std::vector<size_t> widths, size_t expectedBytes)
         : m_key(key), m_widths(std::move(widths))
     {
-        m_recordLength = 1;
         for (const size_t w : m_widths)
             m_recordLength += w;
         data.reserve(expectedBytes);
@@ -236,112 +224,125 @@ public:
     std::vector<int64_t> keys;
     std::vector<int64_t> versions;
 
-    // libpq hands whole rows, the header with the first; a message ending inside a row is still
-    // taken, by keeping its rest until the next one.
+    // libpq hands a row at a time; a message ending inside a row is still taken, by keeping its
+    // rest until the next one.
     void take(std::string_view message)
     {
         if (m_pending.empty()) {
-            const size_t used = parse(message);
+            const size_t used = lines(message);
             m_pending.assign(message.substr(used));
         } else {
             m_pending.append(message);
-            const size_t used = parse(m_pending);
+            const size_t used = lines(m_pending);
             m_pending.erase(0, used);
         }
     }
 
     void finish() const
     {
-        if (!m_ended || !m_pending.empty())
+        if (!m_pending.empty())
             damaged();
     }
 
 private:
-    static constexpr std::string_view Signature{"PGCOPY\n\377\r\n\0", 11};
-
     [[noreturn]] void damaged() const
     {
         throw FileError("Таблица «" + m_key + "» пришла с сервера поврежденной. Прочтите базу данных еще раз.");
     }
 
-    // Takes the complete parts at the start of `bytes`; returns how many bytes they were.
-    size_t parse(std::string_view bytes)
+    size_t lines(std::string_view bytes)
     {
         size_t at = 0;
-        if (!m_headerRead) {
-            if (bytes.size() < Signature.size() + 8)
-                return 0;
-            if (bytes.substr(0, Signature.size()) != Signature)
-                damaged();
-            const size_t extension = bigEndian32(bytes.data() + Signature.size() + 4);
-            if (bytes.size() - Signature.size() - 8 < extension)
-                return 0;
-            at = Signature.size() + 8 + extension;
-            m_headerRead = true;
-        }
-        while (at + 2 <= bytes.size()) {
-            if (m_ended)
-                damaged();
-            const auto fields = static_cast<int16_t>(bigEndian16(bytes.data() + at));
-            if (fields == -1) {
-                m_ended = true;
-                at += 2;
-                continue;
-            }
-            if (static_cast<size_t>(fields) != m_widths.size() + 2)
-                damaged();
-            const size_t used = row(bytes.substr(at + 2));
-            if (used == 0)
-                break;
-            at += 2 + used;
-        }
+        for (size_t end; (end = bytes.find('\n', at)) != std::string_view::npos; at = end + 1)
+            row(bytes.substr(at, end - at));
         return at;
     }
 
-    // One row after its field count; 0 when it is not all there yet.
-    size_t row(std::string_view bytes)
+    static int64_t number(std::string_view text, bool &ok)
     {
-        // The row is checked whole before anything of it is kept.
-        size_t at = 0;
-        for (size_t i = 0; i < m_widths.size() + 2; ++i) {
-            if (bytes.size() - at < 4)
-                return 0;
-            const uint32_t length = bigEndian32(bytes.data() + at);
-            // No value is NULL; the row's place and version are bigint.
-            if (length == 0xFFFFFFFFu || (i < 2 && length != 8))
-                damaged();
-            if (bytes.size() - at - 4 < length)
-                return 0;
-            at += 4 + length;
+        int64_t n = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+        ok = ok && error == std::errc() && end == text.data() + text.size();
+        return n;
+    }
+
+    // The value with its escapes taken out.
+    std::string_view unescaped(std::string_view value)
+    {
+        if (value.find('\\') == std::string_view::npos)
+            return value;
+        m_value.clear();
+        for (size_t i = 0; i < value.size(); ++i) {
+            if (value[i] != '\\' || i + 1 == value.size()) {
+                m_value += value[i];
+                continue;
+            }
+            const char c = value[++i];
+            switch (c) {
+            case 'b': m_value += '\b'; break;
+            case 'f': m_value += '\f'; break;
+            case 'n': m_value += '\n'; break;
+            case 'r': m_value += '\r'; break;
+            case 't': m_value += '\t'; break;
+            case 'v': m_value += '\v'; break;
+            case 'N':
+                if (value.size() == 2)
+                    damaged(); // no value is NULL
+                m_value += c;
+                break;
+            default:
+                if (c >= '0' && c <= '7') {
+                    int code = c - '0';
+                    for (int k = 0; k < 2 && i + 1 < value.size() && value[i + 1] >= '0' && value[i + 1] <= '7'; ++k)
+                        code = code * 8 + (value[++i] - '0');
+                    m_value += static_cast<char>(code);
+                } else if (c == 'x' && i + 1 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1]))) {
+                    int code = 0;
+                    for (int k = 0; k < 2 && i + 1 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1])); ++k) {
+                        const char h = value[++i];
+                        code = code * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+                    }
+                    m_value += static_cast<char>(code);
+                } else {
+                    m_value += c;
+                }
+            }
         }
+        return m_value;
+    }
+
+    void row(std::string_view line)
+    {
+        // The row is split whole before anything of it is kept.
+        m_values.clear();
+        size_t at = 0;
+        for (size_t tab; (tab = line.find('\t', at)) != std::string_view::npos; at = tab + 1)
+            m_values.push_back(line.substr(at, tab - at));
+        m_values.push_back(line.substr(at));
+        if (m_values.size() != m_widths.size() + 2)
+            damaged();
+        bool ok = true;
+        const int64_t place = number(m_values[0], ok);
+        const int64_t version = number(m_values[1], ok);
+        if (!ok)
+            damaged();
+        keys.push_back(place);
+        versions.push_back(version);
         const size_t start = data.size();
         data.append(m_recordLength, ' ');
-        char *record = data.data() + start + 1;
-        size_t p = 0;
-        const auto next = [&]() {
-            const uint32_t length = bigEndian32(bytes.data() + p);
-            const std::string_view value = bytes.substr(p + 4, length);
-            p += 4 + length;
-            return value;
-        };
-        const auto bigint = [](std::string_view v) {
-            return static_cast<int64_t>((uint64_t{bigEndian32(v.data())} << 32) | bigEndian32(v.data() + 4));
-        };
-        keys.push_back(bigint(next()));
-        versions.push_back(bigint(next()));
-        for (const size_t width : m_widths) {
-            putCp1251(record, width, next());
-            record += width;
+        size_t offset = start + 1;
+        for (size_t i = 0; i < m_widths.size(); ++i) {
+            putCp1251(data.data() + offset, m_widths[i], unescaped(m_values[i + 2]));
+            offset += m_widths[i];
         }
-        return at;
     }
 
     std::string m_key;
     std::vector<size_t> m_widths;
     size_t m_recordLength = 1;
     std::string m_pending;
-    bool m_headerRead = false;
-    bool m_ended = false;
+    std::vector<std::string_view> m_values; // of the row being read
+    std::string m_value;                    // an escaped value taken out
 };
 
 // Runs a COPY … TO STDOUT and hands each message of data to `take`. Whatever happens, the
@@ -417,6 +418,7 @@ PgStorage::PgStorage(const ServerSettings &settings, const PasswordPrompt &askPa
     if (m_conninfo.starts_with("postgres"))
         info = m_conninfo + (m_conninfo.find('?') == std::string::npos ? "?" : "&") +
                "client_encoding=UTF8&application_name=veltor";
+    m_fullConninfo = info;
     m_conn = PQconnectdb(info.c_str());
     if (PQstatus(m_conn) != CONNECTION_OK && PQconnectionNeedsPassword(m_conn) && askPassword) {
         const std::string what = std::string(PQuser(m_conn)) + "@" + PQhost(m_conn) + "/" + PQdb(m_conn);
@@ -450,6 +452,8 @@ PgStorage::PgStorage(const ServerSettings &settings, const PasswordPrompt &askPa
 PgStorage::~PgStorage()
 {
     delete m_notifier;
+    for (PGconn *c : m_idleReaders)
+        PQfinish(c);
     if (m_conn)
         PQfinish(m_conn);
 }
@@ -542,16 +546,22 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     header.HeaderLength = 32 * static_cast<int>(t->fields.size()) + 33;
     header.RecordLength = offset;
 
-    // One COPY in binary form: rows stream in as the server reads them and are decoded straight
-    // into the records, without a result of strings held in between.
+    // One COPY: rows stream in as the server reads them and are decoded straight into the
+    // records, without a result of strings held in between.
     std::vector<size_t> lengths;
     lengths.reserve(t->fields.size());
     for (const Field &f : t->fields)
         lengths.push_back(static_cast<size_t>(f.length));
     // A table read again is about as big as it was.
     CopyRecords records(key, std::move(lengths), table.Data.size());
-    copyOut(m_conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
-                        " ORDER BY veltor_pos) TO STDOUT (FORMAT binary)",
+    PGconn *const conn = takeReader();
+    struct GiveBack {
+        PgStorage *storage;
+        PGconn *conn;
+        ~GiveBack() { storage->giveBackReader(conn); }
+    } giveBack{this, conn};
+    copyOut(conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
+                        " ORDER BY veltor_pos) TO STDOUT",
             [&](std::string_view message) { records.take(message); });
     records.finish();
     header.RecordCount = static_cast<int32_t>(records.keys.size());
@@ -565,6 +575,56 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     table.Loaded = true;
     NewGeneration(table);
     AcceptChanges(table);
+}
+
+PGconn *PgStorage::takeReader()
+{
+    // A server on a small machine gains nothing from more.
+    constexpr int MostReaders = 3;
+    std::unique_lock<std::mutex> lock(m_readersLock);
+    for (;;) {
+        if (!m_mainReading) {
+            m_mainReading = true;
+            return m_conn;
+        }
+        if (!m_idleReaders.empty()) {
+            PGconn *c = m_idleReaders.back();
+            m_idleReaders.pop_back();
+            return c;
+        }
+        if (m_readers < MostReaders)
+            break;
+        m_readerFree.wait(lock);
+    }
+    ++m_readers;
+    lock.unlock();
+    // The password the main connection was made with, whether asked or from ~/.pgpass.
+    const std::string password = connectionPassword();
+    const char *keys[] = {"dbname", password.empty() ? nullptr : "password", nullptr};
+    const char *values[] = {m_fullConninfo.c_str(), password.c_str(), nullptr};
+    PGconn *c = PQconnectdbParams(keys, values, 1);
+    if (PQstatus(c) == CONNECTION_OK)
+        return c;
+    const std::string reason = serverReason(c);
+    PQfinish(c);
+    lock.lock();
+    --m_readers;
+    m_readerFree.notify_one();
+    throw FileError("Не удается подключиться к серверу базы данных: " + reason);
+}
+
+void PgStorage::giveBackReader(PGconn *conn)
+{
+    const std::lock_guard<std::mutex> lock(m_readersLock);
+    if (conn == m_conn) {
+        m_mainReading = false;
+    } else if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) {
+        m_idleReaders.push_back(conn);
+    } else {
+        PQfinish(conn);
+        --m_readers;
+    }
+    m_readerFree.notify_one();
 }
 
 std::vector<std::string> PgStorage::rowValues(const std::string &key, const TableInfo &t, const LoadedTable &table,
