@@ -13,6 +13,10 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <exception>
 #include <cstring>
 #include <utility>
 
@@ -162,6 +166,222 @@ void appendCopyValue(std::string &line, std::string_view value)
     }
 }
 
+// The CP1251 byte of each character of two UTF-8 bytes (U+0080 to U+07FF, Cyrillic among them),
+// '?' where CP1251 has none: what utf8ToCp1251 gives for it.
+const std::array<char, 0x800> &twoByteCharacters()
+{
+    static const std::array<char, 0x800> table = [] {
+        std::array<char, 0x800> t{};
+        for (char32_t c = 0; c < 0x800; ++c) {
+            const int b = cp1251ByteOf(c);
+            t[c] = b < 0 ? '?' : static_cast<char>(b);
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Writes a UTF-8 value into a field of `width` bytes as CP1251, cut at the width, as
+// utf8ToCp1251(value).substr(0, width) would; the rest of the field is left as it is.
+void putCp1251(char *field, size_t width, std::string_view value)
+{
+    const std::array<char, 0x800> &twoBytes = twoByteCharacters();
+    const auto *p = reinterpret_cast<const unsigned char *>(value.data());
+    const auto *end = p + value.size();
+    size_t n = 0;
+    while (p < end && n < width) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            field[n++] = static_cast<char>(lead);
+            ++p;
+        } else if (lead >= 0xC2 && lead <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            field[n++] = twoBytes[static_cast<size_t>(((lead & 0x1F) << 6) | (p[1] & 0x3F))];
+            p += 2;
+        } else {
+            // Longer or ill-formed sequences are rare: the rest goes through the general conversion.
+            const std::string rest = utf8ToCp1251(std::string_view(reinterpret_cast<const char *>(p),
+                                                                   static_cast<size_t>(end - p)));
+            std::memcpy(field + n, rest.data(), std::min(rest.size(), width - n));
+            return;
+        }
+    }
+}
+
+// The records of a table from COPY's text form of (veltor_pos, veltor_ver, fields…): a line per
+// row, values parted by tabs, a backslash before an escaped byte ("\t", "\n", "\\", octal…).
+// The server spends less on this form than on the binary one, which builds a buffer per value.
+class CopyRecords {
+public:
+    CopyRecords(const std::string &key, std::vector<size_t> widths, size_t expectedBytes)
+        : m_key(key), m_widths(std::move(widths))
+    {
+        for (const size_t w : m_widths)
+            m_recordLength += w;
+        data.reserve(expectedBytes);
+    }
+
+    std::string data;
+    std::vector<int64_t> keys;
+    std::vector<int64_t> versions;
+
+    // libpq hands a row at a time; a message ending inside a row is still taken, by keeping its
+    // rest until the next one.
+    void take(std::string_view message)
+    {
+        if (m_pending.empty()) {
+            const size_t used = lines(message);
+            m_pending.assign(message.substr(used));
+        } else {
+            m_pending.append(message);
+            const size_t used = lines(m_pending);
+            m_pending.erase(0, used);
+        }
+    }
+
+    void finish() const
+    {
+        if (!m_pending.empty())
+            damaged();
+    }
+
+private:
+    [[noreturn]] void damaged() const
+    {
+        throw FileError("Таблица «" + m_key + "» пришла с сервера поврежденной. Прочтите базу данных еще раз.");
+    }
+
+    size_t lines(std::string_view bytes)
+    {
+        size_t at = 0;
+        for (size_t end; (end = bytes.find('\n', at)) != std::string_view::npos; at = end + 1)
+            row(bytes.substr(at, end - at));
+        return at;
+    }
+
+    static int64_t number(std::string_view text, bool &ok)
+    {
+        int64_t n = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+        ok = ok && error == std::errc() && end == text.data() + text.size();
+        return n;
+    }
+
+    // The value with its escapes taken out.
+    std::string_view unescaped(std::string_view value)
+    {
+        if (value.find('\\') == std::string_view::npos)
+            return value;
+        m_value.clear();
+        for (size_t i = 0; i < value.size(); ++i) {
+            if (value[i] != '\\' || i + 1 == value.size()) {
+                m_value += value[i];
+                continue;
+            }
+            const char c = value[++i];
+            switch (c) {
+            case 'b': m_value += '\b'; break;
+            case 'f': m_value += '\f'; break;
+            case 'n': m_value += '\n'; break;
+            case 'r': m_value += '\r'; break;
+            case 't': m_value += '\t'; break;
+            case 'v': m_value += '\v'; break;
+            case 'N':
+                if (value.size() == 2)
+                    damaged(); // no value is NULL
+                m_value += c;
+                break;
+            default:
+                if (c >= '0' && c <= '7') {
+                    int code = c - '0';
+                    for (int k = 0; k < 2 && i + 1 < value.size() && value[i + 1] >= '0' && value[i + 1] <= '7'; ++k)
+                        code = code * 8 + (value[++i] - '0');
+                    m_value += static_cast<char>(code);
+                } else if (c == 'x' && i + 1 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1]))) {
+                    int code = 0;
+                    for (int k = 0; k < 2 && i + 1 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1])); ++k) {
+                        const char h = value[++i];
+                        code = code * 16 + (h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+                    }
+                    m_value += static_cast<char>(code);
+                } else {
+                    m_value += c;
+                }
+            }
+        }
+        return m_value;
+    }
+
+    void row(std::string_view line)
+    {
+        // The row is split whole before anything of it is kept.
+        m_values.clear();
+        size_t at = 0;
+        for (size_t tab; (tab = line.find('\t', at)) != std::string_view::npos; at = tab + 1)
+            m_values.push_back(line.substr(at, tab - at));
+        m_values.push_back(line.substr(at));
+        if (m_values.size() != m_widths.size() + 2)
+            damaged();
+        bool ok = true;
+        const int64_t place = number(m_values[0], ok);
+        const int64_t version = number(m_values[1], ok);
+        if (!ok)
+            damaged();
+        keys.push_back(place);
+        versions.push_back(version);
+        const size_t start = data.size();
+        data.append(m_recordLength, ' ');
+        size_t offset = start + 1;
+        for (size_t i = 0; i < m_widths.size(); ++i) {
+            putCp1251(data.data() + offset, m_widths[i], unescaped(m_values[i + 2]));
+            offset += m_widths[i];
+        }
+    }
+
+    std::string m_key;
+    std::vector<size_t> m_widths;
+    size_t m_recordLength = 1;
+    std::string m_pending;
+    std::vector<std::string_view> m_values; // of the row being read
+    std::string m_value;                    // an escaped value taken out
+};
+
+// Runs a COPY … TO STDOUT and hands each message of data to `take`. Whatever happens, the
+// connection is left ready for the next command.
+void copyOut(PGconn *conn, const std::string &sql, const std::function<void(std::string_view)> &take)
+{
+    {
+        const Result started(PQexec(conn, sql.c_str()));
+        if (PQresultStatus(started.get()) != PGRES_COPY_OUT)
+            throw FileError("Ошибка сервера базы данных: " + serverReason(conn));
+    }
+    std::exception_ptr failure;
+    int got = 0;
+    for (;;) {
+        char *buffer = nullptr;
+        got = PQgetCopyData(conn, &buffer, 0);
+        if (got < 0)
+            break;
+        const std::unique_ptr<char, decltype(&PQfreemem)> owned(buffer, &PQfreemem);
+        if (failure)
+            continue; // the rest is read and dropped, so the connection stays usable
+        try {
+            take(std::string_view(buffer, static_cast<size_t>(got)));
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    std::string reason = got == -2 ? serverReason(conn) : std::string();
+    while (PGresult *r = PQgetResult(conn)) {
+        const Result done(r);
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && reason.empty())
+            reason = serverReason(conn);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!reason.empty())
+        throw FileError("Ошибка сервера базы данных: " + reason);
+}
+
 } // namespace
 
 std::string connectionString(const ServerSettings &settings)
@@ -198,6 +418,7 @@ PgStorage::PgStorage(const ServerSettings &settings, const PasswordPrompt &askPa
     if (m_conninfo.starts_with("postgres"))
         info = m_conninfo + (m_conninfo.find('?') == std::string::npos ? "?" : "&") +
                "client_encoding=UTF8&application_name=veltor";
+    m_fullConninfo = info;
     m_conn = PQconnectdb(info.c_str());
     if (PQstatus(m_conn) != CONNECTION_OK && PQconnectionNeedsPassword(m_conn) && askPassword) {
         const std::string what = std::string(PQuser(m_conn)) + "@" + PQhost(m_conn) + "/" + PQdb(m_conn);
@@ -231,6 +452,8 @@ PgStorage::PgStorage(const ServerSettings &settings, const PasswordPrompt &askPa
 PgStorage::~PgStorage()
 {
     delete m_notifier;
+    for (PGconn *c : m_idleReaders)
+        PQfinish(c);
     if (m_conn)
         PQfinish(m_conn);
 }
@@ -323,39 +546,85 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     header.HeaderLength = 32 * static_cast<int>(t->fields.size()) + 33;
     header.RecordLength = offset;
 
-    const Result rows(run(m_conn, "SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
-                                      " ORDER BY veltor_pos"));
-    const int count = rows.rows();
-    std::string data;
-    data.reserve(static_cast<size_t>(count) * static_cast<size_t>(offset) + 1);
-    table.RowKeys.assign(static_cast<size_t>(count), 0);
-    table.RowVersions.assign(static_cast<size_t>(count), 0);
-    for (int r = 0; r < count; ++r) {
-        table.RowKeys[static_cast<size_t>(r)] = rows.number(r, 0);
-        table.RowVersions[static_cast<size_t>(r)] = rows.number(r, 1);
-        data += ' ';
-        for (size_t i = 0; i < t->fields.size(); ++i) {
-            const auto length = static_cast<size_t>(t->fields[i].length);
-            const std::string_view text(PQgetvalue(rows.get(), r, static_cast<int>(i) + 2),
-                                        static_cast<size_t>(PQgetlength(rows.get(), r, static_cast<int>(i) + 2)));
-            const size_t start = data.size();
-            // Most values are codes, numbers and dates: ASCII is the same bytes in CP1251.
-            if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-                data.append(text.substr(0, length));
-            else
-                data.append(utf8ToCp1251(text).substr(0, length));
-            data.append(length - (data.size() - start), ' ');
-        }
-    }
-    data += EndOfData;
-    header.RecordCount = count;
+    // One COPY: rows stream in as the server reads them and are decoded straight into the
+    // records, without a result of strings held in between.
+    std::vector<size_t> lengths;
+    lengths.reserve(t->fields.size());
+    for (const Field &f : t->fields)
+        lengths.push_back(static_cast<size_t>(f.length));
+    // A table read again is about as big as it was.
+    CopyRecords records(key, std::move(lengths), table.Data.size());
+    PGconn *const conn = takeReader();
+    struct GiveBack {
+        PgStorage *storage;
+        PGconn *conn;
+        ~GiveBack() { storage->giveBackReader(conn); }
+    } giveBack{this, conn};
+    copyOut(conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
+                        " ORDER BY veltor_pos) TO STDOUT",
+            [&](std::string_view message) { records.take(message); });
+    records.finish();
+    header.RecordCount = static_cast<int32_t>(records.keys.size());
+    records.data += EndOfData;
+    table.RowKeys = std::move(records.keys);
+    table.RowVersions = std::move(records.versions);
     table.Header = header;
-    table.Data = std::move(data);
+    table.Data = std::move(records.data);
     table.BytesPastRecords = 0;
     table.Stamp = FileStamp{};
     table.Loaded = true;
     NewGeneration(table);
     AcceptChanges(table);
+}
+
+PGconn *PgStorage::takeReader()
+{
+    // A server on a small machine gains nothing from more.
+    constexpr int MostReaders = 3;
+    std::unique_lock<std::mutex> lock(m_readersLock);
+    for (;;) {
+        if (!m_mainReading) {
+            m_mainReading = true;
+            return m_conn;
+        }
+        if (!m_idleReaders.empty()) {
+            PGconn *c = m_idleReaders.back();
+            m_idleReaders.pop_back();
+            return c;
+        }
+        if (m_readers < MostReaders)
+            break;
+        m_readerFree.wait(lock);
+    }
+    ++m_readers;
+    lock.unlock();
+    // The password the main connection was made with, whether asked or from ~/.pgpass.
+    const std::string password = connectionPassword();
+    const char *keys[] = {"dbname", password.empty() ? nullptr : "password", nullptr};
+    const char *values[] = {m_fullConninfo.c_str(), password.c_str(), nullptr};
+    PGconn *c = PQconnectdbParams(keys, values, 1);
+    if (PQstatus(c) == CONNECTION_OK)
+        return c;
+    const std::string reason = serverReason(c);
+    PQfinish(c);
+    lock.lock();
+    --m_readers;
+    m_readerFree.notify_one();
+    throw FileError("Не удается подключиться к серверу базы данных: " + reason);
+}
+
+void PgStorage::giveBackReader(PGconn *conn)
+{
+    const std::lock_guard<std::mutex> lock(m_readersLock);
+    if (conn == m_conn) {
+        m_mainReading = false;
+    } else if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) {
+        m_idleReaders.push_back(conn);
+    } else {
+        PQfinish(conn);
+        --m_readers;
+    }
+    m_readerFree.notify_one();
 }
 
 std::vector<std::string> PgStorage::rowValues(const std::string &key, const TableInfo &t, const LoadedTable &table,

@@ -1,7 +1,9 @@
 #pragma once
 #include <QObject>
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,6 +58,8 @@ public:
     void commit(AppState &state, std::string_view description, std::vector<CommitFile> &files,
                 const std::vector<std::string> &keys, const RecordChange &change) override;
     int32_t newEmployeeCode(int32_t atLeast) override;
+    // Tables are read over several connections at once, so the server reads them side by side.
+    bool readsSideBySide() const override { return true; }
 
     // From now on the commits of other programs are taken into `state` as they are announced:
     // the tables they changed are re-read (those without changes of this program in memory)
@@ -122,9 +126,19 @@ private:
     LoadedTable *tableOf(const std::string &key);
     void safeCatchUp();
     void scheduleCatchUp();
+    // A connection for reading a table: the main one when it is free, else one of a few more
+    // opened as needed and kept for later readings; waits while all are busy.
+    PGconn *takeReader();
+    void giveBackReader(PGconn *conn);
 
     std::string m_conninfo;
+    std::string m_fullConninfo; // with the encoding and the program's name
     PGconn *m_conn = nullptr;
+    std::mutex m_readersLock;
+    std::condition_variable m_readerFree;
+    bool m_mainReading = false;
+    std::vector<PGconn *> m_idleReaders;
+    int m_readers = 0; // opened besides the main connection
     std::map<std::string, TableInfo> m_tables; // by key: the lower-case file name
     std::map<int32_t, int64_t> m_codeVersions;  // as this program last read them
     std::set<int64_t> m_ownCommits;

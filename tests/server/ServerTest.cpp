@@ -245,6 +245,23 @@ TEST_F(TwoProgramsTest, ACommitThatFailsPartWayLeavesTheServerAsItWas)
     EXPECT_EQ(third->Trud.Data, history);
 }
 
+// Texts written by other software may hold characters of any length in UTF-8, some of which
+// CP1251 lacks: each reads as the conversion of the whole text gives it.
+TEST_F(TwoProgramsTest, TextsWrittenByOtherSoftwareReadAsTheirCp1251)
+{
+    const std::string text = "Ёлкин № ā€😀 x";
+    const std::string sql = "UPDATE osnova SET fio = '" + text + "' WHERE veltor_pos = (SELECT min(veltor_pos) FROM osnova)";
+    PGresult *r = PQexec(static_cast<PgStorage &>(first->storage()).connection(), sql.c_str());
+    ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK);
+    PQclear(r);
+    const auto third = openServer();
+    const std::string stored = GetField(third->Osnova.Header, third->Osnova.Data, 1, FieldIndex(third->Osnova.Header, schema::FIO));
+    std::string expected = utf8ToCp1251(text);
+    expected.resize(stored.size(), ' ');
+    EXPECT_EQ(stored, expected);
+    EXPECT_EQ(third->Osnova.Data.substr(third->Osnova.Header.RecordLength), first->Osnova.Data.substr(first->Osnova.Header.RecordLength));
+}
+
 TEST_F(TwoProgramsTest, TheArchiveOfAServerDatabaseIsAPgDumpNamedAsArchivesAre)
 {
     const ArchiveCommand command = serverArchiveCommand(connectionString(m_settings), m_root, QDate(2025, 3, 6));
