@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 #include <QUrl>
 
 namespace veltor {
@@ -17,6 +19,7 @@ struct TestHooks {
     bool on = false;
     std::deque<bool> answers;
     std::deque<Dialogs::SaveChoice> saveChoices;
+    std::deque<int> actionChoices;
     std::deque<QString> paths;
     QStringList messages;
     QStringList questions;
@@ -92,21 +95,28 @@ void Dialogs::error(const QString &text, QWidget *parent)
     box(Kind::Error, text, parent)->exec();
 }
 
-bool Dialogs::messageWithAction(const QString &text, const QString &action, QWidget *parent)
+int Dialogs::messageWithActions(const QString &text, const QStringList &actions, QWidget *parent)
 {
     auto &h = hooks();
     if (h.on) {
         h.messages << text;
-        if (h.answers.empty())
-            return false;
-        const bool chosen = h.answers.front();
-        h.answers.pop_front();
+        int chosen = -1;
+        if (!h.actionChoices.empty()) {
+            chosen = h.actionChoices.front();
+            h.actionChoices.pop_front();
+        } else if (!h.answers.empty()) {
+            chosen = h.answers.front() ? 0 : -1;
+            h.answers.pop_front();
+        }
         return chosen;
     }
     auto shown = box(Kind::Message, text, parent);
-    QPushButton *button = shown->addButton(action, QMessageBox::ActionRole);
+    std::vector<QPushButton *> buttons;
+    for (const QString &action : actions)
+        buttons.push_back(shown->addButton(action, QMessageBox::ActionRole));
     shown->exec();
-    return shown->clickedButton() == button;
+    const auto at = std::find(buttons.begin(), buttons.end(), shown->clickedButton());
+    return at == buttons.end() ? -1 : static_cast<int>(at - buttons.begin());
 }
 
 bool Dialogs::question(const QString &text, QWidget *parent)
@@ -206,6 +216,7 @@ bool Dialogs::testMode() { return hooks().on; }
 void Dialogs::queueAnswer(bool yes) { hooks().answers.push_back(yes); }
 void Dialogs::queuePath(const QString &path) { hooks().paths.push_back(path); }
 void Dialogs::queueSaveChoice(SaveChoice choice) { hooks().saveChoices.push_back(choice); }
+void Dialogs::queueActionChoice(int action) { hooks().actionChoices.push_back(action); }
 const QStringList &Dialogs::shownMessages() { return hooks().messages; }
 const QStringList &Dialogs::askedQuestions() { return hooks().questions; }
 const QStringList &Dialogs::startFolders() { return hooks().startFolders; }
@@ -218,6 +229,7 @@ void Dialogs::clearRecorded()
     h.questions.clear();
     h.answers.clear();
     h.saveChoices.clear();
+    h.actionChoices.clear();
     h.paths.clear();
     h.startFolders.clear();
     h.openedFiles.clear();

@@ -18,9 +18,10 @@ public:
     static void message(const QString &text, QWidget *parent = nullptr);
     // A message box for a failure (same look, an error icon).
     static void error(const QString &text, QWidget *parent = nullptr);
-    // A message with OK and a second button captioned `action`; true when that button was
-    // chosen. In test mode it is recorded as a message and takes a queued answer (OK when none).
-    static bool messageWithAction(const QString &text, const QString &action, QWidget *parent = nullptr);
+    // A message with OK and a button for each action: the index of the action chosen, -1 for
+    // OK. In test mode it is recorded as a message and takes a queued action choice, else a
+    // queued answer (yes: the first action; OK when none).
+    static int messageWithActions(const QString &text, const QStringList &actions, QWidget *parent = nullptr);
     // A confirmation with Yes and No; true only for Yes.
     static bool question(const QString &text, QWidget *parent = nullptr);
     // "Сохранить изменения?" with Да, Нет and Отмена, asked before typed work would be left.
@@ -63,6 +64,7 @@ public:
     static void queuePath(const QString &path);
     // askToSave takes these (Drop when none is queued), recorded among the questions.
     static void queueSaveChoice(SaveChoice choice);
+    static void queueActionChoice(int action);
     static const QStringList &shownMessages(); // messages and errors, in order
     static const QStringList &askedQuestions();
     static const QStringList &startFolders(); // where each file dialog would have opened

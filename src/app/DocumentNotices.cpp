@@ -1,6 +1,7 @@
 #include "app/DocumentNotices.h"
 
 #include "app/Dialogs.h"
+#include "app/DocumentOutput.h"
 #include "documents/TemplatePrinting.h"
 #include "printing/WordApi.h"
 #include "storage/FileNames.h"
@@ -32,9 +33,21 @@ void reportUnshownDocument(const std::filesystem::path &file, const std::string 
 {
     const QString text = QString::fromUtf8("Документ сохранен в файле\n«") + pathToQString(file)
                          + QString::fromUtf8("»,\nно открыть его не удалось: ") + QString::fromStdString(reason)
-                         + QString::fromUtf8(".\nОткройте файл из его папки в Word или LibreOffice Writer.");
-    if (Dialogs::messageWithAction(text, QString::fromUtf8("Открыть папку"), parent) && folderOpener())
-        folderOpener()(pathToQString(file.parent_path()));
+                         + QString::fromUtf8(".\nОткройте файл из его папки в Word или LibreOffice Writer "
+                                             "или посмотрите и распечатайте его в программе («Просмотр»).");
+    // Without a word processor the program's own preview still shows, prints and saves a PDF.
+    switch (Dialogs::messageWithActions(text, {QString::fromUtf8("Открыть папку"), QString::fromUtf8("Просмотр")},
+                                        parent)) {
+    case 0:
+        if (folderOpener())
+            folderOpener()(pathToQString(file.parent_path()));
+        break;
+    case 1:
+        layOutDocument(file, LayoutThen::ShowPreview, parent);
+        break;
+    default:
+        break;
+    }
 }
 
 void installDocumentNotices(QStatusBar *statusBar, QWidget *window)

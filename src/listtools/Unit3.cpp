@@ -4,6 +4,7 @@
 
 #include "app/Dialogs.h"
 #include "app/Guard.h"
+#include "app/Mnemonics.h"
 #include "app/Unit1.h"
 #include "app/WindowSupport.h"
 #include "listtools/FilterPanel.h"
@@ -53,6 +54,10 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
     for (QWidget *panel : {static_cast<QWidget *>(PanelNastr), static_cast<QWidget *>(PanelAbout),
                            static_cast<QWidget *>(PanelStolb), static_cast<QWidget *>(PanelObrab)})
         addPanel(panel);
+    // The panels show one at a time: each one's buttons and labelled fields get underlined
+    // letters unique within it (those a panel chose itself are kept).
+    for (QWidget *panel : m_panels)
+        assignMnemonics(mnemonicCandidates(panel));
 
     m_state.Notifier->addUnsavedWork(this, [this] { return settleUnsavedWork(); });
     // Tables read anew (or another database): what the panels show belongs to the old ones.

@@ -6,6 +6,7 @@
 #include "documents/TemplatePrinting.h"
 
 #include <QAction>
+#include <QPrintPreviewDialog>
 #include <QStatusBar>
 #include <QtTest/QTest>
 
@@ -69,6 +70,15 @@ TEST_F(DocumentNotices, UnshownDocumentIsNamedAndItsFolderOpened)
 
     // Declined, the folder stays closed.
     reportUnshownDocument(root / "out" / "Perechen.doc", "причина", form.get());
+    EXPECT_EQ(opened.size(), 1);
+
+    // Without a word processor the document is still shown: in the program's own preview.
+    Dialogs::queueActionChoice(1);
+    reportUnshownDocument(root / "out" / "Perechen.doc", "причина", form.get());
+    QPrintPreviewDialog *preview = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((preview = form->findChild<QPrintPreviewDialog *>()) != nullptr, 10000);
+    EXPECT_TRUE(preview->isVisible());
+    preview->close();
     EXPECT_EQ(opened.size(), 1);
 }
 
