@@ -7,8 +7,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 bash "$top/scripts/deps.sh" --tests
 bash "$top/scripts/build.sh" -DVELTOR_BUILD_TESTS=ON -DVELTOR_BUILD_BENCH=ON
 bash "$top/scripts/fuzz.sh" smoke 5
-# The server tests run against a throwaway PostgreSQL cluster, stopped at the end; without one
-# they skip.
+# The server tests, and the card save, order save and streaming entry suites a second time on the
+# server (the tests named *_server), run against a throwaway PostgreSQL cluster, stopped at the
+# end; without one they skip.
 if cluster=$(bash "$top/scripts/pg_cluster.sh" start); then
   eval "$cluster"
   trap 'bash "$top/scripts/pg_cluster.sh" stop "$VELTOR_TEST_PGDIR"' EXIT

@@ -97,7 +97,7 @@ protected:
         state->PositionListMode = positionListMode;
         state->Konstanty = ReadTable(file(schema::KonstantyTable));
         state->ExtraParamCount = extraParamCount(state->Konstanty);
-        loadPersonnelTables(*state);
+        openDatabase(*state);
         form = std::make_unique<TForm1>(*state);
         card = std::make_unique<TForm2>(*state, *form);
         FormLinks links;

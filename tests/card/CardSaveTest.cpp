@@ -166,7 +166,10 @@ TEST_F(CardSave, CancellingNewCardRemovesEveryRecordOfItsCodeOnly)
     start();
     const std::string filesBefore = bytesOf(schema::SemjaTable) + bytesOf(schema::ObrazTable);
     form->N1_4Click();
-    ASSERT_EQ(card->shownCode(), "12");
+    // A server gives codes above every code the moved folder held, the family's too, and each once.
+    const std::string code = card->shownCode();
+    if (!onServer())
+        ASSERT_EQ(code, "12");
     auto *family = card->DopList->Family;
     family->Button7Click();
     family->LabeledEdit1->setText(QString::fromUtf8("Кузнецова Анна"));
@@ -183,14 +186,15 @@ TEST_F(CardSave, CancellingNewCardRemovesEveryRecordOfItsCodeOnly)
     EXPECT_EQ(codes, (std::vector<std::string>{"1", "2", "112", "120"}));
     for (const LoadedTable *t : {&state->Osnova, &state->Passport, &state->Trud, &state->Obraz, &state->Dopoln})
         for (int r = 1; r <= t->Header.RecordCount; ++r)
-            EXPECT_NE(field(*t, r, "KOD"), "12");
+            EXPECT_NE(field(*t, r, "KOD"), code);
     EXPECT_EQ(bytesOf(schema::SemjaTable) + bytesOf(schema::ObrazTable), filesBefore);
     EXPECT_EQ(state->CurMainRec, 0);
 
     // The next new employee gets code 12 again and inherits nothing (it used to get the
     // education entry and parameters of the cancelled one).
     form->N1_4Click();
-    ASSERT_EQ(card->shownCode(), "12");
+    if (!onServer())
+        ASSERT_EQ(card->shownCode(), "12");
     EXPECT_EQ(card->DopList->PanelObraz->EducationIndex.size(), 1u);
 }
 

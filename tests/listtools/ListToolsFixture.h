@@ -102,7 +102,7 @@ protected:
         state->ColumnSettings = columnSettingsFromStolb(state->Stolb);
         state->Konstanty = ReadTable(file(schema::KonstantyTable));
         state->ExtraParamCount = extraParamCount(state->Konstanty);
-        loadPersonnelTables(*state);
+        openDatabase(*state);
         form = std::make_unique<TForm1>(*state);
         tools = std::make_unique<TForm3>(*state, *form);
         FormLinks links;

@@ -59,6 +59,8 @@ TEST_F(OrderWindow, IdsAfterTheLargestAndNumbersPerKind)
     // Closing and opening again reads the tables again and fixes a fresh ID.
     orders->close();
     EXPECT_EQ(orders->currentOrderId(), 0);
+    if (onServer())
+        return; // the journal below is written beside the program, which a server never sees
     addJournal(9, Vacation, 1);
     form->N6_1->trigger();
     EXPECT_EQ(orders->currentOrderId(), 10);

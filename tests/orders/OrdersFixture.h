@@ -99,7 +99,7 @@ protected:
         state = std::make_unique<AppState>();
         state->ProgramFolder = program;
         state->MainTablePath = pathToCp1251(database / "osnova.dbf");
-        loadPersonnelTables(*state);
+        openDatabase(*state);
         form = std::make_unique<TForm1>(*state);
         orders = std::make_unique<TForm4>(*state, *form);
         FormLinks links;

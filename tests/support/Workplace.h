@@ -85,7 +85,7 @@ protected:
         state->Konstanty = ReadTable(file(schema::KonstantyTable));
         state->ExtraParamCount = extraParamCount(state->Konstanty);
         state->Pechat = ReadTable(file(schema::PechatTable));
-        loadPersonnelTables(*state);
+        openDatabase(*state);
         form = std::make_unique<TForm1>(*state);
         card = std::make_unique<TForm2>(*state, *form);
         tools = std::make_unique<TForm3>(*state, *form);
