@@ -1,6 +1,7 @@
 #include "storage/DBFUnit.h"
 
 #include <atomic>
+#include <cstring>
 #include <QFile>
 #include <QSaveFile>
 
@@ -44,10 +45,15 @@ std::string_view trimmed(std::string_view text)
 {
     size_t begin = 0;
     size_t end = text.size();
-    while (begin < end && isTrimmed(static_cast<unsigned char>(text[begin])))
-        ++begin;
+    // Fields are padded with blanks up to their width (a name of 100 bytes holds 30 letters):
+    // the padding is passed eight bytes at a time.
+    static constexpr char Blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (end >= 8 && std::memcmp(text.data() + end - 8, Blanks, 8) == 0)
+        end -= 8;
     while (end > begin && isTrimmed(static_cast<unsigned char>(text[end - 1])))
         --end;
+    while (begin < end && isTrimmed(static_cast<unsigned char>(text[begin])))
+        ++begin;
     return text.substr(begin, end - begin);
 }
 
