@@ -6,6 +6,8 @@
 #include "text/Cp1251.h"
 
 #include <algorithm>
+#include <future>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -200,88 +202,126 @@ ListContent buildEmployeeList(const AppState &state, const std::string &expanded
     list.widths[0] = 10;
     list.mainRecords.assign(list.rows, 0);
 
-    // Each table is indexed once per fill at most, and only when a column needs it.
-    std::optional<CodeIndex> osnova, passport, semja, trud, dopoln, voen, dolzhNom, otdelNom;
-    // Indexes by KOD are kept between fills while their table keeps its codes, so refreshing
-    // a few rows after a save costs a search, not a pass over every table.
-    auto indexOf = [](std::optional<CodeIndex> &slot, const LoadedTable &t,
-                      std::string_view field) -> const CodeIndex & {
-        if (field == schema::KOD)
-            return indexByCode(t);
-        if (!slot)
-            slot.emplace(t.Header, t.Data, field);
-        return *slot;
+    // The table each column reads, with its name in messages.
+    struct Source {
+        const LoadedTable *table;
+        std::string_view name;
     };
-    BadValueList bad(list.badValues);
+    auto sourceOf = [&](const TColumnSetting &s) -> Source {
+        if (s.FieldName == "S_TIP_N")
+            return {&state.Semja, schema::SemjaTable};
+        if (s.TableNo == "4")
+            return {&state.Trud, schema::TrudTable};
+        if (s.TableNo == "6")
+            return {&state.Voen, schema::VoenTable};
+        if (s.TableNo == "2")
+            return {&state.Passport, schema::PassportTable};
+        if (s.TableNo == "5")
+            return {&state.Dopoln, schema::DopolnTable};
+        return {&state.Osnova, schema::OsnovaTable};
+    };
+    // Every index the columns read is made first (those by KOD are kept between fills, so
+    // refreshing a few rows after a save costs a search): the columns are then filled side by
+    // side and only read them.
+    std::vector<const LoadedTable *> indexed{&state.Osnova};
+    bool positions = false, departments = false;
+    for (const TColumnSetting *s : shown) {
+        indexed.push_back(sourceOf(*s).table);
+        positions = positions || s->FieldName == "DOLZH";
+        departments = departments || s->FieldName == "OTDEL";
+    }
+    std::sort(indexed.begin(), indexed.end());
+    indexed.erase(std::unique(indexed.begin(), indexed.end()), indexed.end());
+    prepareIndexesByCode(indexed);
+    std::map<const LoadedTable *, const CodeIndex *> byCode;
+    for (const LoadedTable *t : indexed)
+        byCode[t] = &indexByCode(*t);
+    std::optional<CodeIndex> dolzhNom, otdelNom;
+    if (positions)
+        dolzhNom.emplace(state.Dolzh.Header, state.Dolzh.Data, schema::NOM);
+    if (departments)
+        otdelNom.emplace(state.Otdel.Header, state.Otdel.Data, schema::NOM);
 
+    // What a column finds unreadable, told afterwards in the order a fill column by column
+    // would tell it.
+    struct Found {
+        const LoadedTable *table;
+        std::string_view tableName;
+        std::string field; // empty: every code of the table that is not an integer
+        int record = 0;
+        std::string value;
+    };
+    auto fillColumn = [&](int c, std::vector<Found> &found) {
+        const TColumnSetting &s = *shown[c - 1];
+        const Source source = sourceOf(s);
+        const LoadedTable &t = *source.table;
+        const CodeIndex &index = *byCode.at(&t);
+        found.push_back({&t, source.name, {}, 0, {}});
+        const int field = FieldIndex(t.Header, s.FieldName);
+        if (s.FieldName == "S_TIP_N") {
+            for (int r = 1; r < list.rows; ++r) {
+                std::string cell;
+                for (int rec : index.findIntegers(codes[r - 1])) {
+                    cell += ' ';
+                    cell += GetField(t.Header, t.Data, rec, field);
+                }
+                list.at(c, r) = std::move(cell);
+            }
+            return;
+        }
+        if (s.TableNo == "4" || s.TableNo == "6") {
+            const bool workKind = s.TableNo == "4" && s.FieldName == "VID_RAB";
+            for (int r = 1; r < list.rows; ++r) {
+                std::string value = GetField(t.Header, t.Data, index.lastInteger(codes[r - 1]), field);
+                list.at(c, r) = workKind ? workKindText(value) : std::move(value);
+            }
+            return;
+        }
+        const bool reference = s.FieldName == "DOLZH" || s.FieldName == "OTDEL";
+        for (int r = 1; r < list.rows; ++r) {
+            const int rec = index.firstInteger(codes[r - 1]);
+            std::string value = GetField(t.Header, t.Data, rec, field);
+            if (reference && !value.empty() && !isInteger(value))
+                found.push_back({&t, source.name, s.FieldName, rec, value});
+            if (s.FieldName == "DOLZH")
+                value = positionTextWith(state, value, &*dolzhNom);
+            else if (s.FieldName == "OTDEL")
+                value = departmentTextWith(state, value, &*otdelNom);
+            else if (s.FieldName == "OBRAZ" && !value.empty())
+                value = educationText(value);
+            list.at(c, r) = std::move(value);
+        }
+    };
+
+    std::vector<std::vector<Found>> found(static_cast<size_t>(list.cols));
+    // A short list is not worth the threads.
+    const bool sideBySide = list.rows > 2000 && list.cols > 2;
+    std::vector<std::future<void>> filling;
     for (int c = 1; c < list.cols; ++c) {
         const TColumnSetting &s = *shown[c - 1];
         list.at(c, 0) = s.Caption;
         // SHIRINA comes from a file: a huge value must not overflow, and a negative one keeps
         // hiding the column as any negative width does.
         list.widths[c] = static_cast<int>(std::clamp<long long>(s.Width * 3LL, -1, MaxColumnWidth));
-
-        if (s.FieldName == "S_TIP_N") {
-            const CodeIndex &index = indexOf(semja, state.Semja, schema::KOD);
-            bad.noteCodes(state.Semja, schema::SemjaTable, index);
-            const int field = FieldIndex(state.Semja.Header, "S_TIP_N");
-            for (int r = 1; r < list.rows; ++r) {
-                std::string cell;
-                for (int rec : index.findIntegers(codes[r - 1])) {
-                    cell += ' ';
-                    cell += GetField(state.Semja.Header, state.Semja.Data, rec, field);
-                }
-                list.at(c, r) = std::move(cell);
-            }
-            continue;
-        }
-        if (s.TableNo == "4" || s.TableNo == "6") {
-            const bool isTrud = s.TableNo == "4";
-            const LoadedTable &t = isTrud ? state.Trud : state.Voen;
-            const CodeIndex &index = isTrud ? indexOf(trud, t, schema::KOD) : indexOf(voen, t, schema::KOD);
-            bad.noteCodes(t, isTrud ? schema::TrudTable : schema::VoenTable, index);
-            const int field = FieldIndex(t.Header, s.FieldName);
-            for (int r = 1; r < list.rows; ++r) {
-                std::string value = GetField(t.Header, t.Data, index.lastInteger(codes[r - 1]), field);
-                if (isTrud && s.FieldName == "VID_RAB")
-                    value = workKindText(value);
-                list.at(c, r) = std::move(value);
-            }
-            continue;
-        }
-        const LoadedTable *t = &state.Osnova;
-        std::optional<CodeIndex> *slot = &osnova;
-        std::string_view tableName = schema::OsnovaTable;
-        if (s.TableNo == "2") {
-            t = &state.Passport;
-            slot = &passport;
-            tableName = schema::PassportTable;
-        } else if (s.TableNo == "5") {
-            t = &state.Dopoln;
-            slot = &dopoln;
-            tableName = schema::DopolnTable;
-        }
-        const CodeIndex &index = indexOf(*slot, *t, schema::KOD);
-        bad.noteCodes(*t, tableName, index);
-        const int field = FieldIndex(t->Header, s.FieldName);
-        const bool reference = s.FieldName == "DOLZH" || s.FieldName == "OTDEL";
-        for (int r = 1; r < list.rows; ++r) {
-            const int rec = index.firstInteger(codes[r - 1]);
-            std::string value = GetField(t->Header, t->Data, rec, field);
-            if (reference && !value.empty() && !isInteger(value))
-                bad.add(*t, tableName, s.FieldName, rec, value);
-            if (s.FieldName == "DOLZH")
-                value = positionTextWith(state, value, &indexOf(dolzhNom, state.Dolzh, schema::NOM));
-            else if (s.FieldName == "OTDEL")
-                value = departmentTextWith(state, value, &indexOf(otdelNom, state.Otdel, schema::NOM));
-            else if (s.FieldName == "OBRAZ" && !value.empty())
-                value = educationText(value);
-            list.at(c, r) = std::move(value);
-        }
+        if (sideBySide)
+            filling.push_back(std::async(std::launch::async, [&, c] { fillColumn(c, found[static_cast<size_t>(c)]); }));
+        else
+            fillColumn(c, found[static_cast<size_t>(c)]);
     }
+    for (std::future<void> &f : filling)
+        f.get();
+
+    BadValueList bad(list.badValues);
+    for (const std::vector<Found> &column : found)
+        for (const Found &f : column) {
+            if (f.field.empty())
+                bad.noteCodes(*f.table, f.tableName, *byCode.at(f.table));
+            else
+                bad.add(*f.table, f.tableName, f.field, f.record, f.value);
+        }
 
     // The marker column reads the dismissal flag of each row's first main-table record.
-    const CodeIndex &main = indexOf(osnova, state.Osnova, schema::KOD);
+    const CodeIndex &main = *byCode.at(&state.Osnova);
     bad.noteCodes(state.Osnova, schema::OsnovaTable, main);
     for (int r = 1; r < list.rows; ++r)
         list.mainRecords[r] = main.firstInteger(codes[r - 1]);
