@@ -268,3 +268,51 @@ TEST(CodeListTest, SplittingAndExpanding)
 
 } // namespace
 } // namespace veltor::test
+
+namespace veltor::test {
+namespace {
+
+// A long list is filled column by column side by side: every cell must still be its own
+// employee's, and unreadable values must be told in the order of a fill one column at a time.
+TEST_F(EmployeeListTest, ALongListFilledSideBySideHoldsEveryEmployeesOwnValues)
+{
+    AppState s;
+    s.Osnova = ReadTable(file(schema::OsnovaTable));
+    s.Trud = ReadTable(file(schema::TrudTable));
+    s.Semja = ReadTable(file(schema::SemjaTable));
+    s.Dolzh = ReadTable(file(schema::DolzhTable));
+    s.Otdel = ReadTable(file(schema::OtdelTable));
+    constexpr int Employees = 3000;
+    auto put = [](LoadedTable &t, const Fields &fields) {
+        const int r = AppendBlankRecord(t);
+        for (const auto &[name, value] : fields)
+            SetField(t, r, name, utf8ToCp1251(value));
+    };
+    for (int k = 1; k <= Employees; ++k) {
+        const std::string code = std::to_string(k);
+        // Every 1000th employee has a position number that is no number.
+        put(s.Osnova, {{"KOD", code}, {"FIO", "Сотрудник " + code}, {"DOLZH", k % 1000 ? std::to_string(1 + k % 2) : "x" + code}});
+        put(s.Trud, {{"KOD", code}, {"VID_RAB", k % 3 ? "0" : "1"}});
+        if (k % 2)
+            put(s.Semja, {{"KOD", code}, {"S_TIP_N", "сын"}});
+    }
+    s.ColumnSettings = {{"ФИО", 30, "FIO", "1", "1"}, {"Должность", 30, "DOLZH", "1", "1"},
+                        {"Вид работы", 30, "VID_RAB", "4", "1"}, {"Семья", 30, "S_TIP_N", "3", "1"}};
+
+    ListContent list = buildEmployeeList(s, effectiveCodeList(s, "-1"));
+    ASSERT_EQ(list.rows, Employees + 1);
+    for (int k = 1; k <= Employees; ++k) {
+        const std::string code = std::to_string(k);
+        ASSERT_EQ(cp1251ToUtf8(list.at(1, k)), "Сотрудник " + code);
+        ASSERT_EQ(cp1251ToUtf8(list.at(2, k)), k % 1000 ? (k % 2 ? "Инженер" : "Бухгалтер") : "") << k;
+        ASSERT_EQ(cp1251ToUtf8(list.at(3, k)), k % 3 ? "Постоянный сотрудник" : "Внешний совместитель") << k;
+        ASSERT_EQ(cp1251ToUtf8(list.at(4, k)), k % 2 ? " сын" : "") << k;
+        ASSERT_EQ(list.mainRecords[static_cast<size_t>(k)], k);
+    }
+    ASSERT_EQ(list.badValues.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(cp1251ToUtf8(list.badValues[static_cast<size_t>(i)].value), "x" + std::to_string(1000 * (i + 1)));
+}
+
+} // namespace
+} // namespace veltor::test
