@@ -154,7 +154,16 @@ void readDatabaseTable(const AppState &state, std::string_view name, LoadedTable
 
 int32_t highestCode(const LoadedTable &table)
 {
-    return CodeIndex(table.Header, table.Data, schema::KOD).highestValue();
+    const int kod = FieldIndex(table.Header, schema::KOD);
+    if (kod < 1)
+        return 0;
+    int32_t highest = 0;
+    for (int r = 1; r <= table.Header.RecordCount; ++r) {
+        int32_t code = 0;
+        if (tryStrToInt(GetField(table.Header, table.Data, r, kod), code))
+            highest = std::max(highest, code);
+    }
+    return highest;
 }
 
 std::vector<std::string> missingTables(const AppState &state)
@@ -308,11 +317,13 @@ OpeningReport reloadListTables(AppState &state)
 {
     state.TablesLoaded = false;
     OpeningReport report = state.storage().prepare(state);
-    // The order tables are read only for the codes they keep, beside the personnel tables.
+    // The order tables are read only for the codes they keep: beside the personnel tables where
+    // the storage reads side by side, else after them.
+    const std::launch when = state.storage().readsSideBySide() ? std::launch::async : std::launch::deferred;
     std::vector<std::future<int32_t>> orderCodes;
     for (std::string_view name : OrderTables)
-        if (state.storage().readsSideBySide() && state.storage().hasTable(state, name))
-            orderCodes.push_back(std::async(std::launch::async, [&state, name] { return highestOrderCode(state, name); }));
+        if (state.storage().hasTable(state, name))
+            orderCodes.push_back(std::async(when, [&state, name] { return highestOrderCode(state, name); }));
     // A deletion also removed the employee's records from Obraz, Voen and Dopoln: re-read, so
     // that an employee who returns to the list returns whole.
     readDatabaseTables(state, {{schema::OsnovaTable, &state.Osnova},
@@ -339,10 +350,6 @@ OpeningReport reloadListTables(AppState &state)
     int32_t highest = std::max(indexByCode(state.Osnova).highestValue(), indexByCode(state.Trud).highestValue());
     for (std::future<int32_t> &codes : orderCodes)
         highest = std::max(highest, codes.get());
-    if (!state.storage().readsSideBySide())
-        for (std::string_view name : OrderTables)
-            if (state.storage().hasTable(state, name))
-                highest = std::max(highest, highestOrderCode(state, name));
     state.HighestCode = std::max(state.HighestCode, highest);
     return report;
 }

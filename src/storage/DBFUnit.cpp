@@ -979,7 +979,7 @@ void SetField(LoadedTable &table, int record, int field, std::string_view value)
     const bool code = field == FieldIndex(table.Header, "KOD");
     if (code)
         noteCode(table, record);
-    if ((code || field == FieldIndex(table.Header, "ID_DOK")) && record <= table.GenerationRecords)
+    if (record <= table.GenerationRecords && (code || field == FieldIndex(table.Header, "ID_DOK")))
         NewGeneration(table);
 }
 
