@@ -1,5 +1,6 @@
 #include "app/Dialogs.h"
 
+#include "app/Mnemonics.h"
 #include "app/Release.h"
 
 #include <QDesktopServices>
@@ -47,6 +48,15 @@ QString takePath(const QString &startAt)
     return p;
 }
 
+// Every answer gets an underlined letter of its own, Qt's translated ones included.
+void underlineAnswers(QMessageBox &box)
+{
+    QList<QWidget *> buttons;
+    for (QAbstractButton *b : box.buttons())
+        buttons.push_back(b);
+    assignMnemonics(buttons);
+}
+
 } // namespace
 
 QString Dialogs::programName()
@@ -74,6 +84,7 @@ std::unique_ptr<QMessageBox> Dialogs::box(Kind kind, const QString &text, QWidge
         box->setDefaultButton(QMessageBox::No);
         break;
     }
+    underlineAnswers(*box);
     return box;
 }
 
@@ -114,6 +125,7 @@ int Dialogs::messageWithActions(const QString &text, const QStringList &actions,
     std::vector<QPushButton *> buttons;
     for (const QString &action : actions)
         buttons.push_back(shown->addButton(action, QMessageBox::ActionRole));
+    underlineAnswers(*shown);
     shown->exec();
     const auto at = std::find(buttons.begin(), buttons.end(), shown->clickedButton());
     return at == buttons.end() ? -1 : static_cast<int>(at - buttons.begin());
@@ -148,6 +160,7 @@ Dialogs::SaveChoice Dialogs::askToSave(const QString &text, QWidget *parent)
     shown->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     shown->setDefaultButton(QMessageBox::Yes);
     shown->setEscapeButton(QMessageBox::Cancel);
+    underlineAnswers(*shown);
     switch (shown->exec()) {
     case QMessageBox::Yes:
         return SaveChoice::Save;

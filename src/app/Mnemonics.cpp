@@ -1,8 +1,11 @@
 #include "app/Mnemonics.h"
 
 #include <QAbstractButton>
-#include <QLabel>
 #include <QHash>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QWidget>
 #include <algorithm>
 #include <functional>
@@ -78,19 +81,32 @@ QString withMnemonic(const QString &text, QChar letter)
     return text;
 }
 
-QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken)
+namespace {
+
+// A text that may underline a letter: a button's or label's caption, or a tab's title.
+struct Caption {
+    std::function<QString()> text;
+    std::function<void(const QString &)> setText;
+};
+
+Caption captionOf(QWidget *w)
+{
+    return {[w] { return textOf(w); }, [w](const QString &t) { setTextOf(w, t); }};
+}
+
+QSet<QChar> assignLetters(const QList<Caption> &captions, QSet<QChar> taken)
 {
     struct Pending {
-        QWidget *widget;
+        Caption caption;
         QList<QChar> choices;
     };
     QList<Pending> pending;
-    for (QWidget *w : widgets) {
-        const QString text = textOf(w);
+    for (const Caption &caption : captions) {
+        const QString text = caption.text();
         if (const QChar own = mnemonicOf(text); !own.isNull())
             taken.insert(own);
         else if (const QList<QChar> choices = choicesOf(text); !choices.isEmpty())
-            pending.push_back({w, choices});
+            pending.push_back({caption, choices});
     }
     // A matching of texts to letters, each text in the order of its choices: a text whose
     // letters are all taken makes another text move to its next free letter where it can.
@@ -114,10 +130,64 @@ QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken)
         place(i, visited);
     }
     for (auto it = owner.cbegin(); it != owner.cend(); ++it) {
-        QWidget *w = pending[it.value()].widget;
-        setTextOf(w, withMnemonic(textOf(w), it.key()));
+        const Caption &caption = pending[it.value()].caption;
+        caption.setText(withMnemonic(caption.text(), it.key()));
         taken.insert(it.key());
     }
+    return taken;
+}
+
+// True when `w` lies on a page of a tab widget below `root`.
+bool onPageBelow(const QWidget *w, const QWidget *root)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != root; p = p->parentWidget())
+        if (qobject_cast<const QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr) &&
+            qobject_cast<const QStackedWidget *>(p->parentWidget()))
+            return true;
+    return false;
+}
+
+} // namespace
+
+QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken)
+{
+    QList<Caption> captions;
+    for (QWidget *w : widgets)
+        captions.push_back(captionOf(w));
+    return assignLetters(captions, std::move(taken));
+}
+
+QSet<QChar> assignWindowMnemonics(QWidget *root, QSet<QChar> taken)
+{
+    // What is always in view (the tab titles among it) first; then each page, whose letters
+    // need differ only from those, since one page shows at a time.
+    // A letter a page's text chose itself is not given to anything always in view.
+    QList<Caption> always;
+    QList<QTabWidget *> tabWidgets;
+    QSet<QChar> chosenOnPages;
+    for (QWidget *w : mnemonicCandidates(root)) {
+        if (!onPageBelow(w, root))
+            always.push_back(captionOf(w));
+        else if (const QChar own = mnemonicOf(textOf(w)); !own.isNull())
+            chosenOnPages.insert(own);
+    }
+    for (QTabWidget *pages : root->findChildren<QTabWidget *>())
+        if (!onPageBelow(pages, root)) {
+            tabWidgets.push_back(pages);
+            for (int i = 0; i < pages->count(); ++i)
+                always.push_back({[pages, i] { return pages->tabText(i); },
+                                  [pages, i](const QString &t) { pages->setTabText(i, t); }});
+        }
+    // A tab bar of its own (not a tab widget's) switches what one set of fields shows.
+    for (QTabBar *bar : root->findChildren<QTabBar *>())
+        if (!qobject_cast<QTabWidget *>(bar->parentWidget()) && !onPageBelow(bar, root))
+            for (int i = 0; i < bar->count(); ++i)
+                always.push_back({[bar, i] { return bar->tabText(i); },
+                                  [bar, i](const QString &t) { bar->setTabText(i, t); }});
+    taken = assignLetters(always, taken + chosenOnPages) - (chosenOnPages - taken);
+    for (QTabWidget *pages : tabWidgets)
+        for (int i = 0; i < pages->count(); ++i)
+            assignWindowMnemonics(pages->widget(i), taken);
     return taken;
 }
 

@@ -22,6 +22,10 @@ QString withMnemonic(const QString &text, QChar letter);
 // ("ИНН") are not left without one. Returns the letters in use afterwards.
 QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken = {});
 
+// The same for a whole window or panel, tab titles included: what is always in view gets letters
+// of its own, and each tab page letters unique within the page and what is always in view.
+QSet<QChar> assignWindowMnemonics(QWidget *root, QSet<QChar> taken = {});
+
 // The buttons and the labels with buddies inside `root`, in creation order.
 QList<QWidget *> mnemonicCandidates(const QWidget *root);
 

@@ -55,9 +55,10 @@ TForm3::TForm3(AppState &state, TForm1 &mainWindow, QWidget *parent)
                            static_cast<QWidget *>(PanelStolb), static_cast<QWidget *>(PanelObrab)})
         addPanel(panel);
     // The panels show one at a time: each one's buttons and labelled fields get underlined
-    // letters unique within it (those a panel chose itself are kept).
+    // letters unique within it (those a panel chose itself are kept); a page of the settings
+    // needs letters unique only within itself and the tab titles.
     for (QWidget *panel : m_panels)
-        assignMnemonics(mnemonicCandidates(panel));
+        assignWindowMnemonics(panel);
 
     m_state.Notifier->addUnsavedWork(this, [this] { return settleUnsavedWork(); });
     // Tables read anew (or another database): what the panels show belongs to the old ones.

@@ -179,6 +179,12 @@ TEST(RussianInterface, QuestionsAnswerDaAndNetUnderTheProgramsName)
     EXPECT_EQ(box->button(QMessageBox::Yes)->text().remove('&'), u("Да"));
     EXPECT_EQ(box->button(QMessageBox::No)->text().remove('&'), u("Нет"));
     EXPECT_EQ(Dialogs::box(Dialogs::Kind::Error, u("Ошибка"))->windowTitle(), u("Вельтор"));
+    // Every answer is reachable by its own letter, "OK" too, which Qt's translation leaves bare.
+    EXPECT_EQ(QKeySequence::mnemonic(box->button(QMessageBox::Yes)->text()), QKeySequence(u("Alt+Д")));
+    EXPECT_EQ(QKeySequence::mnemonic(box->button(QMessageBox::No)->text()), QKeySequence(u("Alt+Н")));
+    const auto told = Dialogs::box(Dialogs::Kind::Message, u("Сохранено"));
+    EXPECT_FALSE(QKeySequence::mnemonic(told->button(QMessageBox::Ok)->text()).isEmpty())
+        << told->button(QMessageBox::Ok)->text().toStdString();
 
     QDateEdit picker;
     picker.setCalendarPopup(true);

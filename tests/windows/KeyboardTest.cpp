@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -98,6 +99,48 @@ TEST_F(ToolsKeyboard, InterfacePageSaysWhatEachFieldHoldsAndUnderlinesItsOwnLett
     for (QWidget *w : settings.InterfaceList->findChildren<QWidget *>())
         widgets << w;
     EXPECT_EQ(mnemonicFaults(widgets).join(QLatin1Char('\n')).toStdString(), "");
+}
+
+} // namespace
+} // namespace veltor::test
+
+namespace veltor::test {
+namespace {
+
+// What the clerk sees of the tools window at once: its buttons, labelled fields and tab titles.
+QStringList visibleMnemonicFaults(QWidget &window)
+{
+    QList<QWidget *> widgets;
+    QStringList tabs;
+    for (QWidget *w : window.findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(&window))
+            continue;
+        widgets << w;
+        if (auto *bar = qobject_cast<QTabBar *>(w))
+            for (int i = 0; i < bar->count(); ++i)
+                tabs << bar->tabText(i);
+    }
+    return mnemonicFaults(widgets, tabs);
+}
+
+// Panels whose fields were labelled without an underlined letter, and tab titles that took a
+// letter a button on the same page had.
+TEST_F(ToolsKeyboard, EveryPanelAndPageUnderlinesALetterOfItsOwn)
+{
+    for (QAction *command : {form->N1_1, form->N1_2, form->N1_3, form->N1_8, form->N2_3, form->N2_4, form->N2_7,
+                             form->N3_1}) {
+        command->trigger();
+        ASSERT_TRUE(tools->isVisible());
+        EXPECT_EQ(visibleMnemonicFaults(*tools).join(QLatin1Char('\n')).toStdString(), "")
+            << command->text().toStdString();
+    }
+    form->N2_1->trigger();
+    TSettingsPanel &settings = *tools->PanelNastr;
+    for (int page = 0; page < settings.PageControl1->count(); ++page) {
+        settings.PageControl1->setCurrentIndex(page);
+        EXPECT_EQ(visibleMnemonicFaults(*tools).join(QLatin1Char('\n')).toStdString(), "")
+            << settings.PageControl1->tabText(page).toStdString();
+    }
 }
 
 } // namespace
