@@ -1,6 +1,8 @@
 #include "app/Mnemonics.h"
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QMenu>
 #include <QHash>
 #include <QLabel>
 #include <QStackedWidget>
@@ -155,6 +157,19 @@ QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken)
     for (QWidget *w : widgets)
         captions.push_back(captionOf(w));
     return assignLetters(captions, std::move(taken));
+}
+
+void assignMenuMnemonics(QMenu *menu)
+{
+    QList<Caption> items;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        items.push_back({[action] { return action->text(); }, [action](const QString &t) { action->setText(t); }});
+        if (QMenu *sub = action->menu())
+            assignMenuMnemonics(sub);
+    }
+    assignLetters(items, {});
 }
 
 QSet<QChar> assignWindowMnemonics(QWidget *root, QSet<QChar> taken)

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QString>
 
+class QMenu;
 class QWidget;
 
 // Underlined letters (Alt+letter) for the buttons and labelled fields of a window.
@@ -25,6 +26,9 @@ QSet<QChar> assignMnemonics(const QList<QWidget *> &widgets, QSet<QChar> taken =
 // The same for a whole window or panel, tab titles included: what is always in view gets letters
 // of its own, and each tab page letters unique within the page and what is always in view.
 QSet<QChar> assignWindowMnemonics(QWidget *root, QSet<QChar> taken = {});
+
+// The items of `menu` and of its submenus, each unique within its own menu.
+void assignMenuMnemonics(QMenu *menu);
 
 // The buttons and the labels with buddies inside `root`, in creation order.
 QList<QWidget *> mnemonicCandidates(const QWidget *root);

@@ -6,11 +6,13 @@
 #include "app/DocumentNotices.h"
 #include "app/EmployeeCommands.h"
 #include "app/Guard.h"
+#include "app/Mnemonics.h"
 #include "app/Picture.h"
 #include "app/WindowSupport.h"
 #include "records/CodeIndex.h"
 #include "records/Commit.h"
 #include "app/QtText.h"
+#include "app/Mnemonics.h"
 #include "app/Release.h"
 #include "app/ServerConnection.h"
 #include "records/Startup.h"
@@ -43,8 +45,9 @@
 namespace veltor {
 
 namespace {
-const char *const ShowPreviewCaption = "Показать панель предпросмотра";
-const char *const HidePreviewCaption = "Убрать панель предпросмотра";
+// The menu item keeps its letter as it changes between the two.
+const char *const ShowPreviewCaption = "Показать &панель предпросмотра";
+const char *const HidePreviewCaption = "Убрать &панель предпросмотра";
 const char *const NobodyCurrent = "Сотрудник не выбран";
 
 // A caption as assistive technology reads it: without the mnemonic marker.
@@ -267,6 +270,8 @@ void TForm1::createMenus()
 
     N4->setText(QString::fromUtf8("&Выход"));
     bar->addAction(N4);
+    for (QMenu *m : {N1, N6, N7, N5, N2, N3})
+        assignMenuMnemonics(m);
 
     // F10, the usual key for the menu bar, opens the first menu shown.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -384,8 +389,8 @@ void TForm1::createCentralWidgets()
     SpeedButton14 = new QToolButton(Panel1);
     SpeedButton14->setObjectName("SpeedButton14");
     SpeedButton14->setText("->");
-    SpeedButton14->setToolTip(QString::fromUtf8(HidePreviewCaption));
-    SpeedButton14->setAccessibleName(QString::fromUtf8(HidePreviewCaption));
+    SpeedButton14->setToolTip(withoutMnemonic(QString::fromUtf8(HidePreviewCaption)));
+    SpeedButton14->setAccessibleName(withoutMnemonic(QString::fromUtf8(HidePreviewCaption)));
     connect(SpeedButton14, &QToolButton::clicked, N2_9, &QAction::trigger);
     panel->addWidget(SpeedButton14, 0, Qt::AlignRight);
 
@@ -987,7 +992,8 @@ void TForm1::N5Show()
     const LoadedTable &pechat = m_state.Pechat;
     const int shablon = FieldIndex(pechat.Header, "SHABLON");
     for (int i = 1; i <= pechat.Header.RecordCount; ++i) {
-        QAction *item = N5->addAction(toQ(GetField(pechat.Header, pechat.Data, i, shablon)));
+        // A template's name is shown as it is: an ampersand in it is no letter marker.
+        QAction *item = N5->addAction(toQ(GetField(pechat.Header, pechat.Data, i, shablon)).replace('&', "&&"));
         item->setData(i);
         item->setObjectName(QString("N5_template%1").arg(i));
         connect(item, &QAction::triggered, this, guarded(this, [this, i] {
@@ -998,6 +1004,7 @@ void TForm1::N5Show()
                         m_links.printTemplate(i);
                 }));
     }
+    assignMenuMnemonics(N5);
 }
 
 void TForm1::N5_1Click()

@@ -37,6 +37,8 @@ protected:
         addColumn("ФИО", "FIO", "1");
         for (int code : {1, 2, 3})
             addEmployee(code, "Сотрудник " + std::to_string(code));
+        add(schema::PechatTable, {{"NOM", "1"}, {"SHABLON", "Справка Н&К"}, {"FAIL", "/t/a.rtf"}});
+        add(schema::PechatTable, {{"NOM", "2"}, {"SHABLON", "Справка"}, {"FAIL", "/t/b.rtf"}});
         writeStandardConfig();
     }
 
@@ -108,6 +110,17 @@ TEST_F(MainWindowKeyboard, MenusOpenWithOwnLettersAndF10AndAreAnnouncedByTheirCa
     for (const QString &caption : captions)
         EXPECT_TRUE(announced.contains(caption)) << caption.toStdString();
 
+    // Inside each menu, every item has a letter of its own, a template named with "&" included.
+    w.N5->aboutToShow();
+    for (QMenu *menu : w.menuBar()->findChildren<QMenu *>()) {
+        QStringList texts;
+        for (QAction *item : menu->actions())
+            if (!item->isSeparator())
+                texts << item->text();
+        EXPECT_EQ(mnemonicFaults({}, texts).join(QLatin1Char('\n')).toStdString(), "") << menu->title().toStdString();
+    }
+    EXPECT_EQ(w.N5->actions().at(2)->text().remove('&'), u("Справка НК")); // shown as "Справка Н&К"
+    EXPECT_EQ(QKeySequence::mnemonic(w.N5->actions().at(2)->text()).toString(), u("Alt+С"));
     QTest::keyClick(&w, Qt::Key_F10);
     EXPECT_EQ(w.menuBar()->activeAction(), w.N1->menuAction());
     QTRY_VERIFY(w.N1->isVisible());
