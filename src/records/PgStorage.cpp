@@ -521,6 +521,24 @@ bool PgStorage::hasTable(const AppState &, std::string_view name)
     return info(keyOf(name)) != nullptr;
 }
 
+TTableHeader PgStorage::headerOf(const std::vector<Field> &fields)
+{
+    TTableHeader header;
+    int offset = 1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Field &f = fields[i];
+        const int n = static_cast<int>(i) + 1;
+        header.FieldNames[n] = f.name + std::string(11 - std::min<size_t>(11, f.name.size()), '\0');
+        header.FieldTypes[n] = f.type;
+        header.FieldLengths[n] = static_cast<uint8_t>(f.length);
+        header.FieldOffsets[n] = offset;
+        offset += f.length;
+    }
+    header.HeaderLength = 32 * static_cast<int>(fields.size()) + 33;
+    header.RecordLength = offset;
+    return header;
+}
+
 void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &table)
 {
     table.Loaded = false;
@@ -529,28 +547,48 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     const TableInfo *t = info(key);
     if (t == nullptr)
         throw FileError("В базе данных на сервере нет таблицы «" + std::string(name) + "»");
-
-    TTableHeader header;
     std::string columns;
-    int offset = 1;
-    for (size_t i = 0; i < t->fields.size(); ++i) {
-        const Field &f = t->fields[i];
-        const int n = static_cast<int>(i) + 1;
-        header.FieldNames[n] = f.name + std::string(11 - std::min<size_t>(11, f.name.size()), '\0');
-        header.FieldTypes[n] = f.type;
-        header.FieldLengths[n] = static_cast<uint8_t>(f.length);
-        header.FieldOffsets[n] = offset;
-        offset += f.length;
+    for (const Field &f : t->fields)
         columns += ", " + columnOf(f.name);
-    }
-    header.HeaderLength = 32 * static_cast<int>(t->fields.size()) + 33;
-    header.RecordLength = offset;
+    readRows(key, t->fields, "SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) + " ORDER BY veltor_pos",
+             table);
+}
 
+int32_t PgStorage::highestEmployeeCode(const AppState &, std::string_view name)
+{
+    const std::string key = keyOf(name);
+    const TableInfo *t = info(key);
+    if (t == nullptr)
+        throw FileError("В базе данных на сервере нет таблицы «" + std::string(name) + "»");
+    // The field the table read whole would be searched by.
+    const int kod = FieldIndex(headerOf(t->fields), schema::KOD);
+    if (kod < 1)
+        return 0;
+    const Field &field = t->fields[static_cast<size_t>(kod - 1)];
+    const std::string column = columnOf(field.name);
+    const std::string table = sqlTable(key);
+    // Up to nine digits between blanks are a code whatever they say, and the server takes them as
+    // one; any other value (a sign, hexadecimal, letters, ten digits that may overflow) is read
+    // and taken as reading the table whole takes it, each different value once.
+    const std::string plain = column + " ~ '^ *[0123456789]{1,9} *$'";
+    LoadedTable codes;
+    readRows(key, {field},
+             "SELECT 0, 0, coalesce(max(" + column + "::integer)::text, '') FROM " + table + " WHERE " + plain +
+                 " UNION ALL SELECT 0, 0, v FROM (SELECT DISTINCT " + column + " AS v FROM " + table +
+                 " WHERE NOT (" + plain + ")) AS others",
+             codes);
+    return highestCode(codes);
+}
+
+void PgStorage::readRows(const std::string &key, const std::vector<Field> &fields, const std::string &select,
+                         LoadedTable &table)
+{
+    TTableHeader header = headerOf(fields);
     // One COPY: rows stream in as the server reads them and are decoded straight into the
     // records, without a result of strings held in between.
     std::vector<size_t> lengths;
-    lengths.reserve(t->fields.size());
-    for (const Field &f : t->fields)
+    lengths.reserve(fields.size());
+    for (const Field &f : fields)
         lengths.push_back(static_cast<size_t>(f.length));
     // A table read again is about as big as it was.
     CopyRecords records(key, std::move(lengths), table.Data.size());
@@ -560,9 +598,7 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
         PGconn *conn;
         ~GiveBack() { storage->giveBackReader(conn); }
     } giveBack{this, conn};
-    copyOut(conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
-                        " ORDER BY veltor_pos) TO STDOUT",
-            [&](std::string_view message) { records.take(message); });
+    copyOut(conn, "COPY (" + select + ") TO STDOUT", [&](std::string_view message) { records.take(message); });
     records.finish();
     header.RecordCount = static_cast<int32_t>(records.keys.size());
     records.data += EndOfData;

@@ -60,6 +60,8 @@ public:
     int32_t newEmployeeCode(int32_t atLeast) override;
     // Tables are read over several connections at once, so the server reads them side by side.
     bool readsSideBySide() const override { return true; }
+    // Codes of plain digits are compared on the server; only the other values travel.
+    int32_t highestEmployeeCode(const AppState &state, std::string_view name) override;
 
     // From now on the commits of other programs are taken into `state` as they are announced:
     // the tables they changed are re-read (those without changes of this program in memory)
@@ -110,6 +112,11 @@ private:
     };
 
     void loadCatalog();
+    // A table's header as a folder's file of its fields would have it, with no records.
+    static TTableHeader headerOf(const std::vector<Field> &fields);
+    // Reads the rows `select` gives, (place, version, the fields' values) each, into `table`.
+    void readRows(const std::string &key, const std::vector<Field> &fields, const std::string &select,
+                  LoadedTable &table);
     const TableInfo *info(const std::string &key) const;
     bool sameFields(const std::string &key, const TTableHeader &header) const;
     // Creates the SQL table of a table (dropping one of that name) and enters it in the catalog.

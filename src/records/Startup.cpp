@@ -1,6 +1,7 @@
 #include "records/Startup.h"
 
 #include "records/CodeIndex.h"
+#include "records/Storage.h"
 
 #include "storage/FileIO.h"
 #include "storage/FileNames.h"
@@ -197,13 +198,11 @@ constexpr std::string_view OrderTables[] = {schema::ZhurDokTable, schema::PriemT
                                             schema::OtpuskTable, schema::KomandTable};
 
 // The highest code an order table keeps; 0 for a damaged one, which the orders window reports
-// when it opens it.
+// when it opens it. The table itself is not kept: the orders window reads it when it opens.
 int32_t highestOrderCode(const AppState &state, std::string_view name)
 {
     try {
-        LoadedTable orders;
-        readDatabaseTable(state, name, orders);
-        return highestCode(orders);
+        return state.storage().highestEmployeeCode(state, name);
     } catch (const VeltorError &) {
         return 0;
     }

@@ -34,6 +34,9 @@ public:
     virtual void readTable(const AppState &state, std::string_view name, LoadedTable &table) = 0;
     // Whether several tables may be read at once, each on its own thread.
     virtual bool readsSideBySide() const { return false; }
+    // The largest employee code of a table's KOD field, as highestCode() of the table read whole
+    // gives it; a missing or damaged table raises FileError. Reads the table whole by default.
+    virtual int32_t highestEmployeeCode(const AppState &state, std::string_view name);
 
     // Writes the tables and files of one save all or nothing. `change` lists what the save
     // changed; a change built on rows another clerk changed since they were read raises

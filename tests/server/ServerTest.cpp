@@ -262,6 +262,38 @@ TEST_F(TwoProgramsTest, TextsWrittenByOtherSoftwareReadAsTheirCp1251)
     EXPECT_EQ(third->Osnova.Data.substr(third->Osnova.Header.RecordLength), first->Osnova.Data.substr(first->Osnova.Header.RecordLength));
 }
 
+// Start-up asks the server for an order table's highest code instead of reading the table:
+// the answer is what reading it whole gives, whatever the codes hold.
+TEST_F(TwoProgramsTest, TheHighestCodeOfAnOrderTableIsWhatReadingItWholeGives)
+{
+    PgStorage &storage = static_cast<PgStorage &>(first->storage());
+    const std::pair<std::vector<std::string>, int32_t> cases[] = {
+        {{}, 0},
+        {{"3", "17", "0009"}, 17},
+        {{" 12 ", "", "abc", "-40", "12\t", "ф99"}, 12},
+        {{"5", "+33", "0x1F", "$1F"}, 33},
+        {{"8", "2147483647"}, 2147483647},
+        {{"8", "2147483648", "9999999999"}, 8}, // past a 32-bit integer: no code
+        {{"8", "$FFFFFFFF"}, 8},                // read as -1
+        {{"999999999", "1000000000"}, 1000000000},
+    };
+    for (const auto &[codes, highest] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(codes));
+        PQclear(PQexec(storage.connection(), "DELETE FROM zhurdok"));
+        for (const std::string &code : codes) {
+            const char *values[] = {code.c_str()};
+            PGresult *r = PQexecParams(storage.connection(), "INSERT INTO zhurdok (veltor_ver, kod) VALUES (0, $1)", 1,
+                                       nullptr, values, nullptr, nullptr, 0);
+            ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(storage.connection());
+            PQclear(r);
+        }
+        EXPECT_EQ(storage.DatabaseStorage::highestEmployeeCode(*first, schema::ZhurDokTable), highest);
+        EXPECT_EQ(storage.highestEmployeeCode(*first, schema::ZhurDokTable), highest);
+    }
+    // Start-up keeps new codes above it.
+    EXPECT_EQ(openServer()->HighestCode, 1000000000);
+}
+
 TEST_F(TwoProgramsTest, TheArchiveOfAServerDatabaseIsAPgDumpNamedAsArchivesAre)
 {
     const ArchiveCommand command = serverArchiveCommand(connectionString(m_settings), m_root, QDate(2025, 3, 6));
