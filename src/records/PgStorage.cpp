@@ -497,14 +497,15 @@ OpeningReport PgStorage::prepare(const AppState &state)
     if (!state.ReadOnly)
         if (const std::optional<std::string> undone = rollBackJournal(state.journalFile()))
             report.undoneSave = *undone;
-    if (m_listening) {
+    if (m_versionsRead) {
         // Tables are read again (showing all employees): what others committed meanwhile is
         // announced once this reading is over.
         scheduleCatchUp();
     } else {
         // Listening starts before the versions are read, so no commit falls between the two.
-        run(m_conn, std::string("LISTEN ") + Channel);
-        m_listening = true;
+        // Read in the snapshot the tables are read in, they say which commits the tables hold.
+        listen();
+        m_versionsRead = true;
         const Result seen(run(m_conn, "SELECT coalesce(max(ver), 0) FROM veltor_log"));
         m_lastSeen = seen.number(0, 0);
         const Result codes(run(m_conn, "SELECT kod, ver FROM veltor_codes"));
@@ -615,6 +616,23 @@ void PgStorage::readRows(const std::string &key, const std::vector<Field> &field
 
 PGconn *PgStorage::takeReader()
 {
+    PGconn *c = freeReader();
+    // In a reading, a connection sees what the main connection's snapshot sees. Set up once per
+    // reading: a connection that read a table of it is still in its transaction.
+    if (c != m_conn && !m_snapshot.empty() && PQtransactionStatus(c) == PQTRANS_IDLE) {
+        try {
+            run(c, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+            run(c, "SET TRANSACTION SNAPSHOT '" + m_snapshot + "'");
+        } catch (...) {
+            giveBackReader(c);
+            throw;
+        }
+    }
+    return c;
+}
+
+PGconn *PgStorage::freeReader()
+{
     // A server on a small machine gains nothing from more.
     constexpr int MostReaders = 3;
     std::unique_lock<std::mutex> lock(m_readersLock);
@@ -652,15 +670,69 @@ PGconn *PgStorage::takeReader()
 void PgStorage::giveBackReader(PGconn *conn)
 {
     const std::lock_guard<std::mutex> lock(m_readersLock);
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
     if (conn == m_conn) {
         m_mainReading = false;
-    } else if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) {
+    } else if (PQstatus(conn) == CONNECTION_OK &&
+               (status == PQTRANS_IDLE || (status == PQTRANS_INTRANS && !m_snapshot.empty()))) {
         m_idleReaders.push_back(conn);
     } else {
         PQfinish(conn);
         --m_readers;
     }
     m_readerFree.notify_one();
+}
+
+void PgStorage::listen()
+{
+    if (m_listening)
+        return;
+    // Not inside a transaction: there listening would start only at its end.
+    run(m_conn, std::string("LISTEN ") + Channel);
+    m_listening = true;
+}
+
+void PgStorage::beginReading()
+{
+    if (m_readingDepth++ > 0)
+        return;
+    // Inside a transaction of its own (a migration), the connection reads what that one sees.
+    if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+        return;
+    try {
+        listen();
+        run(m_conn, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        m_snapshot = Result(run(m_conn, "SELECT pg_export_snapshot()")).text(0, 0);
+    } catch (...) {
+        Result(PQexec(m_conn, "ROLLBACK"));
+        m_readingDepth = 0;
+        throw;
+    }
+}
+
+void PgStorage::endReading() noexcept
+{
+    if (m_readingDepth == 0 || --m_readingDepth > 0)
+        return;
+    // A reading wrote nothing; its transactions are closed, the main one last, as the others
+    // took its snapshot. A connection that cannot close its transaction is not kept.
+    const std::lock_guard<std::mutex> lock(m_readersLock);
+    if (m_snapshot.empty())
+        return;
+    m_snapshot.clear();
+    for (auto it = m_idleReaders.begin(); it != m_idleReaders.end();) {
+        PGconn *c = *it;
+        if (PQtransactionStatus(c) != PQTRANS_IDLE)
+            PQclear(PQexec(c, "ROLLBACK"));
+        if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE) {
+            ++it;
+        } else {
+            PQfinish(c);
+            it = m_idleReaders.erase(it);
+            --m_readers;
+        }
+    }
+    PQclear(PQexec(m_conn, "ROLLBACK"));
 }
 
 std::vector<std::string> PgStorage::rowValues(const std::string &key, const TableInfo &t, const LoadedTable &table,
@@ -1088,36 +1160,42 @@ void PgStorage::catchUp()
     PQconsumeInput(m_conn);
     while (PGnotify *n = PQnotifies(m_conn))
         PQfreemem(n);
-    const Result log(run(m_conn, "SELECT ver, description, tables, codes FROM veltor_log WHERE ver > $1 ORDER BY ver",
-                         {std::to_string(m_lastSeen)}));
     std::vector<RecordChange> changes;
-    std::set<std::string> tables;
-    for (int i = 0; i < log.rows(); ++i) {
-        const int64_t ver = log.number(i, 0);
-        m_lastSeen = std::max(m_lastSeen, ver);
-        if (m_ownCommits.count(ver))
-            continue;
-        RecordChange change;
-        change.description = log.text(i, 1);
-        for (const std::string &t : split(log.text(i, 2)))
-            change.tables.insert(t);
-        for (const std::string &c : split(log.text(i, 3))) {
-            const auto code = static_cast<int32_t>(std::stol(c));
-            change.codes.insert(code);
-            m_codeVersions[code] = std::max(m_codeVersions[code], ver);
+    {
+        // The log and the tables re-read are of one moment. The reading is over before anyone
+        // hears of the changes: a window told of them may save at once.
+        const StorageReading reading(*this);
+        const Result log(run(m_conn,
+                             "SELECT ver, description, tables, codes FROM veltor_log WHERE ver > $1 ORDER BY ver",
+                             {std::to_string(m_lastSeen)}));
+        std::set<std::string> tables;
+        for (int i = 0; i < log.rows(); ++i) {
+            const int64_t ver = log.number(i, 0);
+            m_lastSeen = std::max(m_lastSeen, ver);
+            if (m_ownCommits.count(ver))
+                continue;
+            RecordChange change;
+            change.description = log.text(i, 1);
+            for (const std::string &t : split(log.text(i, 2)))
+                change.tables.insert(t);
+            for (const std::string &c : split(log.text(i, 3))) {
+                const auto code = static_cast<int32_t>(std::stol(c));
+                change.codes.insert(code);
+                m_codeVersions[code] = std::max(m_codeVersions[code], ver);
+            }
+            tables.insert(change.tables.begin(), change.tables.end());
+            changes.push_back(std::move(change));
         }
-        tables.insert(change.tables.begin(), change.tables.end());
-        changes.push_back(std::move(change));
-    }
-    if (changes.empty() || m_state == nullptr)
-        return;
-    loadCatalog();
-    for (const std::string &key : tables) {
-        LoadedTable *t = tableOf(key);
-        // A table holding this program's changes not yet committed is left as it is: its own
-        // commit will be checked against the versions.
-        if (t != nullptr && t->Loaded && !HasChanges(*t) && !m_state->RecordsDeleted)
-            readTable(*m_state, t == &m_state->Osnova ? schema::OsnovaTable : m_tables[key].fileName, *t);
+        if (changes.empty() || m_state == nullptr)
+            return;
+        loadCatalog();
+        for (const std::string &key : tables) {
+            LoadedTable *t = tableOf(key);
+            // A table holding this program's changes not yet committed is left as it is: its
+            // own commit will be checked against the versions.
+            if (t != nullptr && t->Loaded && !HasChanges(*t) && !m_state->RecordsDeleted)
+                readTable(*m_state, t == &m_state->Osnova ? schema::OsnovaTable : m_tables[key].fileName, *t);
+        }
     }
     for (const RecordChange &change : changes) {
         for (const int32_t code : change.codes)

@@ -301,18 +301,10 @@ OpeningReport prepareDatabaseFolder(const AppState &state)
     return report;
 }
 
-OpeningReport loadPersonnelTables(AppState &state)
-{
-    state.TablesLoaded = false;
-    // The tables the list shows come first, in the same order showing all employees re-reads them.
-    OpeningReport report = reloadListTables(state);
-    readDatabaseTable(state, schema::TipDokTable, state.TipDok);
-    updateTablesLoaded(state);
-    noteBytesPastRecords(state, state.TipDok, report);
-    return report;
-}
+namespace {
 
-OpeningReport reloadListTables(AppState &state)
+// The reading of reloadListTables, inside a reading of the storage that the caller holds.
+OpeningReport readListTables(AppState &state)
 {
     state.TablesLoaded = false;
     OpeningReport report = state.storage().prepare(state);
@@ -351,6 +343,28 @@ OpeningReport reloadListTables(AppState &state)
         highest = std::max(highest, codes.get());
     state.HighestCode = std::max(state.HighestCode, highest);
     return report;
+}
+
+} // namespace
+
+OpeningReport loadPersonnelTables(AppState &state)
+{
+    state.TablesLoaded = false;
+    // Every table of a start-up comes from one state of the database, however many connections
+    // read them and whatever other programs commit meanwhile.
+    const StorageReading reading(state.storage());
+    // The tables the list shows come first, in the same order showing all employees re-reads them.
+    OpeningReport report = readListTables(state);
+    readDatabaseTable(state, schema::TipDokTable, state.TipDok);
+    updateTablesLoaded(state);
+    noteBytesPastRecords(state, state.TipDok, report);
+    return report;
+}
+
+OpeningReport reloadListTables(AppState &state)
+{
+    const StorageReading reading(state.storage());
+    return readListTables(state);
 }
 
 SaveSet &addEmployeeTables(SaveSet &save, AppState &state)
