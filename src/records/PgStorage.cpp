@@ -1034,6 +1034,10 @@ void PgStorage::commit(AppState &state, std::string_view description, std::vecto
     const std::map<std::string, TableInfo> catalog = m_tables;
     try {
         run(m_conn, "BEGIN");
+        // Commits are numbered in the order they become visible, one at a time: a snapshot that
+        // holds a commit holds every one before it, so the log read on from the last version
+        // seen misses none.
+        run(m_conn, "SELECT pg_advisory_xact_lock(7392)");
         const int64_t commit = Result(run(m_conn, "SELECT nextval('veltor_commits')")).number(0, 0);
         if (!change.codes.empty()) {
             const std::string codes = intArray(change.codes);
