@@ -20,6 +20,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <memory>
 
 namespace veltor {
@@ -48,18 +49,46 @@ void admin(const std::string &sql)
     PQfinish(c);
 }
 
-// A fresh server database holding a generated database of that many employees.
-std::string migratedDatabase(int employees)
+// A hire order for every employee: a record of ZhurDok and one of Priem each.
+void addHireOrders(const std::filesystem::path &database, int employees)
 {
-    static std::map<int, std::string> made;
-    auto &name = made[employees];
+    LoadedTable journal = ReadTable(database / std::string(schema::ZhurDokTable));
+    LoadedTable hires = ReadTable(database / std::string(schema::PriemTable));
+    for (int kod = 1; kod <= employees; ++kod) {
+        const std::string id = std::to_string(kod);
+        const int j = AppendBlankRecord(journal);
+        SetField(journal, j, "ID_DOK", id);
+        SetField(journal, j, "TIP_DOK", "1");
+        SetField(journal, j, "NOM_DOK", id);
+        SetField(journal, j, "DATA_DOK", "01.02.2020");
+        SetField(journal, j, schema::KOD, id);
+        const int h = AppendBlankRecord(hires);
+        SetField(hires, h, "ID_DOK", id);
+        SetField(hires, h, schema::KOD, id);
+        SetField(hires, h, "OTDEL", std::to_string(kod % 7 + 1));
+        SetField(hires, h, "DOLZH", std::to_string(kod % 50 + 1));
+        SetField(hires, h, "OKLAD", "30000");
+    }
+    WriteTable(database / std::string(schema::ZhurDokTable), journal);
+    WriteTable(database / std::string(schema::PriemTable), hires);
+}
+
+enum class Orders { None, HireOfEach };
+
+// A fresh server database holding a generated database of that many employees.
+std::string migratedDatabase(int employees, Orders orders = Orders::None)
+{
+    static std::map<std::pair<int, Orders>, std::string> made;
+    auto &name = made[{employees, orders}];
     if (name.empty()) {
-        name = "veltor_bench_" + std::to_string(employees);
+        name = "veltor_bench_" + std::to_string(employees) + (orders == Orders::None ? "" : "_orders");
         admin("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
         admin("CREATE DATABASE " + name + " TEMPLATE template0 ENCODING 'UTF8'");
         QTemporaryDir dir;
         const std::filesystem::path root = dir.path().toStdString();
         generateDatabase(root, employees, 42);
+        if (orders == Orders::HireOfEach)
+            addHireOrders(root / "database", employees);
         PgStorage server(serverFor(name));
         migrateToServer(root / "database" / "osnova.dbf", server);
     }
@@ -92,6 +121,17 @@ void BM_ServerStartup(benchmark::State &bm)
         benchmark::DoNotOptimize(openServer(database));
 }
 BENCHMARK(BM_ServerStartup)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same with the orders of a working database: start-up looks at them for their codes.
+void BM_ServerStartupWithOrders(benchmark::State &bm)
+{
+    if (serverMissing(bm))
+        return;
+    const std::string database = migratedDatabase(static_cast<int>(bm.range(0)), Orders::HireOfEach);
+    for (auto _ : bm)
+        benchmark::DoNotOptimize(openServer(database));
+}
+BENCHMARK(BM_ServerStartupWithOrders)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_ServerCardSave(benchmark::State &bm)
 {

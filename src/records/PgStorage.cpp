@@ -497,14 +497,15 @@ OpeningReport PgStorage::prepare(const AppState &state)
     if (!state.ReadOnly)
         if (const std::optional<std::string> undone = rollBackJournal(state.journalFile()))
             report.undoneSave = *undone;
-    if (m_listening) {
+    if (m_versionsRead) {
         // Tables are read again (showing all employees): what others committed meanwhile is
         // announced once this reading is over.
         scheduleCatchUp();
     } else {
         // Listening starts before the versions are read, so no commit falls between the two.
-        run(m_conn, std::string("LISTEN ") + Channel);
-        m_listening = true;
+        // Read in the snapshot the tables are read in, they say which commits the tables hold.
+        listen();
+        m_versionsRead = true;
         const Result seen(run(m_conn, "SELECT coalesce(max(ver), 0) FROM veltor_log"));
         m_lastSeen = seen.number(0, 0);
         const Result codes(run(m_conn, "SELECT kod, ver FROM veltor_codes"));
@@ -521,6 +522,24 @@ bool PgStorage::hasTable(const AppState &, std::string_view name)
     return info(keyOf(name)) != nullptr;
 }
 
+TTableHeader PgStorage::headerOf(const std::vector<Field> &fields)
+{
+    TTableHeader header;
+    int offset = 1;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const Field &f = fields[i];
+        const int n = static_cast<int>(i) + 1;
+        header.FieldNames[n] = f.name + std::string(11 - std::min<size_t>(11, f.name.size()), '\0');
+        header.FieldTypes[n] = f.type;
+        header.FieldLengths[n] = static_cast<uint8_t>(f.length);
+        header.FieldOffsets[n] = offset;
+        offset += f.length;
+    }
+    header.HeaderLength = 32 * static_cast<int>(fields.size()) + 33;
+    header.RecordLength = offset;
+    return header;
+}
+
 void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &table)
 {
     table.Loaded = false;
@@ -529,28 +548,50 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
     const TableInfo *t = info(key);
     if (t == nullptr)
         throw FileError("В базе данных на сервере нет таблицы «" + std::string(name) + "»");
-
-    TTableHeader header;
     std::string columns;
-    int offset = 1;
-    for (size_t i = 0; i < t->fields.size(); ++i) {
-        const Field &f = t->fields[i];
-        const int n = static_cast<int>(i) + 1;
-        header.FieldNames[n] = f.name + std::string(11 - std::min<size_t>(11, f.name.size()), '\0');
-        header.FieldTypes[n] = f.type;
-        header.FieldLengths[n] = static_cast<uint8_t>(f.length);
-        header.FieldOffsets[n] = offset;
-        offset += f.length;
+    for (const Field &f : t->fields)
         columns += ", " + columnOf(f.name);
-    }
-    header.HeaderLength = 32 * static_cast<int>(t->fields.size()) + 33;
-    header.RecordLength = offset;
+    readRows(key, t->fields, "SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) + " ORDER BY veltor_pos",
+             table);
+}
 
+int32_t PgStorage::highestEmployeeCode(const AppState &, std::string_view name)
+{
+    const std::string key = keyOf(name);
+    const TableInfo *t = info(key);
+    if (t == nullptr)
+        throw FileError("В базе данных на сервере нет таблицы «" + std::string(name) + "»");
+    // The field the table read whole would be searched by.
+    const int kod = FieldIndex(headerOf(t->fields), schema::KOD);
+    if (kod < 1)
+        return 0;
+    const Field &field = t->fields[static_cast<size_t>(kod - 1)];
+    const std::string column = columnOf(field.name);
+    const std::string table = sqlTable(key);
+    // One to nine digits are a code whatever they say, and the server takes them as one (a
+    // pattern match costs it several times more than this); any other value (blanks, a sign,
+    // hexadecimal, letters, ten digits that may overflow) is read and taken as reading the table
+    // whole takes it, each different value once.
+    const std::string plain = "(" + column + " <> '' AND length(" + column + ") <= 9 AND translate(" + column +
+                              ", '0123456789', '') = '')";
+    LoadedTable codes;
+    readRows(key, {field},
+             "SELECT 0, 0, coalesce(max(" + column + "::integer)::text, '') FROM " + table + " WHERE " + plain +
+                 " UNION ALL SELECT 0, 0, v FROM (SELECT DISTINCT " + column + " AS v FROM " + table +
+                 " WHERE NOT (" + plain + ")) AS others",
+             codes);
+    return highestCode(codes);
+}
+
+void PgStorage::readRows(const std::string &key, const std::vector<Field> &fields, const std::string &select,
+                         LoadedTable &table)
+{
+    TTableHeader header = headerOf(fields);
     // One COPY: rows stream in as the server reads them and are decoded straight into the
     // records, without a result of strings held in between.
     std::vector<size_t> lengths;
-    lengths.reserve(t->fields.size());
-    for (const Field &f : t->fields)
+    lengths.reserve(fields.size());
+    for (const Field &f : fields)
         lengths.push_back(static_cast<size_t>(f.length));
     // A table read again is about as big as it was.
     CopyRecords records(key, std::move(lengths), table.Data.size());
@@ -560,9 +601,7 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
         PGconn *conn;
         ~GiveBack() { storage->giveBackReader(conn); }
     } giveBack{this, conn};
-    copyOut(conn, "COPY (SELECT veltor_pos, veltor_ver" + columns + " FROM " + sqlTable(key) +
-                        " ORDER BY veltor_pos) TO STDOUT",
-            [&](std::string_view message) { records.take(message); });
+    copyOut(conn, "COPY (" + select + ") TO STDOUT", [&](std::string_view message) { records.take(message); });
     records.finish();
     header.RecordCount = static_cast<int32_t>(records.keys.size());
     records.data += EndOfData;
@@ -578,6 +617,23 @@ void PgStorage::readTable(const AppState &, std::string_view name, LoadedTable &
 }
 
 PGconn *PgStorage::takeReader()
+{
+    PGconn *c = freeReader();
+    // In a reading, a connection sees what the main connection's snapshot sees. Set up once per
+    // reading: a connection that read a table of it is still in its transaction.
+    if (c != m_conn && !m_snapshot.empty() && PQtransactionStatus(c) == PQTRANS_IDLE) {
+        try {
+            run(c, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+            run(c, "SET TRANSACTION SNAPSHOT '" + m_snapshot + "'");
+        } catch (...) {
+            giveBackReader(c);
+            throw;
+        }
+    }
+    return c;
+}
+
+PGconn *PgStorage::freeReader()
 {
     // A server on a small machine gains nothing from more.
     constexpr int MostReaders = 3;
@@ -616,15 +672,69 @@ PGconn *PgStorage::takeReader()
 void PgStorage::giveBackReader(PGconn *conn)
 {
     const std::lock_guard<std::mutex> lock(m_readersLock);
+    const PGTransactionStatusType status = PQtransactionStatus(conn);
     if (conn == m_conn) {
         m_mainReading = false;
-    } else if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE) {
+    } else if (PQstatus(conn) == CONNECTION_OK &&
+               (status == PQTRANS_IDLE || (status == PQTRANS_INTRANS && !m_snapshot.empty()))) {
         m_idleReaders.push_back(conn);
     } else {
         PQfinish(conn);
         --m_readers;
     }
     m_readerFree.notify_one();
+}
+
+void PgStorage::listen()
+{
+    if (m_listening)
+        return;
+    // Not inside a transaction: there listening would start only at its end.
+    run(m_conn, std::string("LISTEN ") + Channel);
+    m_listening = true;
+}
+
+void PgStorage::beginReading()
+{
+    if (m_readingDepth++ > 0)
+        return;
+    // Inside a transaction of its own (a migration), the connection reads what that one sees.
+    if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+        return;
+    try {
+        listen();
+        run(m_conn, "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        m_snapshot = Result(run(m_conn, "SELECT pg_export_snapshot()")).text(0, 0);
+    } catch (...) {
+        Result(PQexec(m_conn, "ROLLBACK"));
+        m_readingDepth = 0;
+        throw;
+    }
+}
+
+void PgStorage::endReading() noexcept
+{
+    if (m_readingDepth == 0 || --m_readingDepth > 0)
+        return;
+    // A reading wrote nothing; its transactions are closed, the main one last, as the others
+    // took its snapshot. A connection that cannot close its transaction is not kept.
+    const std::lock_guard<std::mutex> lock(m_readersLock);
+    if (m_snapshot.empty())
+        return;
+    m_snapshot.clear();
+    for (auto it = m_idleReaders.begin(); it != m_idleReaders.end();) {
+        PGconn *c = *it;
+        if (PQtransactionStatus(c) != PQTRANS_IDLE)
+            PQclear(PQexec(c, "ROLLBACK"));
+        if (PQstatus(c) == CONNECTION_OK && PQtransactionStatus(c) == PQTRANS_IDLE) {
+            ++it;
+        } else {
+            PQfinish(c);
+            it = m_idleReaders.erase(it);
+            --m_readers;
+        }
+    }
+    PQclear(PQexec(m_conn, "ROLLBACK"));
 }
 
 std::vector<std::string> PgStorage::rowValues(const std::string &key, const TableInfo &t, const LoadedTable &table,
@@ -926,6 +1036,10 @@ void PgStorage::commit(AppState &state, std::string_view description, std::vecto
     const std::map<std::string, TableInfo> catalog = m_tables;
     try {
         run(m_conn, "BEGIN");
+        // Commits are numbered in the order they become visible, one at a time: a snapshot that
+        // holds a commit holds every one before it, so the log read on from the last version
+        // seen misses none.
+        run(m_conn, "SELECT pg_advisory_xact_lock(7392)");
         const int64_t commit = Result(run(m_conn, "SELECT nextval('veltor_commits')")).number(0, 0);
         if (!change.codes.empty()) {
             const std::string codes = intArray(change.codes);
@@ -1052,36 +1166,42 @@ void PgStorage::catchUp()
     PQconsumeInput(m_conn);
     while (PGnotify *n = PQnotifies(m_conn))
         PQfreemem(n);
-    const Result log(run(m_conn, "SELECT ver, description, tables, codes FROM veltor_log WHERE ver > $1 ORDER BY ver",
-                         {std::to_string(m_lastSeen)}));
     std::vector<RecordChange> changes;
-    std::set<std::string> tables;
-    for (int i = 0; i < log.rows(); ++i) {
-        const int64_t ver = log.number(i, 0);
-        m_lastSeen = std::max(m_lastSeen, ver);
-        if (m_ownCommits.count(ver))
-            continue;
-        RecordChange change;
-        change.description = log.text(i, 1);
-        for (const std::string &t : split(log.text(i, 2)))
-            change.tables.insert(t);
-        for (const std::string &c : split(log.text(i, 3))) {
-            const auto code = static_cast<int32_t>(std::stol(c));
-            change.codes.insert(code);
-            m_codeVersions[code] = std::max(m_codeVersions[code], ver);
+    {
+        // The log and the tables re-read are of one moment. The reading is over before anyone
+        // hears of the changes: a window told of them may save at once.
+        const StorageReading reading(*this);
+        const Result log(run(m_conn,
+                             "SELECT ver, description, tables, codes FROM veltor_log WHERE ver > $1 ORDER BY ver",
+                             {std::to_string(m_lastSeen)}));
+        std::set<std::string> tables;
+        for (int i = 0; i < log.rows(); ++i) {
+            const int64_t ver = log.number(i, 0);
+            m_lastSeen = std::max(m_lastSeen, ver);
+            if (m_ownCommits.count(ver))
+                continue;
+            RecordChange change;
+            change.description = log.text(i, 1);
+            for (const std::string &t : split(log.text(i, 2)))
+                change.tables.insert(t);
+            for (const std::string &c : split(log.text(i, 3))) {
+                const auto code = static_cast<int32_t>(std::stol(c));
+                change.codes.insert(code);
+                m_codeVersions[code] = std::max(m_codeVersions[code], ver);
+            }
+            tables.insert(change.tables.begin(), change.tables.end());
+            changes.push_back(std::move(change));
         }
-        tables.insert(change.tables.begin(), change.tables.end());
-        changes.push_back(std::move(change));
-    }
-    if (changes.empty() || m_state == nullptr)
-        return;
-    loadCatalog();
-    for (const std::string &key : tables) {
-        LoadedTable *t = tableOf(key);
-        // A table holding this program's changes not yet committed is left as it is: its own
-        // commit will be checked against the versions.
-        if (t != nullptr && t->Loaded && !HasChanges(*t) && !m_state->RecordsDeleted)
-            readTable(*m_state, t == &m_state->Osnova ? schema::OsnovaTable : m_tables[key].fileName, *t);
+        if (changes.empty() || m_state == nullptr)
+            return;
+        loadCatalog();
+        for (const std::string &key : tables) {
+            LoadedTable *t = tableOf(key);
+            // A table holding this program's changes not yet committed is left as it is: its
+            // own commit will be checked against the versions.
+            if (t != nullptr && t->Loaded && !HasChanges(*t) && !m_state->RecordsDeleted)
+                readTable(*m_state, t == &m_state->Osnova ? schema::OsnovaTable : m_tables[key].fileName, *t);
+        }
     }
     for (const RecordChange &change : changes) {
         for (const int32_t code : change.codes)

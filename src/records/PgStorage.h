@@ -60,6 +60,12 @@ public:
     int32_t newEmployeeCode(int32_t atLeast) override;
     // Tables are read over several connections at once, so the server reads them side by side.
     bool readsSideBySide() const override { return true; }
+    // Codes of plain digits are compared on the server; only the other values travel.
+    int32_t highestEmployeeCode(const AppState &state, std::string_view name) override;
+    // A reading is a read-only transaction of the main connection whose snapshot every reading
+    // connection takes over.
+    void beginReading() override;
+    void endReading() noexcept override;
 
     // From now on the commits of other programs are taken into `state` as they are announced:
     // the tables they changed are re-read (those without changes of this program in memory)
@@ -109,7 +115,13 @@ private:
         std::vector<int64_t> versions;
     };
 
+    void listen();
     void loadCatalog();
+    // A table's header as a folder's file of its fields would have it, with no records.
+    static TTableHeader headerOf(const std::vector<Field> &fields);
+    // Reads the rows `select` gives, (place, version, the fields' values) each, into `table`.
+    void readRows(const std::string &key, const std::vector<Field> &fields, const std::string &select,
+                  LoadedTable &table);
     const TableInfo *info(const std::string &key) const;
     bool sameFields(const std::string &key, const TTableHeader &header) const;
     // Creates the SQL table of a table (dropping one of that name) and enters it in the catalog.
@@ -128,7 +140,9 @@ private:
     void scheduleCatchUp();
     // A connection for reading a table: the main one when it is free, else one of a few more
     // opened as needed and kept for later readings; waits while all are busy.
+    // In a reading, the connection is in the reading's snapshot.
     PGconn *takeReader();
+    PGconn *freeReader();
     void giveBackReader(PGconn *conn);
 
     std::string m_conninfo;
@@ -139,6 +153,9 @@ private:
     bool m_mainReading = false;
     std::vector<PGconn *> m_idleReaders;
     int m_readers = 0; // opened besides the main connection
+    // The snapshot of the reading under way, which reading connections take over; empty when none.
+    std::string m_snapshot;
+    int m_readingDepth = 0;
     std::map<std::string, TableInfo> m_tables; // by key: the lower-case file name
     std::map<int32_t, int64_t> m_codeVersions;  // as this program last read them
     std::set<int64_t> m_ownCommits;
@@ -147,6 +164,7 @@ private:
     QSocketNotifier *m_notifier = nullptr;
     bool m_catchingUp = false;
     bool m_listening = false;
+    bool m_versionsRead = false; // m_lastSeen and m_codeVersions are those of the first reading
 };
 
 } // namespace veltor

@@ -1,6 +1,7 @@
 #include "records/Startup.h"
 
 #include "records/CodeIndex.h"
+#include "records/Storage.h"
 
 #include "storage/FileIO.h"
 #include "storage/FileNames.h"
@@ -197,13 +198,11 @@ constexpr std::string_view OrderTables[] = {schema::ZhurDokTable, schema::PriemT
                                             schema::OtpuskTable, schema::KomandTable};
 
 // The highest code an order table keeps; 0 for a damaged one, which the orders window reports
-// when it opens it.
+// when it opens it. The table itself is not kept: the orders window reads it when it opens.
 int32_t highestOrderCode(const AppState &state, std::string_view name)
 {
     try {
-        LoadedTable orders;
-        readDatabaseTable(state, name, orders);
-        return highestCode(orders);
+        return state.storage().highestEmployeeCode(state, name);
     } catch (const VeltorError &) {
         return 0;
     }
@@ -302,18 +301,10 @@ OpeningReport prepareDatabaseFolder(const AppState &state)
     return report;
 }
 
-OpeningReport loadPersonnelTables(AppState &state)
-{
-    state.TablesLoaded = false;
-    // The tables the list shows come first, in the same order showing all employees re-reads them.
-    OpeningReport report = reloadListTables(state);
-    readDatabaseTable(state, schema::TipDokTable, state.TipDok);
-    updateTablesLoaded(state);
-    noteBytesPastRecords(state, state.TipDok, report);
-    return report;
-}
+namespace {
 
-OpeningReport reloadListTables(AppState &state)
+// The reading of reloadListTables, inside a reading of the storage that the caller holds.
+OpeningReport readListTables(AppState &state)
 {
     state.TablesLoaded = false;
     OpeningReport report = state.storage().prepare(state);
@@ -352,6 +343,28 @@ OpeningReport reloadListTables(AppState &state)
         highest = std::max(highest, codes.get());
     state.HighestCode = std::max(state.HighestCode, highest);
     return report;
+}
+
+} // namespace
+
+OpeningReport loadPersonnelTables(AppState &state)
+{
+    state.TablesLoaded = false;
+    // Every table of a start-up comes from one state of the database, however many connections
+    // read them and whatever other programs commit meanwhile.
+    const StorageReading reading(state.storage());
+    // The tables the list shows come first, in the same order showing all employees re-reads them.
+    OpeningReport report = readListTables(state);
+    readDatabaseTable(state, schema::TipDokTable, state.TipDok);
+    updateTablesLoaded(state);
+    noteBytesPastRecords(state, state.TipDok, report);
+    return report;
+}
+
+OpeningReport reloadListTables(AppState &state)
+{
+    const StorageReading reading(state.storage());
+    return readListTables(state);
 }
 
 SaveSet &addEmployeeTables(SaveSet &save, AppState &state)

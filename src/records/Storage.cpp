@@ -9,6 +9,13 @@
 
 namespace veltor {
 
+int32_t DatabaseStorage::highestEmployeeCode(const AppState &state, std::string_view name)
+{
+    LoadedTable table;
+    readTable(state, name, table);
+    return highestCode(table);
+}
+
 std::string FolderStorage::describe(const AppState &state) const
 {
     return "папка " + pathToUtf8(state.databaseFolder());

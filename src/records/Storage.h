@@ -34,6 +34,15 @@ public:
     virtual void readTable(const AppState &state, std::string_view name, LoadedTable &table) = 0;
     // Whether several tables may be read at once, each on its own thread.
     virtual bool readsSideBySide() const { return false; }
+    // The largest employee code of a table's KOD field, as highestCode() of the table read whole
+    // gives it; a missing or damaged table raises FileError. Reads the table whole by default.
+    virtual int32_t highestEmployeeCode(const AppState &state, std::string_view name);
+
+    // What is read between beginReading() and endReading() (prepare() included) is the database
+    // as it was at one moment, whatever others commit meanwhile. Readings may nest; endReading()
+    // never throws. A folder's tables are read as they are: its commits are this program's own.
+    virtual void beginReading() {}
+    virtual void endReading() noexcept {}
 
     // Writes the tables and files of one save all or nothing. `change` lists what the save
     // changed; a change built on rows another clerk changed since they were read raises
@@ -43,6 +52,18 @@ public:
 
     // The code of a new employee, at least `atLeast` and never given before.
     virtual int32_t newEmployeeCode(int32_t atLeast) = 0;
+};
+
+// Keeps a reading of the storage open for its lifetime.
+class StorageReading {
+public:
+    explicit StorageReading(DatabaseStorage &storage) : m_storage(storage) { m_storage.beginReading(); }
+    ~StorageReading() { m_storage.endReading(); }
+    StorageReading(const StorageReading &) = delete;
+    StorageReading &operator=(const StorageReading &) = delete;
+
+private:
+    DatabaseStorage &m_storage;
 };
 
 // The folder of dBASE tables beside the main table: tables are files, commits go through the

@@ -12,7 +12,11 @@
 #include <QProcess>
 #include <QSignalSpy>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <utility>
 
 namespace veltor {
 namespace {
@@ -260,6 +264,94 @@ TEST_F(TwoProgramsTest, TextsWrittenByOtherSoftwareReadAsTheirCp1251)
     expected.resize(stored.size(), ' ');
     EXPECT_EQ(stored, expected);
     EXPECT_EQ(third->Osnova.Data.substr(third->Osnova.Header.RecordLength), first->Osnova.Data.substr(first->Osnova.Header.RecordLength));
+}
+
+// Start-up asks the server for an order table's highest code instead of reading the table:
+// the answer is what reading it whole gives, whatever the codes hold.
+TEST_F(TwoProgramsTest, TheHighestCodeOfAnOrderTableIsWhatReadingItWholeGives)
+{
+    PgStorage &storage = static_cast<PgStorage &>(first->storage());
+    const std::pair<std::vector<std::string>, int32_t> cases[] = {
+        {{}, 0},
+        {{"3", "17", "0009"}, 17},
+        {{" 12 ", "", "abc", "-40", "12\t", "ф99"}, 12},
+        {{"5", "+33", "0x1F", "$1F"}, 33},
+        {{"8", "2147483647"}, 2147483647},
+        {{"8", "2147483648", "9999999999"}, 8}, // past a 32-bit integer: no code
+        {{"8", "$FFFFFFFF"}, 8},                // read as -1
+        {{"999999999", "1000000000"}, 1000000000},
+    };
+    for (const auto &[codes, highest] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(codes));
+        PQclear(PQexec(storage.connection(), "DELETE FROM zhurdok"));
+        for (const std::string &code : codes) {
+            const char *values[] = {code.c_str()};
+            PGresult *r = PQexecParams(storage.connection(), "INSERT INTO zhurdok (veltor_ver, kod) VALUES (0, $1)", 1,
+                                       nullptr, values, nullptr, nullptr, 0);
+            ASSERT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(storage.connection());
+            PQclear(r);
+        }
+        EXPECT_EQ(storage.DatabaseStorage::highestEmployeeCode(*first, schema::ZhurDokTable), highest);
+        EXPECT_EQ(storage.highestEmployeeCode(*first, schema::ZhurDokTable), highest);
+    }
+    // Start-up keeps new codes above it.
+    EXPECT_EQ(openServer()->HighestCode, 1000000000);
+}
+
+// A storage that has another program commit while it reads: once the main table is read and
+// before the history is.
+class CommitDuringReading : public PgStorage {
+public:
+    using PgStorage::PgStorage;
+    std::function<void()> commitElsewhere;
+
+    void readTable(const AppState &state, std::string_view name, LoadedTable &table) override
+    {
+        if (name == schema::TrudTable && commitElsewhere) {
+            std::unique_lock<std::mutex> lock(m_lock);
+            m_mainRead.wait_for(lock, std::chrono::seconds(60), [this] { return m_mainDone; });
+            std::exchange(commitElsewhere, nullptr)();
+        }
+        PgStorage::readTable(state, name, table);
+        if (name == schema::OsnovaTable) {
+            const std::lock_guard<std::mutex> lock(m_lock);
+            m_mainDone = true;
+            m_mainRead.notify_all();
+        }
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_mainRead;
+    bool m_mainDone = false;
+};
+
+TEST_F(TwoProgramsTest, ACommitDuringAStartUpIsSeenWholeOrNotAtAll)
+{
+    const std::string salary = field(second->Osnova, recordOf(second->Osnova, "5"), schema::OKLAD);
+    const int history = second->Trud.Header.RecordCount;
+    auto state = std::make_unique<AppState>();
+    state->ProgramFolder = m_root;
+    auto storage = std::make_shared<CommitDuringReading>(m_settings);
+    state->Storage = storage;
+    bool committed = false;
+    storage->commitElsewhere = [&] {
+        saveSalary(*second, "5", "77000");
+        committed = true;
+    };
+    loadPersonnelTables(*state);
+    ASSERT_TRUE(committed);
+    // This was torn: the main table as before the save, the history with the save's record.
+    EXPECT_EQ(field(state->Osnova, recordOf(state->Osnova, "5"), schema::OKLAD), salary);
+    EXPECT_EQ(state->Trud.Header.RecordCount, history);
+    // The save is heard of once the program follows the server, and only once.
+    storage->follow(*state);
+    QSignalSpy heard(state->Notifier.get(), &ChangeNotifier::committed);
+    storage->catchUp();
+    storage->catchUp();
+    EXPECT_EQ(heard.count(), 1);
+    EXPECT_EQ(field(state->Osnova, recordOf(state->Osnova, "5"), schema::OKLAD), "77000");
+    EXPECT_EQ(state->Trud.Data, second->Trud.Data);
 }
 
 TEST_F(TwoProgramsTest, TheArchiveOfAServerDatabaseIsAPgDumpNamedAsArchivesAre)
