@@ -2,6 +2,7 @@
 
 #include "records/CodeIndex.h"
 #include "records/Startup.h"
+#include "records/Storage.h"
 #include "storage/FileNames.h"
 #include "storage/Schema.h"
 #include "text/Cp1251.h"
@@ -110,6 +111,8 @@ std::string orderTemplateName(int kind)
 OrderBook readOrderBook(const AppState &state)
 {
     OrderBook book;
+    // The journal and the order tables as they were at one moment, whatever others commit.
+    StorageReading reading(state.storage());
     readDatabaseTable(state, schema::ZhurDokTable, book.ZhurDok);
     readDatabaseTable(state, schema::PriemTable, book.Priem);
     readDatabaseTable(state, schema::UvolTable, book.Uvol);
