@@ -9,9 +9,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <vector>
-#include <QUrl>
 
 namespace veltor {
 namespace {

@@ -75,6 +75,18 @@ QChar mnemonicOf(const QString &text)
     return {};
 }
 
+QString withoutMnemonic(const QString &text)
+{
+    QString plain;
+    plain.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && ++i == text.size())
+            break;
+        plain += text[i];
+    }
+    return plain;
+}
+
 QString withMnemonic(const QString &text, QChar letter)
 {
     for (int i = 0; i < text.size(); ++i)
@@ -143,8 +155,8 @@ QSet<QChar> assignLetters(const QList<Caption> &captions, QSet<QChar> taken)
 bool onPageBelow(const QWidget *w, const QWidget *root)
 {
     for (const QWidget *p = w->parentWidget(); p && p != root; p = p->parentWidget())
-        if (qobject_cast<const QTabWidget *>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr) &&
-            qobject_cast<const QStackedWidget *>(p->parentWidget()))
+        if (const auto *stack = qobject_cast<const QStackedWidget *>(p->parentWidget());
+            stack && qobject_cast<const QTabWidget *>(stack->parentWidget()))
             return true;
     return false;
 }
@@ -186,19 +198,17 @@ QSet<QChar> assignWindowMnemonics(QWidget *root, QSet<QChar> taken)
         else if (const QChar own = mnemonicOf(textOf(w)); !own.isNull())
             chosenOnPages.insert(own);
     }
-    for (QTabWidget *pages : root->findChildren<QTabWidget *>())
-        if (!onPageBelow(pages, root)) {
+    // Tab titles, a tab widget's or those of a tab bar of its own that switches what one set
+    // of fields shows.
+    for (QTabBar *bar : root->findChildren<QTabBar *>()) {
+        if (onPageBelow(bar, root))
+            continue;
+        if (auto *pages = qobject_cast<QTabWidget *>(bar->parentWidget()))
             tabWidgets.push_back(pages);
-            for (int i = 0; i < pages->count(); ++i)
-                always.push_back({[pages, i] { return pages->tabText(i); },
-                                  [pages, i](const QString &t) { pages->setTabText(i, t); }});
-        }
-    // A tab bar of its own (not a tab widget's) switches what one set of fields shows.
-    for (QTabBar *bar : root->findChildren<QTabBar *>())
-        if (!qobject_cast<QTabWidget *>(bar->parentWidget()) && !onPageBelow(bar, root))
-            for (int i = 0; i < bar->count(); ++i)
-                always.push_back({[bar, i] { return bar->tabText(i); },
-                                  [bar, i](const QString &t) { bar->setTabText(i, t); }});
+        for (int i = 0; i < bar->count(); ++i)
+            always.push_back({[bar, i] { return bar->tabText(i); },
+                              [bar, i](const QString &t) { bar->setTabText(i, t); }});
+    }
     taken = assignLetters(always, taken + chosenOnPages) - (chosenOnPages - taken);
     for (QTabWidget *pages : tabWidgets)
         for (int i = 0; i < pages->count(); ++i)

@@ -14,6 +14,10 @@ namespace veltor {
 // ampersand).
 QChar mnemonicOf(const QString &text);
 
+// The text as it reads, as assistive technology speaks it: without the letter marker ("&&"
+// stays an ampersand).
+QString withoutMnemonic(const QString &text);
+
 // The text with `letter` (the first occurrence, either case) marked as its underlined letter.
 QString withMnemonic(const QString &text, QChar letter);
 

@@ -12,7 +12,6 @@
 #include "records/CodeIndex.h"
 #include "records/Commit.h"
 #include "app/QtText.h"
-#include "app/Mnemonics.h"
 #include "app/Release.h"
 #include "app/ServerConnection.h"
 #include "records/Startup.h"
@@ -50,11 +49,6 @@ const char *const ShowPreviewCaption = "Показать &панель пред�
 const char *const HidePreviewCaption = "Убрать &панель предпросмотра";
 const char *const NobodyCurrent = "Сотрудник не выбран";
 
-// A caption as assistive technology reads it: without the mnemonic marker.
-QString withoutMnemonic(QString caption)
-{
-    return caption.remove(QLatin1Char('&'));
-}
 } // namespace
 
 TForm1::TForm1(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)

@@ -1,5 +1,6 @@
 #include "card/CardWidgets.h"
 
+#include "app/Mnemonics.h"
 #include "app/StringGrid.h"
 
 #include <QButtonGroup>
@@ -107,10 +108,8 @@ void TPictureBox::paintEvent(QPaintEvent *)
 
 QString accessibleLabel(const QString &text)
 {
-    // The underlined letter's marker is no part of the name ("&&" is an ampersand).
-    QString name = text;
-    name.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QChar(1), QLatin1Char('&'));
-    name = name.trimmed();
+    // The underlined letter's marker is no part of the name.
+    QString name = withoutMnemonic(text).trimmed();
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
     return name.trimmed();

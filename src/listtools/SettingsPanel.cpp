@@ -137,7 +137,7 @@ QString stolbFieldMeaning(const AppState &state, const std::string &field, const
         const LoadedTable &k = state.Konstanty;
         const int record = RecordNoOfText(name, k.Data, k.Header);
         if (record > 0)
-            meaning = toQ(trimmed(GetField(k.Header, k.Data, record, FieldIndex(k.Header, schema::ZNACHEN))));
+            meaning = toQ(GetField(k.Header, k.Data, record, FieldIndex(k.Header, schema::ZNACHEN)));
     }
     return (meaning.isEmpty() ? u("поле не найдено") : meaning) + u(" — ") + u(table.name);
 }

@@ -3,6 +3,7 @@
 #include "app/DatePicker.h"
 #include "app/FieldInput.h"
 #include "app/Guard.h"
+#include "app/Mnemonics.h"
 #include "app/QtText.h"
 #include "storage/Schema.h"
 
@@ -48,13 +49,6 @@ QString folded(QString text)
     return text.toLower().replace(QChar(0x0451), QChar(0x0435));
 }
 
-// A caption with its mnemonic marker taken out, as assistive technology reads it.
-QString withoutMnemonic(const QString &caption)
-{
-    QString plain = caption;
-    return plain.remove(QLatin1Char('&')).trimmed();
-}
-
 // The role of the employee list's entries holding the name as the finder compares it.
 constexpr int FoldedNameRole = Qt::UserRole + 1;
 
@@ -94,7 +88,7 @@ void TOrderFormPanel::createControls()
         l->setObjectName(QString::fromLatin1(name));
         if (buddy) {
             l->setBuddy(buddy);
-            buddy->setAccessibleName(withoutMnemonic(u(caption)));
+            buddy->setAccessibleName(withoutMnemonic(u(caption)).trimmed());
             if (description)
                 buddy->setAccessibleDescription(u(description));
         }
@@ -554,11 +548,7 @@ void TOrderFormPanel::DokumComboTipOperChange(const LoadedTable &zhurDok)
 
 void TOrderFormPanel::selectEmployee(int mainRecord)
 {
-    int entry = -1;
-    for (size_t i = 0; i < m_employees.size() && entry < 0; ++i)
-        if (m_employees[i].record == mainRecord)
-            entry = int(i);
-    DokumComboSotr->setCurrentIndex(entry);
+    DokumComboSotr->setCurrentIndex(employeeEntry(mainRecord));
 }
 
 bool TOrderFormPanel::selectEmployeeCode(const std::string &code)
