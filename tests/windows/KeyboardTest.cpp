@@ -101,12 +101,6 @@ TEST_F(ToolsKeyboard, InterfacePageSaysWhatEachFieldHoldsAndUnderlinesItsOwnLett
     EXPECT_EQ(mnemonicFaults(widgets).join(QLatin1Char('\n')).toStdString(), "");
 }
 
-} // namespace
-} // namespace veltor::test
-
-namespace veltor::test {
-namespace {
-
 // What the clerk sees of the tools window at once: its buttons, labelled fields and tab titles.
 QStringList visibleMnemonicFaults(QWidget &window)
 {
